@@ -1,0 +1,19 @@
+// The korvex command-line tool:
+//   korvex decode PROTOCOL [options] [HEX...]   frames from arguments or standard input
+//   korvex replay PROTOCOL FILE [options]       a hex trace file, streamed
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korvex::cli {
+
+// Runs the tool on args (args[0] is the program name) and returns its exit
+// status: 0 done, 1 bad input (reported on err, the rest still decoded),
+// 2 a usage error. outIsTerminal selects colour for --color=auto.
+int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+              std::ostream& err, bool outIsTerminal);
+
+}  // namespace korvex::cli

@@ -1,0 +1,61 @@
+// Bounded text writer under every output primitive: the caller's buffer, the
+// write position and the buffer's capacity. The writer keeps one character
+// of the buffer for the closing NUL and drops whatever would go past it, so a
+// decoder never has to think about the size of the caller's buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace korvex {
+
+class TextWriter {
+public:
+    TextWriter(char* out, int32_t capacity)
+        : out_(out), capacity_(out == nullptr || capacity < 0 ? 0 : capacity) {}
+
+    int32_t Position() const { return pos_; }
+
+    // True once any character had to be dropped for lack of room.
+    bool Truncated() const { return truncated_; }
+
+    void Put(char c) {
+        if (pos_ + 1 < capacity_) {
+            out_[pos_++] = c;
+        } else {
+            truncated_ = true;
+        }
+    }
+
+    void Write(const char* text, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) Put(text[i]);
+    }
+
+    // Store a blank right after the text without counting it: the formatting
+    // primitives leave one there, and the next write starts on it.
+    void TrailingBlank() {
+        if (pos_ < capacity_) out_[pos_] = ' ';
+    }
+
+    // A writer for a nested decode that appends at this writer's position
+    // with the room that is left; Advance() takes its count back.
+    char* Cursor() const { return out_ == nullptr ? nullptr : out_ + pos_; }
+    int32_t Room() const { return capacity_ - pos_; }
+    void Advance(int32_t n) {
+        if (n > 0 && n < Room()) pos_ += n;
+    }
+
+    // Store the closing NUL at the position and return the position.
+    int32_t Finish() {
+        if (pos_ < capacity_) out_[pos_] = '\0';
+        return pos_;
+    }
+
+private:
+    char* out_;
+    int32_t capacity_;
+    int32_t pos_ = 0;
+    bool truncated_ = false;
+};
+
+}  // namespace korvex

@@ -1,0 +1,52 @@
+/*
+ * Korvex protocol-decoding library: public C interface.
+ *
+ * Every decoder entry point takes one DecodeRequest by value and writes the
+ * trace text of one raw frame into the caller's buffer `out`, followed by a
+ * NUL. It returns the number of characters written (the index of the NUL).
+ *
+ * The text never exceeds the buffer: at most `capacity` - 1 characters are
+ * written, then the NUL. When the full text does not fit it is cut there and
+ * the cut count is returned; whenever it fits it is the complete text. A
+ * capacity of 0 or below writes nothing at all and returns 0.
+ *
+ * No decoder reads outside frame[0 .. length), whatever the frame holds.
+ */
+#ifndef KORVEX_KORVEX_H
+#define KORVEX_KORVEX_H
+
+#ifdef __cplusplus
+#include <cstdint>
+extern "C" {
+#else
+#include <stdint.h>
+#endif
+
+/* Decode flag bits of DecodeRequest.flags. */
+#define DECODE_SUMMARY  0x01u /* summary line only (the summary is always written) */
+#define DECODE_DETAIL   0x02u /* add the detail block of labelled field lines */
+#define DECODE_HEX      0x04u /* add the hex trace of the whole frame */
+#define DECODE_LAYER3   0x08u /* decode the layer-3 message inside LAPD/LAPF I frames */
+#define DECODE_EMBEDDED 0x40u /* set by the link decoder for a packet decoded inside its text */
+#define DECODE_LAPF     0x80u /* run the LAPD decoder in its LAPF (Q.922) variant */
+
+typedef struct DecodeRequest {
+    uint32_t flags;             /* DECODE_* bits */
+    const char *timestamp;      /* written unchanged at the start of the text */
+    const unsigned char *frame; /* first octet of the raw frame */
+    char *out;                  /* the caller's output buffer */
+    int32_t length;             /* number of frame octets */
+    int32_t capacity;           /* size of `out` in characters */
+} DecodeRequest;
+
+/* LAPD (Q.921) frame: address, control, information field, 2-octet FCS. */
+int32_t DecodeLapd(DecodeRequest request);
+
+/* LAPF (Q.922) frame: as DecodeLapd with DECODE_LAPF added to the flags. */
+int32_t DecodeLapf(DecodeRequest request);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KORVEX_KORVEX_H */

@@ -1,0 +1,188 @@
+#include "replay/trace_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvex {
+
+namespace {
+
+// Large enough to tell "more than 96" and "below 0" from any real count,
+// small enough never to overflow while digits keep coming.
+constexpr int64_t kNumberCeiling = int64_t{1} << 40;
+
+}  // namespace
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return 16;
+}
+
+TraceReader::TraceReader(std::istream& in, bool useFileDirection)
+    : in_(in), useFileDirection_(useFileDirection) {}
+
+bool TraceReader::Next(TraceFrame& frame) {
+    for (;;) {
+        if (FrameReady(frame)) return true;
+        if (chunkPos_ == chunkSize_) {
+            if (atEnd_) return false;
+            in_.read(chunk_, sizeof chunk_);
+            chunkSize_ = static_cast<std::size_t>(in_.gcount());
+            chunkPos_ = 0;
+            if (chunkSize_ == 0) {
+                atEnd_ = true;
+                // The last line may lack its line end.
+                if (column_ > 0 || pendingCr_) {
+                    pendingCr_ = false;
+                    EndLine();
+                }
+                continue;
+            }
+        }
+        // Feed characters until a frame is complete or the chunk is used up.
+        while (chunkPos_ < chunkSize_ && !ready_) {
+            Feed(static_cast<unsigned char>(chunk_[chunkPos_++]));
+        }
+    }
+}
+
+bool TraceReader::FrameReady(TraceFrame& frame) {
+    if (!ready_) return false;
+    ready_ = false;
+    std::memcpy(frame.timestamp, timestamp_, sizeof frame.timestamp);
+    frame.direction = direction_;
+    frame.length = static_cast<int32_t>(std::min<int64_t>(std::min<int64_t>(declared_, kMaxFrameLength), gathered_));
+    frame.bytes = octets_;
+    frame.endLine = readyLine_;
+    return true;
+}
+
+void TraceReader::Feed(unsigned char c) {
+    if (pendingCr_) {
+        pendingCr_ = false;
+        if (c == '\n') {
+            EndLine();  // CR LF: the carriage return is dropped
+            return;
+        }
+        Take('\r');  // a carriage return inside the line is an ordinary character
+    }
+    if (c == '\n') {
+        EndLine();
+    } else if (c == '\r') {
+        pendingCr_ = true;
+    } else {
+        Take(c);
+    }
+}
+
+void TraceReader::Take(unsigned char c) {
+    ++column_;
+    const int64_t col = column_;  // 1-based column of c
+    switch (state_) {
+        case 0:  // timestamp line: columns 25 to 33
+            if (col >= 25 && col <= 33) lineTimestamp_[lineTimestampLength_++] = static_cast<char>(c);
+            break;
+        case 1:  // length line: number from column 9, direction in column 20
+            if (col == 20) lineDirection_ = static_cast<char>(c);
+            if (col >= 9 && numberState_ != NumberState::Done) {
+                if (numberState_ == NumberState::Blanks) {
+                    if (c == ' ') break;
+                    numberState_ = NumberState::Digits;
+                    if (c == '+' || c == '-') {
+                        negative_ = c == '-';
+                        break;
+                    }
+                }
+                if (c >= '0' && c <= '9') {
+                    sawDigit_ = true;
+                    magnitude_ = std::min(magnitude_ * 10 + (c - '0'), kNumberCeiling);
+                } else {
+                    numberState_ = NumberState::Done;
+                }
+            }
+            break;
+        case 2:  // header line: not read
+            break;
+        default: {  // data line: hex pairs from column 7
+            if (col < 7 || dataState_ == DataState::Ended) break;
+            int v = HexDigitValue(static_cast<char>(c));
+            switch (dataState_) {
+                case DataState::PairStart:
+                case DataState::AfterBlank:
+                    if (c == ' ') {
+                        // One blank between pairs is skipped; two end the data.
+                        dataState_ = dataState_ == DataState::PairStart ? DataState::AfterBlank
+                                                                         : DataState::Ended;
+                    } else if (v < 16) {
+                        firstDigit_ = v;
+                        dataState_ = DataState::SecondDigit;
+                    } else {
+                        dataState_ = DataState::Ended;
+                    }
+                    break;
+                case DataState::SecondDigit:
+                    if (v < 16) {
+                        if (gathered_ < kMaxFrameLength) {
+                            octets_[gathered_] = static_cast<unsigned char>((firstDigit_ << 4) | v);
+                        }
+                        if (gathered_ < kNumberCeiling) ++gathered_;
+                        dataState_ = DataState::PairStart;
+                    } else {
+                        dataState_ = DataState::Ended;  // a half pair stores nothing
+                    }
+                    break;
+                case DataState::Ended:
+                    break;
+            }
+            break;
+        }
+    }
+}
+
+void TraceReader::EndLine() {
+    ++lineNumber_;
+    switch (state_) {
+        case 0:
+            std::memcpy(timestamp_, lineTimestamp_, static_cast<std::size_t>(lineTimestampLength_));
+            timestamp_[lineTimestampLength_] = '\0';
+            state_ = 1;
+            break;
+        case 1: {
+            int64_t value = sawDigit_ ? magnitude_ : 0;
+            declared_ = negative_ ? -value : value;
+            direction_ = useFileDirection_ ? (column_ >= 20 ? lineDirection_ : ' ') : '\x01';
+            state_ = 2;
+            break;
+        }
+        case 2:
+            gathered_ = 0;
+            state_ = 3;
+            break;
+        default:
+            if (column_ == 0) {
+                // The empty line ends the frame.
+                state_ = 0;
+                int64_t length = std::min<int64_t>(std::min<int64_t>(declared_, kMaxFrameLength), gathered_);
+                if (declared_ <= 0 || length <= 0) {
+                    ++skipped_;
+                } else {
+                    ready_ = true;
+                    readyLine_ = lineNumber_;
+                }
+            }
+            break;
+    }
+    // Start the next line afresh.
+    column_ = 0;
+    lineTimestampLength_ = 0;
+    numberState_ = NumberState::Blanks;
+    negative_ = false;
+    sawDigit_ = false;
+    magnitude_ = 0;
+    lineDirection_ = ' ';
+    dataState_ = DataState::PairStart;
+}
+
+}  // namespace korvex

@@ -1,0 +1,92 @@
+// Streaming reader of hex trace text: text in, frames out. Each frame of the
+// text is a group of lines in a four-line cycle:
+//   timestamp line  the timestamp in columns 25 to 33
+//   length line     the declared octet count from column 9 on, the direction
+//                   character in column 20
+//   header line     not read
+//   data lines      hex octet pairs from column 7 on, up to two blanks in a
+//                   row or the line end; as many lines as the frame needs
+//   empty line      ends the frame
+// The reader holds one frame's octets and the state of the current line, so
+// its memory stays flat whatever the size of the text or of its lines.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+
+namespace korvex {
+
+struct TraceFrame {
+    char timestamp[12] = "00:00.000";  // at most 9 characters, NUL-terminated
+    char direction = ' ';              // direction tag of the frame's lines
+    int32_t length = 0;                // octets to decode, 1 to 96
+    const unsigned char* bytes = nullptr;  // the frame's octets (valid until the next read)
+    int64_t endLine = 0;               // line number of the empty line that ended the frame
+};
+
+class TraceReader {
+public:
+    // No frame is decoded with more octets than this.
+    static constexpr int32_t kMaxFrameLength = 96;
+
+    // With useFileDirection false every frame's direction tag is the value 1
+    // instead of the character in column 20 of its length line.
+    explicit TraceReader(std::istream& in, bool useFileDirection = true);
+
+    // The next frame to decode; false at the end of the text. Frames with no
+    // octets, or with a declared length of 0 or below, are passed over: they
+    // have nothing to decode.
+    bool Next(TraceFrame& frame);
+
+    // Frames of the text passed over so far because they had nothing to decode.
+    int64_t SkippedFrames() const { return skipped_; }
+
+private:
+    enum class DataState { PairStart, AfterBlank, SecondDigit, Ended };
+
+    void Feed(unsigned char c);  // one character of the text
+    void Take(unsigned char c);  // one character of the current line
+    void EndLine();
+    bool FrameReady(TraceFrame& frame);
+
+    std::istream& in_;
+    bool useFileDirection_;
+    char chunk_[65536];
+    std::size_t chunkSize_ = 0;
+    std::size_t chunkPos_ = 0;
+    bool atEnd_ = false;
+
+    // The cycle.
+    int state_ = 0;
+    int64_t lineNumber_ = 0;
+
+    // The current line.
+    int64_t column_ = 0;  // characters of the line seen so far
+    bool pendingCr_ = false;
+    char lineTimestamp_[10] = {};
+    int lineTimestampLength_ = 0;
+    enum class NumberState { Blanks, Digits, Done } numberState_ = NumberState::Blanks;
+    bool negative_ = false;
+    bool sawDigit_ = false;
+    int64_t magnitude_ = 0;
+    char lineDirection_ = ' ';
+    DataState dataState_ = DataState::PairStart;
+    int firstDigit_ = 0;
+
+    // The current frame.
+    char timestamp_[12] = "00:00.000";
+    char direction_ = ' ';
+    int64_t declared_ = 0;
+    int64_t gathered_ = 0;
+    unsigned char octets_[kMaxFrameLength] = {};
+
+    // A frame completed by the last line, waiting to be handed out.
+    bool ready_ = false;
+    int64_t readyLine_ = 0;
+    int64_t skipped_ = 0;
+};
+
+// Value of a hex digit character, either case; 16 for any other character.
+int HexDigitValue(char c);
+
+}  // namespace korvex
