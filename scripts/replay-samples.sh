@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the korvex tool and replays the bundled sample traces through it:
+# the LAPD D-channel session and the frame relay trace, summary lines first,
+# then the LAPD session again with its detail blocks and hex traces.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target korvex_tool >/dev/null
+korvex=build/cli/korvex
+echo "== samples/lapd.txt (LAPD) =="
+"$korvex" replay lapd samples/lapd.txt
+echo
+echo "== samples/q922.txt (LAPF) =="
+"$korvex" replay lapf samples/q922.txt
+echo
+echo "== samples/lapd.txt (LAPD, detail and hex trace) =="
+"$korvex" replay lapd samples/lapd.txt --detail --hex

@@ -1,0 +1,172 @@
+// The korvex command-line tool, driven as a user drives it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "test_support.h"
+
+namespace korvex {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Korvex(std::vector<std::string> args, const std::string& input = "", bool terminal = false) {
+    args.insert(args.begin(), "korvex");
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::RunKorvex(args, in, out, err, terminal);
+    return {status, out.str(), err.str()};
+}
+
+const char* kS = "02 81 01 07 1a 2b";
+const char* kU = "fc ff 03 1a 2b";
+
+TEST(KorvexDecode, HexArgumentsInAnyOrderFormOneFrame) {
+    const std::string expected = test::DecodeHex(DecodeLapd, DECODE_DETAIL | DECODE_HEX, kS, "00:00.000");
+    const std::vector<std::vector<std::string>> spellings = {
+        {"decode", "lapd", "--detail", "--hex", "0281", "0107", "1a2b"},
+        {"decode", "lapd", "0281", "--hex", "01071A2B", "--detail"},
+        {"decode", "--detail", "lapd", "02 81 01 07 1a 2b", "--flags", "0x04"},
+        {"decode", "lapd", "--flags", "6", "02", "81", "01", "07", "1a", "2b"},
+    };
+    for (const auto& args : spellings) {
+        const Outcome r = Korvex(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, expected) << args[3];
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(KorvexDecode, FlagsByDefaultAndAsGiven) {
+    const struct {
+        std::vector<std::string> options;
+        uint32_t flags;
+    } cases[] = {
+        {{}, DECODE_SUMMARY},
+        {{"--flags", "0"}, 0},
+        {{"--flags", "0x0A"}, 0x0a},
+        {{"--flags", "10"}, 0x0a},
+        {{"--layer3"}, DECODE_LAYER3},
+        {{"--flags", "0x80"}, 0x80},  // passed unchanged: LAPF reading
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"decode", "lapd"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back("18 11 03 1a 2b");
+        const Outcome r = Korvex(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, test::DecodeHex(DecodeLapd, c.flags, "18 11 03 1a 2b", "00:00.000"));
+    }
+}
+
+TEST(KorvexDecode, StandardInputLinesAreFramesSeparatedByNul) {
+    const std::string input = std::string(kS) + "\r\n   \n\n" + "FCFF031A2B\n0281 0107 1A2B";
+    const Outcome r = Korvex({"decode", "lapd", "--null", "--timestamp", "12:01.250"}, input);
+    EXPECT_EQ(r.status, 0);
+    const std::string s = test::DecodeHex(DecodeLapd, DECODE_SUMMARY, kS, "12:01.250");
+    const std::string u = test::DecodeHex(DecodeLapd, DECODE_SUMMARY, kU, "12:01.250");
+    EXPECT_EQ(r.out, s + '\0' + u + '\0' + s + '\0');
+}
+
+TEST(KorvexDecode, TheTimestampIsWrittenAsGiven) {
+    for (const std::string ts : {"", "%d%s%n%%x", "23:59.999 \xe9", "a very long timestamp text"}) {
+        const Outcome r = Korvex({"decode", "lapf", "--timestamp", ts, kU});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, ts + test::DecodeHex(DecodeLapf, DECODE_SUMMARY, kU));
+    }
+}
+
+TEST(KorvexDecode, ABadInputLineIsReportedAndSkipped) {
+    const Outcome r = Korvex({"decode", "lapd"}, std::string(kS) + "\nzz 01\n0 1\n" + kU + "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, test::DecodeHex(DecodeLapd, 1, kS, "00:00.000") + test::DecodeHex(DecodeLapd, 1, kU, "00:00.000"));
+    EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 3"), std::string::npos) << r.err;
+}
+
+TEST(KorvexDecode, ABadHexArgumentIsReported) {
+    const Outcome r = Korvex({"decode", "lapd", "02", "8g"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("8g"), std::string::npos);
+}
+
+TEST(Korvex, UsageErrors) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"decode"},
+        {"decode", "x.400", "00"},
+        {"decode", "lapd", "--bogus", "00"},
+        {"decode", "lapd", "--flags", "0xZZ", "00"},
+        {"decode", "lapd", "--flags", "99999999999", "00"},
+        {"replay", "lapd"},
+        {"replay", "lapd", "f.txt", "--color=sometimes"},
+        {"frobnicate"},
+    };
+    for (const auto& args : cases) {
+        const Outcome r = Korvex(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("korvex: "), std::string::npos);
+        EXPECT_NE(r.err.find("Usage"), std::string::npos) << r.err;
+    }
+}
+
+TEST(Korvex, HelpAndVersion) {
+    Outcome help = Korvex({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("decode"), std::string::npos);
+    EXPECT_NE(help.out.find("replay"), std::string::npos);
+    Outcome decodeHelp = Korvex({"decode", "--help"});
+    EXPECT_EQ(decodeHelp.status, 0);
+    EXPECT_NE(decodeHelp.out.find("--timestamp"), std::string::npos);
+    Outcome version = Korvex({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("korvex ", 0), 0u);
+}
+
+std::string Trace() {
+    return "Frame                   12:01.250\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2B  ......\n\n"
+           "Frame                   12:01.300\nLength: 5          N\nhdr\n0000: FC FF 03 1A 2B  .....\n\n";
+}
+
+TEST(KorvexReplay, StandardInputAndColours) {
+    const std::string s = test::DecodeHex(DecodeLapd, DECODE_SUMMARY, kS, "12:01.250");
+    const std::string u = test::DecodeHex(DecodeLapd, DECODE_SUMMARY, kU, "12:01.300");
+    const Outcome plain = Korvex({"replay", "lapd", "-"}, Trace(), true);
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_NE(plain.out.find("\x1b[38;2;12;1;227m" + s.substr(0, s.size() - 1) + "\x1b[0m\n"), std::string::npos)
+        << "a terminal gets the user side in blue";
+    EXPECT_NE(plain.out.find("\x1b[38;2;35;108;18m" + u.substr(0, u.size() - 1) + "\x1b[0m\n"), std::string::npos);
+    EXPECT_EQ(Korvex({"replay", "lapd", "-", "--color=never"}, Trace(), true).out, s + u);
+    EXPECT_EQ(Korvex({"replay", "lapd", "-"}, Trace(), false).out, s + u);
+    EXPECT_NE(Korvex({"replay", "lapd", "-", "--color=always"}, Trace(), false).out.find("\x1b["),
+              std::string::npos);
+}
+
+TEST(KorvexReplay, AnUnreadableFileIsReported) {
+    const Outcome r = Korvex({"replay", "lapd", "/nonexistent/trace.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "korvex: cannot open /nonexistent/trace.txt: No such file or directory\n");
+    const Outcome dir = Korvex({"replay", "lapd", "/"});
+    EXPECT_EQ(dir.status, 1);
+    EXPECT_EQ(dir.err, "korvex: cannot open /: Is a directory\n");
+}
+
+TEST(KorvexReplay, TheBundledSampleDecodesWithDetail) {
+    const Outcome r = Korvex({"replay", "lapf", std::string(KORVEX_SAMPLES_DIR) + "/q922.txt", "--detail", "--hex"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\nLAPD: DLCI: 00000064\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nHEX TRACE:\n      "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvex

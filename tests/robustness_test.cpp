@@ -1,0 +1,98 @@
+// Whatever the octets and the flags, a decoder stays inside the frame and the
+// caller's buffer, and its text is whole or a clean prefix of the whole.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "korvex/korvex.h"
+#include "test_support.h"
+
+namespace korvex {
+namespace {
+
+struct NamedEntry {
+    const char* name;
+    test::Entry entry;
+};
+
+const NamedEntry kEntries[] = {{"lapd", DecodeLapd}, {"lapf", DecodeLapf}};
+
+std::vector<std::vector<unsigned char>> Patterns(int length, std::mt19937& rng) {
+    std::vector<std::vector<unsigned char>> frames;
+    for (unsigned char fill : {0x00, 0xff, 0x01, 0x03, 0x97, 0xef, 0xfe}) {
+        frames.emplace_back(static_cast<std::size_t>(length), fill);
+    }
+    for (int i = 0; i < 24; ++i) {
+        std::vector<unsigned char> frame(static_cast<std::size_t>(length));
+        for (unsigned char& octet : frame) octet = static_cast<unsigned char>(rng());
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+TEST(Robustness, EveryShortFrameWithEveryFlagCombination) {
+    std::mt19937 rng(2026);
+    for (const NamedEntry& e : kEntries) {
+        for (int length = 0; length <= 8; ++length) {
+            for (const auto& frame : Patterns(length, rng)) {
+                for (uint32_t flags = 0; flags < 16; ++flags) {
+                    const std::string text = test::DecodeOctets(e.entry, flags, frame, "00:00.000");
+                    ASSERT_EQ(text.find('\0'), std::string::npos) << e.name;
+                    ASSERT_EQ(text.rfind("00:00.000", 0), 0u) << e.name;
+                    ASSERT_FALSE(text.empty());
+                    ASSERT_EQ(text.back(), '\n') << e.name << " length " << length;
+                    if (flags & DECODE_DETAIL) {
+                        ASSERT_EQ(text.substr(text.size() - 2), "\n\n");
+                    }
+                    // The same frame twice gives the same text.
+                    ASSERT_EQ(test::DecodeOctets(e.entry, flags, frame, "00:00.000"), text);
+                }
+            }
+        }
+    }
+}
+
+TEST(Robustness, NullFrameAndNegativeLength) {
+    char out[128];
+    for (const NamedEntry& e : kEntries) {
+        for (int32_t length : {0, -1, -1000}) {
+            DecodeRequest request{DECODE_DETAIL | DECODE_HEX, "t", nullptr, out, length, sizeof out};
+            const int32_t n = e.entry(request);
+            EXPECT_EQ(std::string(out, static_cast<std::size_t>(n)), "t\nHEX TRACE:\n      \n\n") << e.name;
+        }
+    }
+}
+
+TEST(Robustness, EveryCapacityGivesAPrefixOfTheWholeText) {
+    std::mt19937 rng(7);
+    for (const NamedEntry& e : kEntries) {
+        for (int trial = 0; trial < 40; ++trial) {
+            const int length = static_cast<int>(rng() % 40);
+            std::vector<unsigned char> frame(static_cast<std::size_t>(length));
+            for (unsigned char& octet : frame) octet = static_cast<unsigned char>(rng());
+            const uint32_t flags = rng() % 16;
+            const std::string whole = test::DecodeOctets(e.entry, flags, frame, "12:00.000");
+            const int32_t full = static_cast<int32_t>(whole.size());
+            for (int32_t capacity = 0; capacity <= full + 2; ++capacity) {
+                std::unique_ptr<char[]> out(new char[static_cast<std::size_t>(capacity) + 1]);
+                std::memset(out.get(), '#', static_cast<std::size_t>(capacity) + 1);
+                DecodeRequest request{flags, "12:00.000", frame.data(), out.get(), length, capacity};
+                const int32_t n = e.entry(request);
+                const int32_t expected = capacity == 0 ? 0 : std::min(full, capacity - 1);
+                ASSERT_EQ(n, expected) << e.name << " capacity " << capacity;
+                ASSERT_EQ(std::string(out.get(), static_cast<std::size_t>(n)), whole.substr(0, static_cast<std::size_t>(n)));
+                if (capacity > 0) {
+                    ASSERT_EQ(out[static_cast<std::size_t>(n)], '\0');
+                }
+                ASSERT_EQ(out[static_cast<std::size_t>(capacity)], '#') << "written past the buffer";
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvex

@@ -1,0 +1,38 @@
+// Helpers shared by the tests: decode a frame given as hex text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "korvex/korvex.h"
+#include "replay/line_store.h"
+
+namespace korvex::test {
+
+using Entry = int32_t (*)(DecodeRequest);
+
+std::vector<unsigned char> Octets(const std::string& hex);
+
+// The whole text of one frame (hex pairs, blanks allowed) decoded by entry.
+std::string DecodeHex(Entry entry, uint32_t flags, const std::string& hex,
+                      const char* timestamp = "");
+
+// The same, from octets held in a buffer of exactly their size.
+std::string DecodeOctets(Entry entry, uint32_t flags, const std::vector<unsigned char>& octets,
+                         const char* timestamp = "");
+
+// Records what the replay asks of the view that shows it.
+struct RecordingView : ReplayView {
+    std::vector<std::string> calls;
+    void SetScrollRange(int32_t minPos, int32_t maxPos, bool redraw) override {
+        calls.push_back("range " + std::to_string(minPos) + " " + std::to_string(maxPos) +
+                        (redraw ? " redraw" : ""));
+    }
+    void SetScrollPos(int32_t pos, bool redraw) override {
+        calls.push_back("pos " + std::to_string(pos) + (redraw ? " redraw" : ""));
+    }
+    void RepaintStatus() override { calls.push_back("status"); }
+};
+
+}  // namespace korvex::test

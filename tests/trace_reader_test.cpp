@@ -1,0 +1,169 @@
+// The hex trace reader: the four-line cycle and how each line is read.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "replay/trace_reader.h"
+
+namespace korvex {
+namespace {
+
+struct Frame {
+    std::string timestamp;
+    char direction;
+    std::vector<int> octets;
+    bool operator==(const Frame&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Frame& f) {
+    os << "{\"" << f.timestamp << "\", '" << f.direction << "', [";
+    for (int o : f.octets) os << std::hex << o << ' ';
+    return os << "]}";
+}
+
+std::vector<Frame> Read(const std::string& text, bool useFileDirection = true) {
+    std::istringstream in(text);
+    TraceReader reader(in, useFileDirection);
+    std::vector<Frame> frames;
+    TraceFrame f;
+    while (reader.Next(f)) {
+        Frame frame{f.timestamp, f.direction, {}};
+        for (int i = 0; i < f.length; ++i) frame.octets.push_back(f.bytes[i]);
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+// Lines of one frame record: timestamp in columns 25 to 33, length from
+// column 9 with the direction in column 20, a header, the data lines, the
+// empty line.
+std::string Record(const std::string& timestamp, const std::string& length, char direction,
+                   const std::vector<std::string>& data) {
+    std::string lengthLine = "Length: " + length;
+    lengthLine.resize(19, ' ');
+    lengthLine += direction;
+    std::string text = "Frame                   " + timestamp + "\n" + lengthLine + "\nOffset  Data\n";
+    for (const std::string& d : data) text += "0000: " + d + "\n";
+    return text + "\n";
+}
+
+struct ReaderCase {
+    const char* name;
+    std::string text;
+    std::vector<Frame> frames;
+};
+
+TEST(TraceReader, ReadsFramesAsDecided) {
+    const std::string longData = [] {
+        std::string d;
+        for (int i = 0; i < 40; ++i) d += "AB ";
+        return d + " printable text";
+    }();
+    const std::vector<ReaderCase> cases = {
+        {"one frame of three octets",
+         Record("12:01.250", "3", 'U', {"02 01 7F  ..."}),
+         {{"12:01.250", 'U', {0x02, 0x01, 0x7f}}}},
+        {"two frames",
+         Record("12:01.250", "2", 'U', {"01 02"}) + Record("12:01.300", "1", 'N', {"FF"}),
+         {{"12:01.250", 'U', {1, 2}}, {"12:01.300", 'N', {0xff}}}},
+        {"a line longer than 99 characters is one line",
+         Record("00:00.001", "40", 'N', {longData}),
+         {{"00:00.001", 'N', std::vector<int>(40, 0xab)}}},
+        {"octets may follow each other without a blank",
+         Record("00:00.002", "3", 'U', {"0A0B0C"}),
+         {{"00:00.002", 'U', {0x0a, 0x0b, 0x0c}}}},
+        {"hex digits of either case",
+         Record("00:00.003", "3", 'U', {"0A0B 0c"}),
+         {{"00:00.003", 'U', {0x0a, 0x0b, 0x0c}}}},
+        {"a character that is no hex digit ends the data",
+         Record("00:00.004", "3", 'U', {"0A0G 0C"}),
+         {{"00:00.004", 'U', {0x0a}}}},
+        {"a pair cut by the line end stores nothing",
+         Record("00:00.005", "3", 'U', {"0A 0"}),
+         {{"00:00.005", 'U', {0x0a}}}},
+        {"two blanks end the data",
+         Record("00:00.006", "3", 'U', {"0A 0B  0C"}),
+         {{"00:00.006", 'U', {0x0a, 0x0b}}}},
+        {"several data lines",
+         Record("00:00.007", "5", 'U', {"01 02", "03", "04 05"}),
+         {{"00:00.007", 'U', {1, 2, 3, 4, 5}}}},
+        {"declared length above 96 decodes 96",
+         Record("00:00.008", "150", 'U', {std::string(100 * 2, '1')}),
+         {{"00:00.008", 'U', std::vector<int>(96, 0x11)}}},
+        {"fewer octets than declared decode what was given",
+         Record("00:00.009", "4", 'U', {"01 02 03 04"}) + Record("00:00.010", "4", 'U', {"09"}),
+         {{"00:00.009", 'U', {1, 2, 3, 4}}, {"00:00.010", 'U', {9}}}},
+        {"octets beyond the declared length are ignored",
+         Record("00:00.011", "2", 'U', {"01 02 03"}),
+         {{"00:00.011", 'U', {1, 2}}}},
+        {"a length too large for 32 bits is above 96",
+         Record("00:00.012", "99999999999999999999", 'U', {"01 02"}),
+         {{"00:00.012", 'U', {1, 2}}}},
+        {"blanks and a plus sign before the length",
+         Record("00:00.013", "   +2", 'U', {"01 02 03"}),
+         {{"00:00.013", 'U', {1, 2}}}},
+        {"zero, negative and missing lengths are not decoded",
+         Record("00:00.014", "0", 'U', {"01"}) + Record("00:00.015", "-3", 'U', {"01"}) +
+             Record("00:00.016", "-99999999999999999999", 'U', {"01"}) +
+             Record("00:00.017", "x", 'U', {"01"}) + Record("00:00.018", "\t1", 'U', {"01"}) +
+             Record("00:00.019", "1", 'N', {"07"}),
+         {{"00:00.019", 'N', {7}}}},
+        {"a frame without octets is not decoded",
+         Record("00:00.020", "3", 'U', {"  01 02"}) + Record("00:00.021", "1", 'U', {"05"}),
+         {{"00:00.021", 'U', {5}}}},
+        {"a last frame without its empty line is not decoded",
+         Record("00:00.022", "1", 'U', {"01"}) + "Frame                   00:00.023\nLength: 1          U\nhdr\n0000: 02\n",
+         {{"00:00.022", 'U', {1}}}},
+        {"a data line shorter than 7 characters gives nothing",
+         "Frame                   00:00.024\nLength: 1          U\nhdr\n0000:\n0000: 03\n\n",
+         {{"00:00.024", 'U', {3}}}},
+        {"short timestamp and length lines",
+         "Frame                   00:0\nLength: 2\nhdr\n0000: 01 02\n\n"
+         "short\nLength: 1   \nhdr\n0000: 03\n\n",
+         {{"00:0", ' ', {1, 2}}, {"", ' ', {3}}}},
+        {"the timestamp is nine characters, not the line end",
+         "Frame                   00:00.025 and more\nLength: 1          N more\nhdr\n0000: 04\n\n",
+         {{"00:00.025", 'N', {4}}}},
+        {"CR LF lines read like LF lines",
+         "Frame                   00:00.026\r\nLength: 2          U\r\nhdr\r\n0000: 01 02\r\n\r\n",
+         {{"00:00.026", 'U', {1, 2}}}},
+        {"a last line without line end",
+         "Frame                   00:00.027\nLength: 1          U\nhdr\n0000: 01\n",
+         {}},
+    };
+    for (const ReaderCase& c : cases) {
+        EXPECT_EQ(Read(c.text), c.frames) << c.name;
+    }
+}
+
+TEST(TraceReader, DirectionIsOneWhenTheFileDirectionIsNotUsed) {
+    EXPECT_EQ(Read(Record("00:00.000", "1", 'U', {"01"}), false),
+              (std::vector<Frame>{{"00:00.000", '\x01', {1}}}));
+}
+
+TEST(TraceReader, TextArrivingInSmallPiecesReadsTheSame) {
+    // More than one read chunk of text: a large file of many frames.
+    std::string text;
+    std::vector<Frame> expected;
+    for (int i = 0; i < 3000; ++i) {
+        char ts[16];
+        std::snprintf(ts, sizeof ts, "00:%02d.%03d", i / 1000, i % 1000);
+        text += Record(ts, "3", i % 2 ? 'U' : 'N', {"01 02 03  some printable text to make it long"});
+        expected.push_back({ts, i % 2 ? 'U' : 'N', {1, 2, 3}});
+    }
+    EXPECT_EQ(Read(text), expected);
+}
+
+TEST(HexDigitValue, DigitsOfEitherCaseAndSixteenForTheRest) {
+    const std::string digits = "0123456789ABCDEF";
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(HexDigitValue(digits[static_cast<std::size_t>(i)]), i);
+        EXPECT_EQ(HexDigitValue(static_cast<char>(std::tolower(digits[static_cast<std::size_t>(i)]))), i);
+    }
+    for (char c : {'g', 'G', ' ', '\0', '\n', '/', ':', '@', '`'}) EXPECT_EQ(HexDigitValue(c), 16) << c;
+}
+
+}  // namespace
+}  // namespace korvex

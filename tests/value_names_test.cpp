@@ -1,0 +1,112 @@
+// Value-name tables and the shared label list.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/value_names.h"
+
+namespace korvex {
+namespace {
+
+TEST(FindValueName, FirstMatchingRowAndItsIndex) {
+    constexpr ValueName table[] = {{5, "five"}, {0, "zero"}, {5, "second five"}, {9, "nine"}};
+    struct Case {
+        uint32_t key;
+        const char* text;
+        int found;
+        int row;
+    };
+    const Case cases[] = {
+        {5, "five", 1, 0},  // the first of two rows wins
+        {0, "zero", 1, 1},  // key 0 is an ordinary key
+        {9, "nine", 1, 3},
+        {7, nullptr, 0, 4},  // absent: the row count
+        {0xffffffffu, nullptr, 0, 4},
+    };
+    for (const Case& c : cases) {
+        int found = -1;
+        int row = -1;
+        const char* text = FindValueName(table, c.key, found, row);
+        EXPECT_EQ(found, c.found) << c.key;
+        EXPECT_EQ(row, c.row) << c.key;
+        if (c.text == nullptr) {
+            EXPECT_EQ(text, nullptr);
+        } else {
+            EXPECT_STREQ(text, c.text);
+        }
+    }
+}
+
+TEST(LookupValueName, CopiesTheNameWithNothingAfterIt) {
+    char out[64];
+    std::memset(out, '#', sizeof out);
+    TextWriter w(out, sizeof out);
+    EXPECT_EQ(LookupValueName(7, 0x97, w), 1);
+    EXPECT_EQ(w.Position(), 8);
+    EXPECT_EQ(std::string(out, 8), "  FRMR  ");
+    EXPECT_EQ(out[8], '#');
+
+    EXPECT_EQ(LookupValueName(10, 0x05, w), 1);
+    EXPECT_EQ(std::string(out + 8, static_cast<std::size_t>(w.Position() - 8)), "Receiver Not Ready   ");
+}
+
+TEST(LookupValueName, UnknownKeysAndUnassignedTablesWriteNothing) {
+    char out[16];
+    std::memset(out, '#', sizeof out);
+    TextWriter w(out, sizeof out);
+    const struct {
+        int table;
+        uint32_t key;
+    } cases[] = {{7, 0x0d}, {8, 1}, {2, 0}, {3, 0}, {34, 0}, {-1, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(LookupValueName(c.table, c.key, w), 0) << c.table;
+        EXPECT_EQ(w.Position(), 0);
+    }
+    EXPECT_EQ(out[0], '#');
+}
+
+TEST(TableOfTables, NumberedTablesOfTheLinkLayerAndTheUnusedOnes) {
+    const struct {
+        int table;
+        uint32_t key;
+        const char* text;
+    } cases[] = {
+        {0, 0, "USER"},
+        {0, 1, "NTWK"},
+        {6, 1, "Transfer Rate      : "},
+        {7, 0xFF, "  INFO  "},
+        {7, 0x7F, "  SAMBE "},
+        {8, 63, " Layer 2 Management Procedures"},
+        {9, 2, "Unnumbered"},
+        {10, 0x73, "Unnumbered Acknowledgement"},
+    };
+    for (const auto& c : cases) {
+        char out[64] = {};
+        TextWriter w(out, sizeof out);
+        ASSERT_EQ(LookupValueName(c.table, c.key, w), 1) << c.table << " " << c.key;
+        EXPECT_EQ(std::string(out, static_cast<std::size_t>(w.Position())), c.text);
+    }
+    EXPECT_EQ(TableById(7).size(), 11u);
+    EXPECT_EQ(TableById(10).size(), 11u);
+    EXPECT_TRUE(TableById(2).empty());
+    EXPECT_TRUE(TableById(3).empty());
+}
+
+TEST(LabelList, FiftyOneEntriesReachedByBasePlusOffset) {
+    const struct {
+        int index;
+        const char* text;
+    } cases[] = {
+        {0, "  I "},  {6, "  P/F "},  {7, " FCS "},  {12, " Group TEI"},
+        {21 + 0, "FIN"}, {21 + 5, "URG"}, {31 + 0, "Codeset 0: Q.931 information elements"},
+        {31 + 7, "Codeset 7: user-specific information elements"}, {39 + 3, "Standard defined for the network"},
+        {43 + 7, "Class (111): interworking"}, {18, "Don't Fragment, "},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(LabelText(c.index), c.text) << c.index;
+    EXPECT_EQ(LabelText(50), LabelText(43 + 7));
+    EXPECT_EQ(LabelText(51), nullptr);
+}
+
+}  // namespace
+}  // namespace korvex
