@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a while.
+# Usage: scripts/fuzz.sh [SECONDS]   (needs clang and libclang-rt-14-dev)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+out=build-fuzz
+mkdir -p "$out"
+sources=(core/output.cpp core/value_names.cpp decoders/link/lapd.cpp decoders/link/lapf_address.cpp
+         decoders/link/layer3.cpp replay/trace_reader.cpp replay/line_store.cpp replay/replay.cpp)
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Iinclude -I.)
+clang++ "${flags[@]}" fuzz/decode_fuzzer.cpp "${sources[@]}" -o "$out/decode_fuzzer"
+clang++ "${flags[@]}" -DKORVEX_FUZZ_TRACE_READER fuzz/decode_fuzzer.cpp "${sources[@]}" -o "$out/trace_reader_fuzzer"
+mkdir -p "$out/corpus-decode" "$out/corpus-trace"
+cp samples/*.txt "$out/corpus-trace/"
+"$out/decode_fuzzer" -max_total_time="$seconds" -max_len=128 "$out/corpus-decode"
+"$out/trace_reader_fuzzer" -max_total_time="$seconds" "$out/corpus-trace"
