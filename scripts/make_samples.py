@@ -624,13 +624,8 @@ def parse_trace(text):
 
 
 def fcs_ok(data):
-    """Receiver-style FCS check: CRC over data+FCS leaves the residue 0xF0B8."""
-    crc = 0xFFFF
-    for b in data:
-        crc ^= b
-        for _ in range(8):
-            crc = (crc >> 1) ^ 0x8408 if crc & 1 else crc >> 1
-    return crc == 0xF0B8
+    """The last two octets are the FCS of the rest, low octet first."""
+    return len(data) >= 2 and fcs16(data[:-2]) == data[-2] | data[-1] << 8
 
 
 def check_trace(path, frames):

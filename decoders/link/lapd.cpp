@@ -35,13 +35,22 @@ constexpr uint8_t kKeyFrameReject = 0x97;
 
 enum class WalkState { Sapi, Tei, Dlci1, Dlci2, Dlci3, Dlci4, Control1, Control2, Rest };
 
-// Dumps the information field: the octets after the cursor's octet, up to
-// the FCS (remaining has already lost the two FCS octets).
-void AppendInformationField(TextWriter& w, const FrameView& frame, int32_t cursor,
-                            int32_t remaining) {
+// The end of the summary line, once the frame key is known: the frame's
+// name, the FCS and, when dumpInformation is set, the information field
+// between the cursor's octet and the FCS. Returns true when it dumped.
+bool NameFcsAndInformation(TextWriter& w, const FrameView& frame, int32_t cursor,
+                           int32_t& remaining, LapdFrameFields& fields, uint8_t key,
+                           bool dumpInformation) {
+    fields.frameKey = key;
+    fields.keyKnown = true;
+    LookupValueName(kTableShortName, key, w);
+    const bool hasFcs = remaining >= 3;
+    AppendFcs(w, frame, cursor, remaining);
+    if (!dumpInformation || !hasFcs) return false;
     int32_t start = cursor + 1;
-    int32_t count = remaining - 1;
+    int32_t count = remaining - 1;  // remaining has lost the two FCS octets
     AppendHexDump(w, frame, start, count, true);
+    return true;
 }
 
 // U frame, after "  NS ": P/F, name, FCS and, for an FRMR without the hex
@@ -54,16 +63,9 @@ bool UFrameSteps(TextWriter& w, const FrameView& frame, uint32_t flags, uint8_t 
     AppendText(w, "---");
     AppendLabel(w, kLabelPf);
     AppendDec1(w, fields.pf);
-    fields.frameKey = control | 0x10;
-    fields.keyKnown = true;
-    LookupValueName(kTableShortName, fields.frameKey, w);
-    bool hasFcs = remaining >= 3;
-    AppendFcs(w, frame, cursor, remaining);
-    if (fields.frameKey == kKeyFrameReject && (flags & DECODE_HEX) == 0 && hasFcs) {
-        AppendInformationField(w, frame, cursor, remaining);
-        return true;
-    }
-    return false;
+    const uint8_t key = control | 0x10;
+    const bool frmrDump = key == kKeyFrameReject && (flags & DECODE_HEX) == 0;
+    return NameFcsAndInformation(w, frame, cursor, remaining, fields, key, frmrDump);
 }
 
 // I and S frames, second control octet: N(R), P/F, name, FCS and, for an I
@@ -77,14 +79,10 @@ void Control2Steps(TextWriter& w, const FrameView& frame, uint32_t flags, uint8_
     AppendDec3(w, fields.nr);
     AppendLabel(w, kLabelPf);
     AppendDec1(w, fields.pf);
-    fields.frameKey = fields.frameType == kLapdInformation ? kKeyInformation : control1;
-    fields.keyKnown = true;
-    LookupValueName(kTableShortName, fields.frameKey, w);
-    bool hasFcs = remaining >= 3;
-    AppendFcs(w, frame, cursor, remaining);
-    if (fields.frameType == kLapdInformation && (flags & DECODE_HEX) == 0 && hasFcs) {
-        AppendInformationField(w, frame, cursor, remaining);
-    }
+    const bool information = fields.frameType == kLapdInformation;
+    NameFcsAndInformation(w, frame, cursor, remaining, fields,
+                          information ? kKeyInformation : control1,
+                          information && (flags & DECODE_HEX) == 0);
 }
 
 // The summary walk: one visit per octet, from the address field on.
