@@ -22,6 +22,8 @@ ABOUT_TITLE="About Korvex Library"
 BLUE="#0C01E3"    # lines of direction 'U'
 GREEN="#236C12"   # lines of every other direction
 RED="#F81D06"     # the status text
+CAPTION="#000080" # button captions
+EMPHASIS="#FF0000" # "over", "BASIC", "DETAIL", "HEX"
 MIN_TEXT_PIXELS=200
 
 START_SECONDS=$SECONDS
@@ -186,6 +188,7 @@ step "main window at ${ORIGIN_X},${ORIGIN_Y}, client ${CLIENT_W}x${CLIENT_H}"
 VIEW="$((CLIENT_W - 40))x$((CLIENT_H - 100))+$((ORIGIN_X + 5))+$((ORIGIN_Y + 34))"
 FIRST_LINE="$((CLIENT_W - 40))x10+$((ORIGIN_X + 5))+$((ORIGIN_Y + 34))"
 STATUS="$((CLIENT_W - 20))x30+$((ORIGIN_X + 5))+$((ORIGIN_Y + CLIENT_H - 30))"
+TOOLBAR="755x26+$((ORIGIN_X + 3))+$((ORIGIN_Y + 3))"
 
 shot 01-start
 blue=$(count_colour 01-start "$VIEW" "$BLUE")
@@ -195,6 +198,11 @@ step "start: view has $blue blue and $green green text pixels, status bar $red r
 [ "$blue" -ge $MIN_TEXT_PIXELS ] || fail "no blue 'U' lines in the trace view (01-start.png)"
 [ "$green" -ge $MIN_TEXT_PIXELS ] || fail "no green lines in the trace view (01-start.png)"
 [ "$red" -ge 50 ] || fail "no red status text in the status bar (01-start.png)"
+# The button pictures, where the clicks below will go.
+captions=$(count_colour 01-start "$TOOLBAR" "$CAPTION")
+emphasis=$(count_colour 01-start "$TOOLBAR" "$EMPHASIS")
+step "start: toolbar has $captions dark blue and $emphasis red caption pixels"
+[ "$captions" -ge 300 ] && [ "$emphasis" -ge 100 ] || fail "the button pictures are not where the buttons should be (01-start.png)"
 
 step "DETAIL"
 click_button 9
