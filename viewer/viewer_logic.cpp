@@ -1,0 +1,118 @@
+#include "viewer/viewer_logic.h"
+
+#include "viewer/resource.h"
+
+namespace korvex::viewer {
+
+// Decoders that are not part of the library yet are null here: selecting
+// their row makes LoadTraceFile return at once and the view stays as it was.
+// Put the entry point in when the decoder lands (DecodeEthernet, DecodeX25,
+// DecodeIp, DecodeQ931).
+const ProtocolEntry ProtocolTable[kProtocolCount] = {
+    {nullptr /* DecodeEthernet */, "eth.txt", kRowEthernet, "802.3 Ethernet"},
+    {nullptr /* DecodeX25 */, "x25.txt", kRowX25, "X.25"},
+    {DecodeLapd, "lapd.txt", kRowLapd, "Q.921 (LAPD)"},
+    {nullptr /* DecodeIp */, "ip.txt", kRowIp, "IP"},
+    {nullptr /* DecodeQ931 */, "q931.txt", kRowQ931, "Q.931"},
+    {DecodeLapf, "q922.txt", kRowLapf, "Q.922 (LAPF)"},
+};
+
+void SelectProtocol(int row) {
+    if (row < 0 || row >= kProtocolCount) return;
+    const ProtocolEntry& entry = ProtocolTable[row];
+    CurrentSelection.decoder = entry.decoder;
+    CurrentSelection.fileName = entry.fileName;
+    CurrentSelection.label = ProtocolTable[entry.labelIndex].label;
+}
+
+namespace {
+
+constexpr uint32_t kLayer3Detail = DECODE_DETAIL | DECODE_LAYER3;
+
+}  // namespace
+
+const ButtonEntry ButtonTable[kButtonCount] = {
+    // picture              kind                protocol row  set             clear           flip
+    {IDB_LAPD, ButtonKind::Reload, kRowLapd, 0, 0, 0},
+    {IDB_LAPF, ButtonKind::Reload, kRowLapf, 0, 0, 0},
+    {IDB_Q931, ButtonKind::Reload, kRowQ931, 0, 0, 0},
+    {IDB_X25, ButtonKind::Reload, kRowX25, 0, 0, 0},
+    {IDB_Q931_OVER_LAPD, ButtonKind::Reload, kRowLapd, kLayer3Detail, 0, 0},
+    {IDB_X25_OVER_LAPF, ButtonKind::Reload, kRowLapf, kLayer3Detail, 0, 0},
+    {IDB_ETHERNET, ButtonKind::Reload, kRowEthernet, 0, 0, 0},
+    {IDB_IP, ButtonKind::Reload, kRowIp, 0, 0, 0},
+    {IDB_BASIC, ButtonKind::Reload, -1, DECODE_SUMMARY, DECODE_DETAIL, 0},
+    {IDB_DETAIL, ButtonKind::Reload, -1, DECODE_DETAIL, DECODE_SUMMARY, 0},
+    {IDB_HEX, ButtonKind::Reload, -1, 0, 0, DECODE_HEX},
+    {IDB_ABOUT, ButtonKind::About, -1, 0, 0, 0},
+    {IDB_EXIT, ButtonKind::Exit, -1, 0, 0, 0},
+};
+
+ButtonPlace PlaceOfButton(int button) {
+    return ButtonPlace{kButtonLeft + kButtonPitch * button, kButtonTop, kButtonWidth, kButtonHeight};
+}
+
+ButtonEffect RunButton(int button) {
+    if (button < 0 || button >= kButtonCount) return ButtonEffect::None;
+    const ButtonEntry& entry = ButtonTable[button];
+    switch (entry.kind) {
+        case ButtonKind::About:
+            return ButtonEffect::OpenAbout;
+        case ButtonKind::Exit:
+            return ButtonEffect::Exit;
+        case ButtonKind::Reload:
+            break;
+    }
+    SelectProtocol(entry.protocolRow);
+    DecodeFlags = ((DecodeFlags | entry.setFlags) & ~entry.clearFlags) ^ entry.flipFlags;
+    LoadTraceFile(CurrentSelection.fileName, CurrentSelection.useFileDirection);
+    return ButtonEffect::Repaint;
+}
+
+int LoadStartTrace() {
+    SetStatusText(" ");
+    return LoadTraceFile(CurrentSelection.fileName, CurrentSelection.useFileDirection);
+}
+
+ScrollRequest ScrollRequestOfCode(uint32_t code) {
+    switch (code) {
+        case kScrollLineUp:
+            return ScrollRequest::LineUp;
+        case kScrollLineDown:
+            return ScrollRequest::LineDown;
+        case kScrollPageUp:
+            return ScrollRequest::PageUp;
+        case kScrollPageDown:
+            return ScrollRequest::PageDown;
+        case kScrollThumbTrack:
+            return ScrollRequest::ThumbTrack;
+        default:
+            return ScrollRequest::Other;
+    }
+}
+
+bool HandleViewScroll(LineStore& store, ReplayView& view, uint32_t param) {
+    const ScrollRequest request = ScrollRequestOfCode(param & 0xFFFFu);
+    const auto thumb = static_cast<int16_t>(static_cast<uint16_t>(param >> 16));
+    return HandleScrollRequest(store, view, request, thumb);
+}
+
+PaintPlan::PaintPlan(const LineStore& store, int32_t clientTop, int32_t clientBottom,
+                     int32_t lineHeight)
+    : store_(store),
+      index_(store.topLine < 0 ? 0 : store.topLine),
+      top_(clientTop),
+      bottom_(clientBottom),
+      advance_(lineHeight - 1) {}
+
+bool PaintPlan::Next(PaintStep& step) {
+    const int32_t count = store_.lineCount < kMaxTraceLines ? store_.lineCount : kMaxTraceLines;
+    if (index_ >= count || top_ >= bottom_) return false;
+    const TraceLine& line = store_.lines[index_];
+    step = PaintStep{index_, line.start, line.length, ColourOfTag(line.tag), top_};
+    ++index_;
+    top_ += advance_;
+    return true;
+}
+
+}  // namespace korvex::viewer
