@@ -22,6 +22,14 @@ extern "C" {
 #include <stdint.h>
 #endif
 
+/* Marks the entry points the library exports (the shared library hides
+ * everything else). */
+#if defined(_WIN32)
+#define KORVEX_API
+#else
+#define KORVEX_API __attribute__((visibility("default")))
+#endif
+
 /* Decode flag bits of DecodeRequest.flags. */
 #define DECODE_SUMMARY  0x01u /* summary line only (the summary is always written) */
 #define DECODE_DETAIL   0x02u /* add the detail block of labelled field lines */
@@ -40,10 +48,10 @@ typedef struct DecodeRequest {
 } DecodeRequest;
 
 /* LAPD (Q.921) frame: address, control, information field, 2-octet FCS. */
-int32_t DecodeLapd(DecodeRequest request);
+KORVEX_API int32_t DecodeLapd(DecodeRequest request);
 
 /* LAPF (Q.922) frame: as DecodeLapd with DECODE_LAPF added to the flags. */
-int32_t DecodeLapf(DecodeRequest request);
+KORVEX_API int32_t DecodeLapf(DecodeRequest request);
 
 #ifdef __cplusplus
 }
