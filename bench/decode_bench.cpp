@@ -85,3 +85,22 @@ void BM_ReplayTrace(benchmark::State& state) {
 BENCHMARK(BM_ReplayTrace)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// The reader alone: hex trace text in, frames out, nothing decoded.
+void BM_TraceReaderOnly(benchmark::State& state) {
+    const std::string text = TraceText(20000);
+    for (auto _ : state) {
+        std::istringstream in(text);
+        korvex::TraceReader reader(in);
+        korvex::TraceFrame frame;
+        int64_t octets = 0;
+        while (reader.Next(frame)) octets += frame.length;
+        benchmark::DoNotOptimize(octets);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_TraceReaderOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "replay/trace_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace korvex {
@@ -11,24 +12,36 @@ namespace {
 // small enough never to overflow while digits keep coming.
 constexpr int64_t kNumberCeiling = int64_t{1} << 40;
 
+// Hex digit values by character, 16 for every character that is not one.
+constexpr auto kHexValues = [] {
+    std::array<uint8_t, 256> values{};
+    for (int c = 0; c < 256; ++c) values[static_cast<std::size_t>(c)] = 16;
+    for (int c = '0'; c <= '9'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'A' + 10);
+    return values;
+}();
+
+// Data lines hold their hex pairs from this column (1-based) on.
+constexpr std::size_t kDataColumn = 7;
+
 }  // namespace
 
 int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return 16;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
-TraceReader::TraceReader(std::istream& in, bool useFileDirection)
-    : in_(in), useFileDirection_(useFileDirection) {}
+TraceReader::TraceReader(std::istream& in, bool useFileDirection, std::size_t chunkSize)
+    : in_(in),
+      useFileDirection_(useFileDirection),
+      chunkLimit_(std::clamp<std::size_t>(chunkSize, 1, kChunkCapacity)) {}
 
 bool TraceReader::Next(TraceFrame& frame) {
     for (;;) {
         if (FrameReady(frame)) return true;
         if (chunkPos_ == chunkSize_) {
             if (atEnd_) return false;
-            in_.read(chunk_, sizeof chunk_);
+            in_.read(chunk_, static_cast<std::streamsize>(chunkLimit_));
             chunkSize_ = static_cast<std::size_t>(in_.gcount());
             chunkPos_ = 0;
             if (chunkSize_ == 0) {
@@ -41,8 +54,19 @@ bool TraceReader::Next(TraceFrame& frame) {
                 continue;
             }
         }
-        // Feed characters until a frame is complete or the chunk is used up.
+        // Take whole lines while the chunk holds them, characters one by one
+        // otherwise, until a frame is complete or the chunk is used up.
         while (chunkPos_ < chunkSize_ && !ready_) {
+            if (column_ == 0 && !pendingCr_) {
+                const char* start = chunk_ + chunkPos_;
+                const void* end = std::memchr(start, '\n', chunkSize_ - chunkPos_);
+                if (end != nullptr) {
+                    const auto length = static_cast<std::size_t>(static_cast<const char*>(end) - start);
+                    chunkPos_ += length + 1;
+                    TakeLine(start, length);
+                    continue;
+                }
+            }
             Feed(static_cast<unsigned char>(chunk_[chunkPos_++]));
         }
     }
@@ -74,6 +98,54 @@ void TraceReader::Feed(unsigned char c) {
         pendingCr_ = true;
     } else {
         Take(c);
+    }
+}
+
+void TraceReader::TakeLine(const char* line, std::size_t length) {
+    // A carriage return right before the line feed belongs to the line end;
+    // any other one is an ordinary character of the line.
+    if (length > 0 && line[length - 1] == '\r') --length;
+    switch (state_) {
+        case 0: {  // timestamp line: columns 25 to 33
+            for (std::size_t i = 24; i < length && i < 33; ++i) lineTimestamp_[lineTimestampLength_++] = line[i];
+            column_ = static_cast<int64_t>(length);
+            break;
+        }
+        case 1:  // length line: short, taken character by character
+            for (std::size_t i = 0; i < length; ++i) Take(static_cast<unsigned char>(line[i]));
+            break;
+        case 2:  // header line: not read
+            column_ = static_cast<int64_t>(length);
+            break;
+        default:
+            TakeDataLine(line, length);
+            column_ = static_cast<int64_t>(length);
+            break;
+    }
+    EndLine();
+}
+
+// Hex pairs from the data column on: one blank between pairs is skipped; two
+// blanks, any other character or a half pair end the data of the line.
+void TraceReader::TakeDataLine(const char* line, std::size_t length) {
+    std::size_t i = kDataColumn - 1;
+    bool afterBlank = false;
+    while (i < length) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c == ' ') {
+            if (afterBlank) return;
+            afterBlank = true;
+            ++i;
+            continue;
+        }
+        if (i + 1 >= length) return;
+        const uint8_t high = kHexValues[c];
+        const uint8_t low = kHexValues[static_cast<unsigned char>(line[i + 1])];
+        if ((high | low) >= 16) return;
+        if (gathered_ < kMaxFrameLength) octets_[gathered_] = static_cast<unsigned char>((high << 4) | low);
+        if (gathered_ < kNumberCeiling) ++gathered_;
+        afterBlank = false;
+        i += 2;
     }
 }
 

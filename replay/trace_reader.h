@@ -11,6 +11,7 @@
 // its memory stays flat whatever the size of the text or of its lines.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 
@@ -31,7 +32,11 @@ public:
 
     // With useFileDirection false every frame's direction tag is the value 1
     // instead of the character in column 20 of its length line.
-    explicit TraceReader(std::istream& in, bool useFileDirection = true);
+    // chunkSize is how many characters one read of the stream asks for (1 to
+    // kChunkCapacity); the frames read are the same whatever it is.
+    static constexpr std::size_t kChunkCapacity = 65536;
+    explicit TraceReader(std::istream& in, bool useFileDirection = true,
+                         std::size_t chunkSize = kChunkCapacity);
 
     // The next frame to decode; false at the end of the text. Frames with no
     // octets, or with a declared length of 0 or below, are passed over: they
@@ -45,13 +50,18 @@ private:
     enum class DataState { PairStart, AfterBlank, SecondDigit, Ended };
 
     void Feed(unsigned char c);  // one character of the text
+    // A whole line (without its line end) that begins at column 1: the same
+    // effect as feeding its characters one by one, in one pass.
+    void TakeLine(const char* line, std::size_t length);
+    void TakeDataLine(const char* line, std::size_t length);
     void Take(unsigned char c);  // one character of the current line
     void EndLine();
     bool FrameReady(TraceFrame& frame);
 
     std::istream& in_;
     bool useFileDirection_;
-    char chunk_[65536];
+    std::size_t chunkLimit_;
+    char chunk_[kChunkCapacity];
     std::size_t chunkSize_ = 0;
     std::size_t chunkPos_ = 0;
     bool atEnd_ = false;

@@ -1,6 +1,8 @@
 // The hex trace reader: the four-line cycle and how each line is read.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,9 +25,10 @@ std::ostream& operator<<(std::ostream& os, const Frame& f) {
     return os << "]}";
 }
 
-std::vector<Frame> Read(const std::string& text, bool useFileDirection = true) {
+std::vector<Frame> Read(const std::string& text, bool useFileDirection = true,
+                        std::size_t chunkSize = TraceReader::kChunkCapacity) {
     std::istringstream in(text);
-    TraceReader reader(in, useFileDirection);
+    TraceReader reader(in, useFileDirection, chunkSize);
     std::vector<Frame> frames;
     TraceFrame f;
     while (reader.Next(f)) {
@@ -133,9 +136,39 @@ TEST(TraceReader, ReadsFramesAsDecided) {
          "Frame                   00:00.027\nLength: 1          U\nhdr\n0000: 01\n",
          {}},
     };
+    // Whole lines in one read and lines cut across reads at every place read
+    // the same.
     for (const ReaderCase& c : cases) {
-        EXPECT_EQ(Read(c.text), c.frames) << c.name;
+        for (std::size_t chunk : {TraceReader::kChunkCapacity, std::size_t{1}, std::size_t{7}}) {
+            EXPECT_EQ(Read(c.text, true, chunk), c.frames) << c.name << ", chunks of " << chunk;
+        }
     }
+}
+
+TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
+    // Texts of record-like lines with damage: stray carriage returns, blanks,
+    // half pairs, non-hex characters, long and missing lines.
+    const char* pieces[] = {"Frame                   12:01.250", "Length: 5          U", "Length: -3",
+                            "Offset  Data", "0000: 0a 1B 2c  text", "0000: 0a1b2", "0000:  ff",
+                            "0000: 0g 11", "0000: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10",
+                            "", "\r", " ", "x", "0000: 7f\r\r"};
+    std::mt19937 rng(1234);
+    std::size_t framesRead = 0;
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        const int lines = static_cast<int>(rng() % 60);
+        for (int i = 0; i < lines; ++i) {
+            text += pieces[rng() % std::size(pieces)];
+            text += rng() % 8 == 0 ? "\r\n" : "\n";
+        }
+        if (rng() % 2 == 0) text += pieces[rng() % std::size(pieces)];  // no line end at the end
+        const auto whole = Read(text);
+        framesRead += whole.size();
+        for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{64}}) {
+            ASSERT_EQ(Read(text, true, chunk), whole) << "round " << round << ", chunks of " << chunk;
+        }
+    }
+    EXPECT_GT(framesRead, 100u);  // the texts do hold frames to compare
 }
 
 TEST(TraceReader, DirectionIsOneWhenTheFileDirectionIsNotUsed) {
