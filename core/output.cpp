@@ -1,6 +1,5 @@
 #include "core/output.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -12,17 +11,113 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-// One printf-style write: the formatted characters, then the uncounted blank.
-// The formats are the decoders' own constant texts with at most two integer
-// fields, so they always fit the local buffer.
-int AppendPrintf(TextWriter& w, const char* format, ...) {
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    if (n < 0) n = 0;
-    if (static_cast<std::size_t>(n) >= sizeof text) n = sizeof text - 1;
+// The local buffer of one formatted write. The formats are the decoders' own
+// constant texts with at most two integer fields, so they always fit.
+constexpr std::size_t kFormatRoom = 1024;
+
+// Formats the integer conversions the decoders use (d, i, u, x, X, o, c and
+// %%, with the '-' and '0' flags and a field width) without going through
+// the C library, which dominates the cost of a decode otherwise. Returns the
+// character count, or -1 for any format it does not take on: the caller
+// then formats with vsnprintf, so the text is the same either way.
+int FormatIntegers(char* text, const char* format, const int32_t* args, int argCount) {
+    std::size_t n = 0;
+    int next = 0;
+    for (const char* f = format; *f != '\0'; ++f) {
+        if (*f != '%') {
+            if (n + 1 >= kFormatRoom) return -1;
+            text[n++] = *f;
+            continue;
+        }
+        ++f;
+        if (*f == '%') {
+            if (n + 1 >= kFormatRoom) return -1;
+            text[n++] = '%';
+            continue;
+        }
+        bool left = false;
+        bool zero = false;
+        for (;; ++f) {
+            if (*f == '-') {
+                left = true;
+            } else if (*f == '0') {
+                zero = true;
+            } else {
+                break;
+            }
+        }
+        std::size_t width = 0;
+        while (*f >= '0' && *f <= '9') {
+            width = width * 10 + static_cast<std::size_t>(*f - '0');
+            if (width > 64) return -1;
+            ++f;
+        }
+        if (next >= argCount) return -1;
+        const int32_t value = args[next++];
+        char digits[16];
+        std::size_t count = 0;
+        bool negative = false;
+        switch (*f) {
+            case 'd':
+            case 'i': {
+                negative = value < 0;
+                uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+                do {
+                    digits[count++] = static_cast<char>('0' + magnitude % 10);
+                    magnitude /= 10;
+                } while (magnitude != 0);
+                break;
+            }
+            case 'u':
+            case 'x':
+            case 'X':
+            case 'o': {
+                const uint32_t base = *f == 'u' ? 10 : *f == 'o' ? 8 : 16;
+                const char* set = *f == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+                uint32_t magnitude = static_cast<uint32_t>(value);
+                do {
+                    digits[count++] = set[magnitude % base];
+                    magnitude /= base;
+                } while (magnitude != 0);
+                break;
+            }
+            case 'c':
+                digits[count++] = static_cast<char>(static_cast<unsigned char>(value));
+                zero = false;
+                break;
+            default:
+                return -1;
+        }
+        const std::size_t body = count + (negative ? 1 : 0);
+        const std::size_t pad = width > body ? width - body : 0;
+        if (n + body + pad + 1 >= kFormatRoom) return -1;
+        if (!left && !zero) {
+            for (std::size_t i = 0; i < pad; ++i) text[n++] = ' ';
+        }
+        if (negative) text[n++] = '-';
+        if (!left && zero) {
+            for (std::size_t i = 0; i < pad; ++i) text[n++] = '0';
+        }
+        while (count > 0) text[n++] = digits[--count];
+        if (left) {
+            for (std::size_t i = 0; i < pad; ++i) text[n++] = ' ';
+        }
+    }
+    return static_cast<int>(n);
+}
+
+// One printf-style write of up to two integers: the formatted characters,
+// then the uncounted blank.
+int AppendIntegers(TextWriter& w, const char* format, int32_t first, int32_t second, int argCount) {
+    char text[kFormatRoom];
+    const int32_t args[2] = {first, second};
+    int n = FormatIntegers(text, format, args, argCount);
+    if (n < 0) {
+        n = argCount == 1 ? std::snprintf(text, sizeof text, format, first)
+                          : std::snprintf(text, sizeof text, format, first, second);
+        if (n < 0) n = 0;
+        if (static_cast<std::size_t>(n) >= sizeof text) n = sizeof text - 1;
+    }
     w.Write(text, static_cast<std::size_t>(n));
     w.TrailingBlank();
     return n;
@@ -70,11 +165,11 @@ int AppendDec1(TextWriter& w, uint32_t value) {
 }
 
 int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t second) {
-    return AppendPrintf(w, format, first, second);
+    return AppendIntegers(w, format, first, second, 2);
 }
 
 int AppendFormatInt(TextWriter& w, const char* format, int32_t value) {
-    return AppendPrintf(w, format, value);
+    return AppendIntegers(w, format, value, 0, 1);
 }
 
 void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {

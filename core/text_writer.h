@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace korvex {
 
@@ -28,7 +29,11 @@ public:
     }
 
     void Write(const char* text, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) Put(text[i]);
+        const std::size_t room = pos_ + 1 < capacity_ ? static_cast<std::size_t>(capacity_ - 1 - pos_) : 0;
+        const std::size_t k = n < room ? n : room;
+        if (k > 0) std::memcpy(out_ + pos_, text, k);
+        pos_ += static_cast<int32_t>(k);
+        if (k < n) truncated_ = true;
     }
 
     // Store a blank right after the text without counting it: the formatting

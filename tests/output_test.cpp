@@ -1,6 +1,8 @@
 // The output primitives through the bounded writer.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -158,6 +160,38 @@ TEST(TextWriter, CutsAtCapacityMinusOneAndStoresTheNul) {
         }
         for (std::size_t i = static_cast<std::size_t>(capacity); i < chars.size(); ++i) {
             EXPECT_EQ(chars[i], '#') << "written past the capacity " << capacity;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+TEST(AppendFormat, WritesWhatTheCLibraryWrites) {
+    // Every format shape the decoders use, and some they might, against
+    // snprintf with the same integers.
+    const char* formats[] = {"%d", "%u", "%x", "%X", "%o", "%c", "%02x", "%04x", "%06x", "%08x", "%03d",
+                             "%01d", "%5d", "%-5d|", "%-08x|", "%05d", "%d.%d", "  DLCI  %08x", "%d%%",
+                             "%12u", "%.3d", "%+d", "100%% %x then %d"};
+    const int32_t values[] = {0, 1, 7, 9, 10, 42, 255, 256, 4095, 65535, 0x7fffffff, -1, -42, INT32_MIN, 1000000};
+    for (const char* format : formats) {
+        for (int32_t first : values) {
+            for (int32_t second : {0, -7, 123456}) {
+                char expected[256];
+                int n = std::snprintf(expected, sizeof expected, format, first, second);
+                Buffer two;
+                EXPECT_EQ(AppendFormat(two.w, format, first, second), n) << format << ' ' << first;
+                EXPECT_EQ(two.Text(), std::string(expected, static_cast<std::size_t>(n))) << format << ' ' << first;
+                EXPECT_EQ(two.chars[static_cast<std::size_t>(n)], ' ') << format;
+                if (std::strstr(format, "%d.%d") != nullptr || std::strstr(format, "then") != nullptr) continue;
+                Buffer one;
+                n = std::snprintf(expected, sizeof expected, format, first);
+                EXPECT_EQ(AppendFormatInt(one.w, format, first), n) << format << ' ' << first;
+                EXPECT_EQ(one.Text(), std::string(expected, static_cast<std::size_t>(n))) << format << ' ' << first;
+            }
         }
     }
 }
