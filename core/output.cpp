@@ -185,19 +185,27 @@ void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32
 void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32_t& count,
                    bool leadingBreak) {
     if (leadingBreak) AppendText(w, HexDumpIndent);
-    int column = 0;
+    // Rows of 24 octets are built in a local buffer and written at once.
+    constexpr int kRowOctets = 24;
+    constexpr std::size_t kIndentLength = 7;
+    char row[kRowOctets * 3 + kIndentLength];
     while (count > 0 && frame.Has(cursor)) {
-        uint8_t octet = frame.At(cursor);
-        w.Put(kHexDigits[octet >> 4]);
-        w.Put(kHexDigits[octet & 0x0F]);
-        w.Put(' ');
-        ++cursor;
-        column += 3;
-        if (column == 72) {
-            AppendText(w, HexDumpIndent);
-            column = 0;
+        int32_t octets = count < kRowOctets ? count : kRowOctets;
+        if (!frame.HasRange(cursor, octets)) octets = frame.Size() - cursor;
+        std::size_t n = 0;
+        for (int32_t i = 0; i < octets; ++i) {
+            const uint8_t octet = frame.At(cursor + i);
+            row[n++] = kHexDigits[octet >> 4];
+            row[n++] = kHexDigits[octet & 0x0F];
+            row[n++] = ' ';
         }
-        --count;
+        cursor += octets;
+        count -= octets;
+        if (octets == kRowOctets) {
+            std::memcpy(row + n, HexDumpIndent, kIndentLength);
+            n += kIndentLength;
+        }
+        w.Write(row, n);
     }
     w.TrailingBlank();
     count = 0;
