@@ -39,6 +39,12 @@ public:
         return FrameView(data_, count < size_ ? count : size_);
     }
 
+    // The octets first .. first + count - 1 in one piece, or null when they
+    // do not all lie inside the frame.
+    const unsigned char* Range(int32_t first, int32_t count) const {
+        return HasRange(first, count) ? data_ + first : nullptr;
+    }
+
     const unsigned char* Data() const { return data_; }
 
 private:

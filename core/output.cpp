@@ -133,33 +133,29 @@ int AppendText(TextWriter& w, const char* text) {
 }
 
 int AppendHexByte(TextWriter& w, uint32_t value) {
-    w.Put(kHexDigits[(value >> 4) & 0x0F]);
-    w.Put(kHexDigits[value & 0x0F]);
+    const char digits[2] = {kHexDigits[(value >> 4) & 0x0F], kHexDigits[value & 0x0F]};
+    w.Write(digits, 2);
     w.TrailingBlank();
     return 2;
 }
 
 int AppendDec3(TextWriter& w, uint32_t value) {
-    uint32_t v = value & 0xFF;
-    w.Put(static_cast<char>('0' + v / 100));
-    w.Put(static_cast<char>('0' + v / 10 % 10));
-    w.Put(static_cast<char>('0' + v % 10));
+    const uint32_t v = value & 0xFF;
+    const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+                            static_cast<char>('0' + v % 10)};
+    w.Write(digits, 3);
     w.TrailingBlank();
     return 3;
 }
 
 int AppendDec1(TextWriter& w, uint32_t value) {
-    uint32_t v = value & 0xFF;
-    int n = 1;
-    if (v >= 100) {
-        w.Put(static_cast<char>('0' + v / 100));
-        ++n;
-    }
-    if (v >= 10) {
-        w.Put(static_cast<char>('0' + v / 10 % 10));
-        ++n;
-    }
-    w.Put(static_cast<char>('0' + v % 10));
+    const uint32_t v = value & 0xFF;
+    char digits[3];
+    int n = 0;
+    if (v >= 100) digits[n++] = static_cast<char>('0' + v / 100);
+    if (v >= 10) digits[n++] = static_cast<char>('0' + v / 10 % 10);
+    digits[n++] = static_cast<char>('0' + v % 10);
+    w.Write(digits, static_cast<std::size_t>(n));
     w.TrailingBlank();
     return n;
 }
@@ -192,12 +188,14 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
     while (count > 0 && frame.Has(cursor)) {
         int32_t octets = count < kRowOctets ? count : kRowOctets;
         if (!frame.HasRange(cursor, octets)) octets = frame.Size() - cursor;
+        const unsigned char* bytes = frame.Range(cursor, octets);
         std::size_t n = 0;
         for (int32_t i = 0; i < octets; ++i) {
-            const uint8_t octet = frame.At(cursor + i);
-            row[n++] = kHexDigits[octet >> 4];
-            row[n++] = kHexDigits[octet & 0x0F];
-            row[n++] = ' ';
+            const uint8_t octet = bytes[i];
+            row[n] = kHexDigits[octet >> 4];
+            row[n + 1] = kHexDigits[octet & 0x0F];
+            row[n + 2] = ' ';
+            n += 3;
         }
         cursor += octets;
         count -= octets;
@@ -212,8 +210,8 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
 }
 
 void AppendLabel(TextWriter& w, int index) {
-    const char* text = LabelText(index);
-    if (text != nullptr) w.Write(text, std::strlen(text));
+    const std::string_view text = LabelView(index);
+    w.Write(text.data(), text.size());
 }
 
 uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 
 namespace korvex {
@@ -11,7 +12,7 @@ namespace {
 // Short labels picked by index. The groups are reached by a base index plus
 // a bit field: TCP flags 21 + bit number, codesets 31 + codeset, coding
 // standards 39 + standard, cause classes 43 + class.
-constexpr std::array<const char*, kLabelCount> kLabelList = {
+constexpr std::array<std::string_view, kLabelCount> kLabelList = {
     "  I ",                    // 0
     "  S ",                    // 1
     "  U ",                    // 2
@@ -91,6 +92,11 @@ int LookupValueName(int tableId, uint32_t key, TextWriter& w) {
 
 const char* LabelText(int index) {
     if (index < 0 || index >= kLabelCount) return nullptr;
+    return kLabelList[static_cast<std::size_t>(index)].data();
+}
+
+std::string_view LabelView(int index) {
+    if (index < 0 || index >= kLabelCount) return {};
     return kLabelList[static_cast<std::size_t>(index)];
 }
 

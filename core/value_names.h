@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "core/text_writer.h"
 
@@ -39,5 +40,8 @@ int LookupValueName(int tableId, uint32_t key, TextWriter& w);
 
 // Entry index of the shared label list, or null outside 0 to 50.
 const char* LabelText(int index);
+
+// The same entry with its length; empty outside 0 to 50.
+std::string_view LabelView(int index);
 
 }  // namespace korvex
