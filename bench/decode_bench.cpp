@@ -1,4 +1,5 @@
-// Decoding speed: single frames through the LAPD/LAPF decoders, and a large
+// Decoding speed: single frames through the LAPD/LAPF decoders, X.25 packets
+// of every type on their own and embedded, and a large
 // hex trace through the streaming reader and the decoder together.
 #include <benchmark/benchmark.h>
 
@@ -46,6 +47,41 @@ void BM_LapfDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapf, DECODE_
 BENCHMARK(BM_LapdSummary);
 BENCHMARK(BM_LapdDetailHex);
 BENCHMARK(BM_LapfDetailHex);
+
+// Random X.25 packets whose type octet cycles through the named types, so
+// that every detail path is taken.
+std::vector<std::vector<unsigned char>> X25Packets(int count) {
+    const unsigned char types[] = {0x0B, 0x0F, 0x13, 0x17, 0x52, 0x23, 0x27, 0x21,
+                                   0x25, 0x29, 0x1B, 0x1F, 0xFB, 0xFF, 0xF1};
+    auto packets = RandomFrames(count);
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        packets[i][0] = static_cast<unsigned char>(0x10 | (packets[i][0] & 0x0F));
+        packets[i][2] = types[i % sizeof types];
+    }
+    return packets;
+}
+
+void DecodeX25Packets(benchmark::State& state, uint32_t flags) {
+    const auto packets = X25Packets(1024);
+    std::vector<char> out(65536);
+    std::size_t i = 0;
+    int64_t octets = 0;
+    for (auto _ : state) {
+        const auto& p = packets[i++ % packets.size()];
+        DecodeRequest request{flags, (flags & DECODE_EMBEDDED) != 0 ? nullptr : "12:01.250", p.data(), out.data(),
+                              static_cast<int32_t>(p.size()), static_cast<int32_t>(out.size())};
+        benchmark::DoNotOptimize(DecodeX25(request));
+        octets += static_cast<int64_t>(p.size());
+    }
+    state.SetBytesProcessed(octets);
+}
+
+void BM_X25Summary(benchmark::State& s) { DecodeX25Packets(s, DECODE_SUMMARY); }
+void BM_X25DetailHex(benchmark::State& s) { DecodeX25Packets(s, DECODE_DETAIL | DECODE_HEX); }
+void BM_X25Embedded(benchmark::State& s) { DecodeX25Packets(s, DECODE_DETAIL | DECODE_EMBEDDED); }
+BENCHMARK(BM_X25Summary);
+BENCHMARK(BM_X25DetailHex);
+BENCHMARK(BM_X25Embedded);
 
 std::string TraceText(int frames) {
     std::string text;
