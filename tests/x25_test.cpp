@@ -281,7 +281,8 @@ TEST(X25, UnpackBcdDigitsStopsAtTheEndOfTheBlock) {
 // Random packets of every type and of every length from 0 to 40, with every
 // combination of the six flag bits: the frame lives in a block of exactly
 // its size (the sanitizers catch a read past it), the text ends as its flags
-// say, and the same packet twice gives the same text.
+// say, the same packet twice gives the same text, and a smaller buffer gets
+// a prefix of it.
 TEST(X25Robustness, EveryTypeEveryLengthEveryFlagCombination) {
     const uint8_t types[] = {0x0b, 0x0f, 0x13, 0x17, 0x00, 0x52, 0x23, 0x27, 0x21, 0x05, 0xe9, 0x1b,
                              0x1f, 0xfb, 0xff, 0xf1, 0xf3, 0x07, 0x31, 0xfd};
@@ -319,6 +320,16 @@ TEST(X25Robustness, EveryTypeEveryLengthEveryFlagCombination) {
                 }
                 ASSERT_EQ(DecodeX25(request), n);
                 ASSERT_EQ(std::string(out.data(), static_cast<std::size_t>(n)), text);
+
+                // A buffer too small for the text gets a clean prefix of it.
+                const int32_t capacity = static_cast<int32_t>(rng() % static_cast<uint32_t>(n + 2));
+                std::vector<char> cut(static_cast<std::size_t>(capacity) + 1, '#');
+                request.out = cut.data();
+                request.capacity = capacity;
+                const int32_t m = DecodeX25(request);
+                ASSERT_EQ(m, capacity == 0 ? 0 : std::min(n, capacity - 1));
+                ASSERT_EQ(std::string(cut.data(), static_cast<std::size_t>(m)), text.substr(0, static_cast<std::size_t>(m)));
+                ASSERT_EQ(cut[static_cast<std::size_t>(capacity)], '#') << "written past the buffer";
             }
         }
     }
