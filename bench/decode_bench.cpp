@@ -1,4 +1,5 @@
-// Decoding speed: single frames through the LAPD/LAPF decoders, and a large
+// Decoding speed: single frames through the LAPD/LAPF decoders, X.25 packets
+// of every type on their own and embedded, and a large
 // hex trace through the streaming reader and the decoder together.
 #include <benchmark/benchmark.h>
 
@@ -25,14 +26,16 @@ std::vector<std::vector<unsigned char>> RandomFrames(int count) {
     return frames;
 }
 
-void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint32_t flags) {
-    const auto frames = RandomFrames(1024);
+// An embedded decode has no timestamp.
+void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint32_t flags,
+                  const std::vector<std::vector<unsigned char>>& frames = RandomFrames(1024)) {
+    const char* timestamp = (flags & DECODE_EMBEDDED) != 0 ? nullptr : "12:01.250";
     std::vector<char> out(65536);
     std::size_t i = 0;
     int64_t octets = 0;
     for (auto _ : state) {
         const auto& f = frames[i++ % frames.size()];
-        DecodeRequest request{flags, "12:01.250", f.data(), out.data(), static_cast<int32_t>(f.size()),
+        DecodeRequest request{flags, timestamp, f.data(), out.data(), static_cast<int32_t>(f.size()),
                               static_cast<int32_t>(out.size())};
         benchmark::DoNotOptimize(entry(request));
         octets += static_cast<int64_t>(f.size());
@@ -46,6 +49,28 @@ void BM_LapfDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapf, DECODE_
 BENCHMARK(BM_LapdSummary);
 BENCHMARK(BM_LapdDetailHex);
 BENCHMARK(BM_LapfDetailHex);
+
+// Random X.25 packets whose type octet cycles through the named types, so
+// that every detail path is taken.
+std::vector<std::vector<unsigned char>> X25Packets(int count) {
+    const unsigned char types[] = {0x0B, 0x0F, 0x13, 0x17, 0x52, 0x23, 0x27, 0x21,
+                                   0x25, 0x29, 0x1B, 0x1F, 0xFB, 0xFF, 0xF1};
+    auto packets = RandomFrames(count);
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        packets[i][0] = static_cast<unsigned char>(0x10 | (packets[i][0] & 0x0F));
+        packets[i][2] = types[i % sizeof types];
+    }
+    return packets;
+}
+
+void BM_X25Summary(benchmark::State& s) { DecodeFrames(s, DecodeX25, DECODE_SUMMARY, X25Packets(1024)); }
+void BM_X25DetailHex(benchmark::State& s) { DecodeFrames(s, DecodeX25, DECODE_DETAIL | DECODE_HEX, X25Packets(1024)); }
+void BM_X25Embedded(benchmark::State& s) {
+    DecodeFrames(s, DecodeX25, DECODE_DETAIL | DECODE_EMBEDDED, X25Packets(1024));
+}
+BENCHMARK(BM_X25Summary);
+BENCHMARK(BM_X25DetailHex);
+BENCHMARK(BM_X25Embedded);
 
 std::string TraceText(int frames) {
     std::string text;

@@ -7,6 +7,7 @@ namespace {
 constexpr Protocol kProtocols[] = {
     {"lapd", DecodeLapd},
     {"lapf", DecodeLapf},
+    {"x25", DecodeX25},
 };
 
 }  // namespace

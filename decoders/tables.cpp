@@ -6,6 +6,7 @@
 
 #include "core/value_names.h"
 #include "decoders/link/lapd_tables.h"
+#include "decoders/x25/x25_tables.h"
 
 namespace korvex {
 
@@ -38,13 +39,13 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kLapdSapiNames,                   // 8
     kLapdFrameClassNames,             // 9
     kLapdLongFrameNames,              // 10
-    ValueNameTable(),                 // 11 X.25 header field labels
-    ValueNameTable(),                 // 12 X.25 packet types
-    ValueNameTable(),                 // 13 X.25 modulo
-    ValueNameTable(),                 // 14 X.25 clearing causes
-    ValueNameTable(),                 // 15 X.25 diagnostic codes
-    ValueNameTable(),                 // 16 X.25 resetting causes
-    ValueNameTable(),                 // 17 X.25 restarting causes
+    kX25HeaderLabels,                 // 11 X.25 header field labels
+    kX25PacketTypeNames,              // 12 X.25 packet types
+    kX25ModuloNames,                  // 13 X.25 modulo
+    kX25ClearingCauses,               // 14 X.25 clearing causes
+    kX25DiagnosticCodes,              // 15 X.25 diagnostic codes
+    kX25ResettingCauses,              // 16 X.25 resetting causes
+    kX25RestartingCauses,             // 17 X.25 restarting causes
     ValueNameTable(),                 // 18 IP precedence
     ValueNameTable(),                 // 19 IP protocol numbers
     ValueNameTable(),                 // 20 TCP and UDP ports

@@ -1,6 +1,7 @@
 // Coverage-guided fuzzing of the decoders and the trace reader. The first
-// input octet picks the decoder, the flags and the output capacity; the rest
-// is the frame. A second target feeds the input to the trace reader as text.
+// input octet picks the decoder and the flags, the second the output
+// capacity; the rest is the frame. A second target feeds the input to the
+// trace reader as text.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -18,12 +19,17 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+using Entry = int32_t (*)(DecodeRequest);
+
+// Picked by the top three bits of the first input octet.
+constexpr Entry kEntries[] = {DecodeLapd, DecodeLapf, DecodeX25};
+
 void FuzzDecoder(const uint8_t* data, size_t size) {
     if (size < 2) return;
     const uint8_t selector = data[0];
     const uint8_t capacityByte = data[1];
-    const auto entry = (selector & 0x80) != 0 ? DecodeLapf : DecodeLapd;
-    const uint32_t flags = selector & 0x0F;
+    const Entry entry = kEntries[(selector >> 5) % (sizeof kEntries / sizeof kEntries[0])];
+    const uint32_t flags = (selector & 0x0F) | ((selector & 0x10) != 0 ? DECODE_EMBEDDED : 0);
     std::vector<unsigned char> frame(data + 2, data + size);  // exactly the frame's octets
 
     std::vector<char> whole(1 << 16);

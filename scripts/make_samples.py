@@ -475,6 +475,8 @@ TRACES = {
     "lapd.txt": LAPD_FRAMES,
     "q922.txt": Q922_FRAMES,
 }
+# Traces of frames without an HDLC FCS (a layer above the link).
+WITHOUT_FCS = set()
 
 
 # ---------------------------------------------------------------------------
@@ -645,7 +647,7 @@ def check_trace(path, frames):
             raise TraceError(where + ": timestamp differs")
         if ms <= last:
             raise TraceError(where + ": timestamp does not increase")
-        if not fcs_ok(data):
+        if path.name not in WITHOUT_FCS and not fcs_ok(data):
             raise TraceError(where + ": bad FCS")
         last = ms
     return len(parsed)
@@ -656,6 +658,9 @@ def main(argv=None):
     ap.add_argument("--check", action="store_true",
                     help="only verify the trace files already written")
     args = ap.parse_args(argv)
+
+    import samples_x25  # its builders use the helpers above
+    samples_x25.add_to(TRACES, WITHOUT_FCS)
 
     # Known-answer test of the FCS routine.
     assert fcs16(b"123456789") == 0x906E

@@ -214,11 +214,24 @@ step "detail: $changed view pixels changed, $first of them in the first line"
 [ "${first:-1}" -eq 0 ] || fail "DETAIL changed the first frame's summary line (02-detail.png)"
 [ "$(count_colour 02-detail "$VIEW" "$BLUE")" -ge $MIN_TEXT_PIXELS ] || fail "no blue lines after DETAIL"
 
+step "X.25"
+click_button 3
+shot 02b-x25
+view_changed=$(differing_pixels 02-detail 02b-x25 "$VIEW")
+first=$(differing_pixels 02-detail 02b-x25 "$FIRST_LINE")
+status_changed=$(differing_pixels 02-detail 02b-x25 "$STATUS")
+blue=$(count_colour 02b-x25 "$VIEW" "$BLUE")
+green=$(count_colour 02b-x25 "$VIEW" "$GREEN")
+step "x25: $view_changed view pixels changed ($first in the first line), status $status_changed, $blue blue and $green green text pixels"
+[ "${view_changed:-0}" -gt 1000 ] && [ "${first:-0}" -gt 0 ] || fail "X.25 did not show the X.25 trace (02b-x25.png)"
+[ "${status_changed:-0}" -gt 0 ] || fail "X.25 did not change the status line (02b-x25.png)"
+[ "$blue" -ge $MIN_TEXT_PIXELS ] && [ "$green" -ge $MIN_TEXT_PIXELS ] || fail "the X.25 trace lacks one of its directions (02b-x25.png)"
+
 step "IP"
 click_button 7
 shot 03-ip
-view_changed=$(differing_pixels 02-detail 03-ip "$VIEW")
-status_changed=$(differing_pixels 02-detail 03-ip "$STATUS")
+view_changed=$(differing_pixels 02b-x25 03-ip "$VIEW")
+status_changed=$(differing_pixels 02b-x25 03-ip "$STATUS")
 if [ "${view_changed:-1}" -eq 0 ] && [ "${status_changed:-1}" -eq 0 ]; then
     step "ip: the view stayed as it was (no IP decoder in the library yet)"
 elif [ "${status_changed:-0}" -gt 0 ]; then

@@ -1,4 +1,5 @@
-/* A C program that decodes a LAPD frame through the public header. */
+/* A C program that decodes a LAPD frame and an X.25 packet through the
+ * public header. */
 #include <stdio.h>
 #include <string.h>
 
@@ -33,6 +34,26 @@ int main(void) {
         fprintf(stderr, "DecodeLapf into 11 characters gave %d: \"%s\"\n", (int)n, small);
         return 1;
     }
-    puts("c_api_test: 2 passed, 0 failed");
+
+    /* An X.25 packet decoded embedded: no timestamp (null), no summary line,
+     * no closing line end. */
+    {
+        static const unsigned char packet[] = {0x10, 0x05, 0x21};
+        static const char lines[] =
+            "\nX25: GFI    : 01\nX25: LGN    : 00\nX25: LCN    : 05\nX25: PTI    : RR             "
+            "\nX25: Modulo : 8\nX25: A-Bit  : 0\nX25: D-Bit  : 0\nX25: P(R)   : 01";
+        request.flags = DECODE_DETAIL | DECODE_EMBEDDED;
+        request.timestamp = NULL;
+        request.frame = packet;
+        request.out = out;
+        request.length = (int32_t)sizeof packet;
+        request.capacity = (int32_t)sizeof out;
+        n = DecodeX25(request);
+        if (n != (int32_t)strlen(lines) || strcmp(out, lines) != 0) {
+            fprintf(stderr, "DecodeX25 embedded gave %d characters: \"%s\"\n", (int)n, out);
+            return 1;
+        }
+    }
+    puts("c_api_test: 3 passed, 0 failed");
     return 0;
 }

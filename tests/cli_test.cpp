@@ -84,6 +84,38 @@ TEST(KorvexDecode, TheTimestampIsWrittenAsGiven) {
     }
 }
 
+TEST(KorvexDecode, X25PacketsAsTheDecoderWritesThem) {
+    const char* rr = "10 05 21";
+    const char* clear = "10 01 13 0d 43";
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::string out;
+    } cases[] = {
+        {{"decode", "x25", "100521"}, "", "00:00.000  GFI 01  LGN 00  LCN 05  RR             \n"},
+        {{"decode", "x25", "--detail", "--hex", "10", "01", "13", "0D43"}, "",
+         test::DecodeHex(DecodeX25, DECODE_DETAIL | DECODE_HEX, clear, "00:00.000")},
+        // Embedded: no timestamp, no summary, no closing line end; --null
+        // still marks the end of each packet's text.
+        {{"decode", "x25", "--flags", "0x42", "--null"}, std::string(rr) + "\n" + clear + "\n",
+         test::DecodeHex(DecodeX25, 0x42, rr, nullptr) + '\0' + test::DecodeHex(DecodeX25, 0x42, clear, nullptr) +
+             '\0'},
+        {{"decode", "x25", "--timestamp", "09:59.999", "--layer3"}, "1a\n\n1a07\n",
+         "09:59.999  GFI 01  LGN 0a\n09:59.999  GFI 01  LGN 0a  LCN 07\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Korvex(c.args, c.input);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[2];
+        EXPECT_EQ(r.err, "");
+    }
+    const Outcome replay = Korvex({"replay", "x25", std::string(KORVEX_SAMPLES_DIR) + "/x25.txt", "--detail"});
+    EXPECT_EQ(replay.status, 0);
+    EXPECT_NE(replay.out.find("  LCN 20  CLEAR          \nX25: GFI    : 01"), std::string::npos);
+    EXPECT_NE(replay.out.find("\nX25: Cause  : 0d NOT OBTAINABLE\nX25: DIAG   : 43 INVALID CALLED DTE_ADDRESS\n"),
+              std::string::npos);
+}
+
 TEST(KorvexDecode, ABadInputLineIsReportedAndSkipped) {
     const Outcome r = Korvex({"decode", "lapd"}, std::string(kS) + "\nzz 01\n0 1\n" + kU + "\n");
     EXPECT_EQ(r.status, 1);

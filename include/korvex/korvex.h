@@ -53,6 +53,12 @@ KORVEX_API int32_t DecodeLapd(DecodeRequest request);
 /* LAPF (Q.922) frame: as DecodeLapd with DECODE_LAPF added to the flags. */
 KORVEX_API int32_t DecodeLapf(DecodeRequest request);
 
+/* X.25 packet (packet layer: general format identifier first). With
+ * DECODE_EMBEDDED it writes no timestamp (which may then be null), no
+ * summary line and no closing line ends: only the detail block and the hex
+ * trace, for a caller that places them inside its own text. */
+KORVEX_API int32_t DecodeX25(DecodeRequest request);
+
 #ifdef __cplusplus
 }
 #endif
