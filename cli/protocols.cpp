@@ -7,6 +7,8 @@ namespace {
 constexpr Protocol kProtocols[] = {
     {"lapd", DecodeLapd},
     {"lapf", DecodeLapf},
+    {"eth", DecodeEthernet},
+    {"ip", DecodeIp},
 };
 
 }  // namespace

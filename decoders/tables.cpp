@@ -5,6 +5,8 @@
 #include <array>
 
 #include "core/value_names.h"
+#include "decoders/inet/ip_tables.h"
+#include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
 
 namespace korvex {
@@ -45,10 +47,10 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     ValueNameTable(),                 // 15 X.25 diagnostic codes
     ValueNameTable(),                 // 16 X.25 resetting causes
     ValueNameTable(),                 // 17 X.25 restarting causes
-    ValueNameTable(),                 // 18 IP precedence
-    ValueNameTable(),                 // 19 IP protocol numbers
-    ValueNameTable(),                 // 20 TCP and UDP ports
-    ValueNameTable(),                 // 21 ICMP message types
+    kIpPrecedenceNames,               // 18
+    kIpProtocolNames,                 // 19
+    kPortNames,                       // 20
+    kIcmpTypeNames,                   // 21
     ValueNameTable(),                 // 22 Q.931 congestion level
     ValueNameTable(),                 // 23 Q.931 repeat indicator
     ValueNameTable(),                 // 24 Q.931 transfer capability

@@ -53,6 +53,14 @@ KORVEX_API int32_t DecodeLapd(DecodeRequest request);
 /* LAPF (Q.922) frame: as DecodeLapd with DECODE_LAPF added to the flags. */
 KORVEX_API int32_t DecodeLapf(DecodeRequest request);
 
+/* Ethernet / IEEE 802.3 frame from the destination address on (no
+ * preamble): addresses, type/length field and its name, data field. */
+KORVEX_API int32_t DecodeEthernet(DecodeRequest request);
+
+/* IPv4 datagram from the first octet of its header: the header fields, and
+ * the ICMP, TCP or UDP header behind the 20-octet fixed header. */
+KORVEX_API int32_t DecodeIp(DecodeRequest request);
+
 #ifdef __cplusplus
 }
 #endif
