@@ -1,5 +1,6 @@
-// Decoding speed: single frames through the LAPD/LAPF decoders, and a large
-// hex trace through the streaming reader and the decoder together.
+// Decoding speed: single frames through the LAPD/LAPF, Ethernet and IPv4
+// decoders, and a large hex trace through the streaming reader and the
+// decoder together.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,9 +15,11 @@
 
 namespace {
 
-std::vector<std::vector<unsigned char>> RandomFrames(int count) {
+using Frames = std::vector<std::vector<unsigned char>>;
+
+Frames RandomFrames(int count) {
     std::mt19937 rng(42);
-    std::vector<std::vector<unsigned char>> frames;
+    Frames frames;
     for (int i = 0; i < count; ++i) {
         std::vector<unsigned char> frame(5 + rng() % 60);
         for (unsigned char& o : frame) o = static_cast<unsigned char>(rng());
@@ -25,8 +28,8 @@ std::vector<std::vector<unsigned char>> RandomFrames(int count) {
     return frames;
 }
 
-void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint32_t flags) {
-    const auto frames = RandomFrames(1024);
+void DecodeFrames(benchmark::State& state, const Frames& frames, int32_t (*entry)(DecodeRequest),
+                  uint32_t flags) {
     std::vector<char> out(65536);
     std::size_t i = 0;
     int64_t octets = 0;
@@ -40,12 +43,45 @@ void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint
     state.SetBytesProcessed(octets);
 }
 
-void BM_LapdSummary(benchmark::State& s) { DecodeFrames(s, DecodeLapd, DECODE_SUMMARY); }
-void BM_LapdDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapd, DECODE_DETAIL | DECODE_HEX); }
-void BM_LapfDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapf, DECODE_DETAIL | DECODE_HEX); }
+void BM_LapdSummary(benchmark::State& s) { DecodeFrames(s, RandomFrames(1024), DecodeLapd, DECODE_SUMMARY); }
+void BM_LapdDetailHex(benchmark::State& s) {
+    DecodeFrames(s, RandomFrames(1024), DecodeLapd, DECODE_DETAIL | DECODE_HEX);
+}
+void BM_LapfDetailHex(benchmark::State& s) {
+    DecodeFrames(s, RandomFrames(1024), DecodeLapf, DECODE_DETAIL | DECODE_HEX);
+}
 BENCHMARK(BM_LapdSummary);
 BENCHMARK(BM_LapdDetailHex);
 BENCHMARK(BM_LapfDetailHex);
+
+// Ethernet frames and IPv4 datagrams of 14 to 96 octets; every datagram
+// carries ICMP, TCP or UDP, so that the transport lines are written too.
+Frames LanFrames(bool datagrams) {
+    std::mt19937 rng(43);
+    const unsigned char protocols[] = {1, 6, 17};
+    Frames frames;
+    for (int i = 0; i < 1024; ++i) {
+        std::vector<unsigned char> frame(14 + rng() % 83);
+        for (unsigned char& o : frame) o = static_cast<unsigned char>(rng());
+        if (datagrams) {
+            frame[0] = 0x45;
+            frame[9] = protocols[i % 3];
+        }
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+void BM_EthernetSummary(benchmark::State& s) { DecodeFrames(s, LanFrames(false), DecodeEthernet, DECODE_SUMMARY); }
+void BM_EthernetDetailHex(benchmark::State& s) {
+    DecodeFrames(s, LanFrames(false), DecodeEthernet, DECODE_DETAIL | DECODE_HEX);
+}
+void BM_IpSummary(benchmark::State& s) { DecodeFrames(s, LanFrames(true), DecodeIp, DECODE_SUMMARY); }
+void BM_IpDetailHex(benchmark::State& s) { DecodeFrames(s, LanFrames(true), DecodeIp, DECODE_DETAIL | DECODE_HEX); }
+BENCHMARK(BM_EthernetSummary);
+BENCHMARK(BM_EthernetDetailHex);
+BENCHMARK(BM_IpSummary);
+BENCHMARK(BM_IpDetailHex);
 
 std::string TraceText(int frames) {
     std::string text;

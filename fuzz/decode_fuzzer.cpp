@@ -1,6 +1,7 @@
 // Coverage-guided fuzzing of the decoders and the trace reader. The first
-// input octet picks the decoder, the flags and the output capacity; the rest
-// is the frame. A second target feeds the input to the trace reader as text.
+// input octet picks the decoder (top two bits) and the flags (low four bits),
+// the second the output capacity; the rest is the frame. A second target
+// feeds the input to the trace reader as text.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,9 @@
 
 namespace {
 
+// The decoder by the top two bits of the selector octet.
+int32_t (*const kDecoders[4])(DecodeRequest) = {DecodeLapd, DecodeEthernet, DecodeLapf, DecodeIp};
+
 void Check(bool condition) {
     if (!condition) std::abort();
 }
@@ -22,7 +26,7 @@ void FuzzDecoder(const uint8_t* data, size_t size) {
     if (size < 2) return;
     const uint8_t selector = data[0];
     const uint8_t capacityByte = data[1];
-    const auto entry = (selector & 0x80) != 0 ? DecodeLapf : DecodeLapd;
+    const auto entry = kDecoders[selector >> 6];
     const uint32_t flags = selector & 0x0F;
     std::vector<unsigned char> frame(data + 2, data + size);  // exactly the frame's octets
 
