@@ -13,27 +13,17 @@ namespace korvex {
 namespace {
 
 using test::DecodeHex;
+using test::Golden;
 
 constexpr uint32_t S = DECODE_SUMMARY;
 constexpr uint32_t D = DECODE_DETAIL;
 constexpr uint32_t H = DECODE_HEX;
 
-const std::string kIndent = "\n      ";
+const std::string& kIndent = test::kDumpIndent;
 const std::string kAddresses = "ff ff ff ff ff ff 00 1b 21 3a 4c 5d";
 const std::string kSummary = "  DST  ff ff ff ff ff ff   SRC  00 1b 21 3a 4c 5d   TYPE  ";
 
-struct Golden {
-    const char* name;
-    uint32_t flags;
-    std::string frame;
-    std::string text;
-};
-
-void Check(const std::vector<Golden>& cases) {
-    for (const Golden& c : cases) {
-        EXPECT_EQ(DecodeHex(DecodeEthernet, c.flags, c.frame, "09:15.004"), "09:15.004" + c.text) << c.name;
-    }
-}
+void Check(const std::vector<Golden>& cases) { test::ExpectGolden(DecodeEthernet, "09:15.004", cases); }
 
 TEST(EthernetText, SummaryDetailAndHexTrace) {
     const std::string arp = kAddresses + " 08 06 00 01 08 00 06 04 00 01";

@@ -12,12 +12,13 @@ namespace korvex {
 namespace {
 
 using test::DecodeHex;
+using test::Golden;
 
 constexpr uint32_t S = DECODE_SUMMARY;
 constexpr uint32_t D = DECODE_DETAIL;
 constexpr uint32_t H = DECODE_HEX;
 
-const std::string kIndent = "\n      ";
+const std::string& kIndent = test::kDumpIndent;
 
 // A 20-octet header from 172.16.10.99 to 172.16.10.12, don't fragment,
 // time to live 64; protocol and total length as given.
@@ -54,18 +55,7 @@ std::string FlagLines(const char* digits) {
     return lines;
 }
 
-struct Golden {
-    const char* name;
-    uint32_t flags;
-    std::string datagram;
-    std::string text;
-};
-
-void Check(const std::vector<Golden>& cases) {
-    for (const Golden& c : cases) {
-        EXPECT_EQ(DecodeHex(DecodeIp, c.flags, c.datagram, "10:42.117"), "10:42.117" + c.text) << c.name;
-    }
-}
+void Check(const std::vector<Golden>& cases) { test::ExpectGolden(DecodeIp, "10:42.117", cases); }
 
 // Everything from "\nIP: " of the text: the detail block and what follows.
 std::string DetailOf(const std::string& datagram) {
@@ -84,22 +74,24 @@ std::string LineAfter(const std::string& text, const std::string& label) {
 
 const std::string kSynAck = "00 19 04 d2 ff ff ff fe 00 00 00 01 50 12 72 10 a1 b2 00 00";
 
+// The lines of kSynAck up to its checksum.
+const std::string kSynAckLines =
+    "\nTCP: Source      Port : 0019 SMTP"
+    "\nTCP: Destination Port : 04d2 Unassigned or reserved"
+    "\nTCP: Sequence Number  : 4294967294"
+    "\nTCP: Acknowl. Number  : 1"
+    "\nTCP: TCP Header Length: 20"
+    "\nTCP: Flags            : 0x12" +
+    FlagLines("010010") +
+    "\nTCP: Window           : 29200"
+    "\nTCP: Checksum         : 0xa1b2";
+
 TEST(IpText, TcpSegmentWholeAndInParts) {
     Check({
         {"summary", S, Header("06") + kSynAck, Summary("06") + "\n"},
         {"no flags is the summary", 0, Header("06") + kSynAck, Summary("06") + "\n"},
         {"detail with the TCP lines", D, Header("06") + kSynAck,
-         Summary("06") + HeaderLines("TCP") +
-             "\nTCP: Source      Port : 0019 SMTP"
-             "\nTCP: Destination Port : 04d2 Unassigned or reserved"
-             "\nTCP: Sequence Number  : 4294967294"
-             "\nTCP: Acknowl. Number  : 1"
-             "\nTCP: TCP Header Length: 20"
-             "\nTCP: Flags            : 0x12" +
-             FlagLines("010010") +
-             "\nTCP: Window           : 29200"
-             "\nTCP: Checksum         : 0xa1b2"
-             "\nTCP: Urgent Pointer   : 0\n\n"},
+         Summary("06") + HeaderLines("TCP") + kSynAckLines + "\nTCP: Urgent Pointer   : 0\n\n"},
         {"hex trace", H, Header("06") + kSynAck,
          Summary("06") + "\nHEX TRACE:" + kIndent +
              "45 00 00 3c 1c 46 40 00 40 06 b1 e6 ac 10 0a 63 ac 10 0a 0c 00 19 04 d2 " + kIndent +
@@ -293,16 +285,7 @@ TEST(IpText, ShortDatagramsShowTheFieldsTheyHold) {
              "\nTCP: Source      Port : 0019 SMTP"
              "\nTCP: Destination Port : 04d2 Unassigned or reserved\n\n"},
         {"TCP header without its urgent pointer", D, Header("06") + kSynAck.substr(0, 53),
-         Summary("06") + HeaderLines("TCP") +
-             "\nTCP: Source      Port : 0019 SMTP"
-             "\nTCP: Destination Port : 04d2 Unassigned or reserved"
-             "\nTCP: Sequence Number  : 4294967294"
-             "\nTCP: Acknowl. Number  : 1"
-             "\nTCP: TCP Header Length: 20"
-             "\nTCP: Flags            : 0x12" +
-             FlagLines("010010") +
-             "\nTCP: Window           : 29200"
-             "\nTCP: Checksum         : 0xa1b2\n\n"},
+         Summary("06") + HeaderLines("TCP") + kSynAckLines + "\n\n"},
         {"UDP header of five octets", D, Header("11") + "00 35 00 45 00",
          Summary("11") + HeaderLines("UDP") +
              "\nUDP: Source      Port : 0035 AUTODIN II FTP"

@@ -66,12 +66,7 @@ extern "C" int32_t DecodeEthernet(DecodeRequest request) {
     SummaryType(w, frame);
     const uint32_t etherType = static_cast<uint32_t>(frame.At(kType)) << 8 | frame.At(kType + 1);
     if ((request.flags & DECODE_DETAIL) != 0) DecodeEthernetDetail(etherType, frame, w);
-    if ((request.flags & DECODE_HEX) != 0) {
-        AppendText(w, "\nHEX TRACE:");
-        int32_t cursor = 0;
-        int32_t count = frame.Size();
-        AppendHexDump(w, frame, cursor, count, true);
-    }
+    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
     AppendText(w, "\n");
     if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
     return w.Finish();

@@ -148,12 +148,7 @@ extern "C" int32_t DecodeIp(DecodeRequest request) {
     GatherFields(datagram, fields);
     WriteSummary(fields, datagram, w);
     if ((request.flags & DECODE_DETAIL) != 0) DecodeIpDetail(fields, datagram, w);
-    if ((request.flags & DECODE_HEX) != 0) {
-        AppendText(w, "\nHEX TRACE:");
-        int32_t cursor = 0;
-        int32_t count = datagram.Size();
-        AppendHexDump(w, datagram, cursor, count, true);
-    }
+    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, datagram);
     AppendText(w, "\n");
     if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
     return w.Finish();
