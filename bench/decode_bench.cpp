@@ -1,6 +1,6 @@
-// Decoding speed: single frames through the LAPD/LAPF decoders, X.25 packets
-// of every type on their own and embedded, and a large
-// hex trace through the streaming reader and the decoder together.
+// Decoding speed: single frames through the LAPD/LAPF, X.25 (on their own
+// and embedded), Ethernet and IPv4 decoders, and a large hex trace through
+// the streaming reader and the decoder together.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -15,9 +15,11 @@
 
 namespace {
 
-std::vector<std::vector<unsigned char>> RandomFrames(int count) {
+using Frames = std::vector<std::vector<unsigned char>>;
+
+Frames RandomFrames(int count) {
     std::mt19937 rng(42);
-    std::vector<std::vector<unsigned char>> frames;
+    Frames frames;
     for (int i = 0; i < count; ++i) {
         std::vector<unsigned char> frame(5 + rng() % 60);
         for (unsigned char& o : frame) o = static_cast<unsigned char>(rng());
@@ -27,8 +29,8 @@ std::vector<std::vector<unsigned char>> RandomFrames(int count) {
 }
 
 // An embedded decode has no timestamp.
-void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint32_t flags,
-                  const std::vector<std::vector<unsigned char>>& frames = RandomFrames(1024)) {
+void DecodeFrames(benchmark::State& state, const Frames& frames, int32_t (*entry)(DecodeRequest),
+                  uint32_t flags) {
     const char* timestamp = (flags & DECODE_EMBEDDED) != 0 ? nullptr : "12:01.250";
     std::vector<char> out(65536);
     std::size_t i = 0;
@@ -43,16 +45,20 @@ void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint
     state.SetBytesProcessed(octets);
 }
 
-void BM_LapdSummary(benchmark::State& s) { DecodeFrames(s, DecodeLapd, DECODE_SUMMARY); }
-void BM_LapdDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapd, DECODE_DETAIL | DECODE_HEX); }
-void BM_LapfDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapf, DECODE_DETAIL | DECODE_HEX); }
+void BM_LapdSummary(benchmark::State& s) { DecodeFrames(s, RandomFrames(1024), DecodeLapd, DECODE_SUMMARY); }
+void BM_LapdDetailHex(benchmark::State& s) {
+    DecodeFrames(s, RandomFrames(1024), DecodeLapd, DECODE_DETAIL | DECODE_HEX);
+}
+void BM_LapfDetailHex(benchmark::State& s) {
+    DecodeFrames(s, RandomFrames(1024), DecodeLapf, DECODE_DETAIL | DECODE_HEX);
+}
 BENCHMARK(BM_LapdSummary);
 BENCHMARK(BM_LapdDetailHex);
 BENCHMARK(BM_LapfDetailHex);
 
 // Random X.25 packets whose type octet cycles through the named types, so
 // that every detail path is taken.
-std::vector<std::vector<unsigned char>> X25Packets(int count) {
+Frames X25Packets(int count) {
     const unsigned char types[] = {0x0B, 0x0F, 0x13, 0x17, 0x52, 0x23, 0x27, 0x21,
                                    0x25, 0x29, 0x1B, 0x1F, 0xFB, 0xFF, 0xF1};
     auto packets = RandomFrames(count);
@@ -63,14 +69,43 @@ std::vector<std::vector<unsigned char>> X25Packets(int count) {
     return packets;
 }
 
-void BM_X25Summary(benchmark::State& s) { DecodeFrames(s, DecodeX25, DECODE_SUMMARY, X25Packets(1024)); }
-void BM_X25DetailHex(benchmark::State& s) { DecodeFrames(s, DecodeX25, DECODE_DETAIL | DECODE_HEX, X25Packets(1024)); }
+void BM_X25Summary(benchmark::State& s) { DecodeFrames(s, X25Packets(1024), DecodeX25, DECODE_SUMMARY); }
+void BM_X25DetailHex(benchmark::State& s) { DecodeFrames(s, X25Packets(1024), DecodeX25, DECODE_DETAIL | DECODE_HEX); }
 void BM_X25Embedded(benchmark::State& s) {
-    DecodeFrames(s, DecodeX25, DECODE_DETAIL | DECODE_EMBEDDED, X25Packets(1024));
+    DecodeFrames(s, X25Packets(1024), DecodeX25, DECODE_DETAIL | DECODE_EMBEDDED);
 }
 BENCHMARK(BM_X25Summary);
 BENCHMARK(BM_X25DetailHex);
 BENCHMARK(BM_X25Embedded);
+
+// Ethernet frames and IPv4 datagrams of 14 to 96 octets; every datagram
+// carries ICMP, TCP or UDP, so that the transport lines are written too.
+Frames LanFrames(bool datagrams) {
+    std::mt19937 rng(43);
+    const unsigned char protocols[] = {1, 6, 17};
+    Frames frames;
+    for (int i = 0; i < 1024; ++i) {
+        std::vector<unsigned char> frame(14 + rng() % 83);
+        for (unsigned char& o : frame) o = static_cast<unsigned char>(rng());
+        if (datagrams) {
+            frame[0] = 0x45;
+            frame[9] = protocols[i % 3];
+        }
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+void BM_EthernetSummary(benchmark::State& s) { DecodeFrames(s, LanFrames(false), DecodeEthernet, DECODE_SUMMARY); }
+void BM_EthernetDetailHex(benchmark::State& s) {
+    DecodeFrames(s, LanFrames(false), DecodeEthernet, DECODE_DETAIL | DECODE_HEX);
+}
+void BM_IpSummary(benchmark::State& s) { DecodeFrames(s, LanFrames(true), DecodeIp, DECODE_SUMMARY); }
+void BM_IpDetailHex(benchmark::State& s) { DecodeFrames(s, LanFrames(true), DecodeIp, DECODE_DETAIL | DECODE_HEX); }
+BENCHMARK(BM_EthernetSummary);
+BENCHMARK(BM_EthernetDetailHex);
+BENCHMARK(BM_IpSummary);
+BENCHMARK(BM_IpDetailHex);
 
 std::string TraceText(int frames) {
     std::string text;

@@ -8,6 +8,8 @@ constexpr Protocol kProtocols[] = {
     {"lapd", DecodeLapd},
     {"lapf", DecodeLapf},
     {"x25", DecodeX25},
+    {"eth", DecodeEthernet},
+    {"ip", DecodeIp},
 };
 
 }  // namespace

@@ -209,6 +209,13 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
     count = 0;
 }
 
+void AppendHexTrace(TextWriter& w, const FrameView& frame) {
+    AppendText(w, "\nHEX TRACE:");
+    int32_t cursor = 0;
+    int32_t count = frame.Size();
+    AppendHexDump(w, frame, cursor, count, true);
+}
+
 void AppendLabel(TextWriter& w, int index) {
     const std::string_view text = LabelView(index);
     w.Write(text.data(), text.size());

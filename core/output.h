@@ -48,6 +48,10 @@ void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32
 void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32_t& count,
                    bool leadingBreak);
 
+// The hex trace block of a whole frame: "\nHEX TRACE:" and a hex dump of
+// every octet with the leading break.
+void AppendHexTrace(TextWriter& w, const FrameView& frame);
+
 // Entry index of the shared label list, copied with nothing after it.
 void AppendLabel(TextWriter& w, int index);
 

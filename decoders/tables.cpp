@@ -5,6 +5,8 @@
 #include <array>
 
 #include "core/value_names.h"
+#include "decoders/inet/ip_tables.h"
+#include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
 #include "decoders/x25/x25_tables.h"
 
@@ -46,10 +48,10 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kX25DiagnosticCodes,              // 15 X.25 diagnostic codes
     kX25ResettingCauses,              // 16 X.25 resetting causes
     kX25RestartingCauses,             // 17 X.25 restarting causes
-    ValueNameTable(),                 // 18 IP precedence
-    ValueNameTable(),                 // 19 IP protocol numbers
-    ValueNameTable(),                 // 20 TCP and UDP ports
-    ValueNameTable(),                 // 21 ICMP message types
+    kIpPrecedenceNames,               // 18
+    kIpProtocolNames,                 // 19
+    kPortNames,                       // 20
+    kIcmpTypeNames,                   // 21
     ValueNameTable(),                 // 22 Q.931 congestion level
     ValueNameTable(),                 // 23 Q.931 repeat indicator
     ValueNameTable(),                 // 24 Q.931 transfer capability

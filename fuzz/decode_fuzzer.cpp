@@ -15,6 +15,7 @@
 
 namespace {
 
+// The decoder by the top two bits of the selector octet.
 void Check(bool condition) {
     if (!condition) std::abort();
 }
@@ -22,7 +23,7 @@ void Check(bool condition) {
 using Entry = int32_t (*)(DecodeRequest);
 
 // Picked by the top three bits of the first input octet.
-constexpr Entry kEntries[] = {DecodeLapd, DecodeLapf, DecodeX25};
+constexpr Entry kEntries[] = {DecodeLapd, DecodeLapf, DecodeX25, DecodeEthernet, DecodeIp};
 
 void FuzzDecoder(const uint8_t* data, size_t size) {
     if (size < 2) return;

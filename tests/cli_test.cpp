@@ -45,6 +45,30 @@ TEST(KorvexDecode, HexArgumentsInAnyOrderFormOneFrame) {
     }
 }
 
+TEST(KorvexDecode, EachProtocolNameReachesItsDecoder) {
+    const struct {
+        const char* name;
+        test::Entry entry;
+        const char* frame;
+    } cases[] = {
+        {"lapd", DecodeLapd, "02 81 01 07 1a 2b"},
+        {"lapf", DecodeLapf, "18 11 03 1a 2b"},
+        {"eth", DecodeEthernet, "ffffffffffff 001b213a4c5d 0806 0001"},
+        {"ip", DecodeIp, "4500001c 00010000 4001 0000 0a000001 0a000002 0800f7fe 00010000"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Korvex({"decode", c.name, "--detail", c.frame});
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, test::DecodeHex(c.entry, DECODE_DETAIL, c.frame, "00:00.000")) << c.name;
+        // Only the protocol's own decoder writes this text.
+        for (const auto& other : cases) {
+            if (other.entry != c.entry) {
+                EXPECT_NE(r.out, test::DecodeHex(other.entry, DECODE_DETAIL, c.frame, "00:00.000")) << c.name;
+            }
+        }
+    }
+}
+
 TEST(KorvexDecode, FlagsByDefaultAndAsGiven) {
     const struct {
         std::vector<std::string> options;

@@ -17,19 +17,33 @@ namespace {
 struct NamedEntry {
     const char* name;
     test::Entry entry;
+    int longestFrame;  // frames of every length from 0 to this one are tried
+    int randomFrames;  // random frames of each length, besides the fills
 };
 
-const NamedEntry kEntries[] = {{"lapd", DecodeLapd}, {"lapf", DecodeLapf}};
+const NamedEntry kEntries[] = {
+    {"lapd", DecodeLapd, 8, 24},
+    {"lapf", DecodeLapf, 8, 24},
+    {"eth", DecodeEthernet, 80, 6},
+    {"ip", DecodeIp, 80, 6},
+};
 
-std::vector<std::vector<unsigned char>> Patterns(int length, std::mt19937& rng) {
+std::vector<std::vector<unsigned char>> Patterns(int length, int randomFrames, std::mt19937& rng) {
     std::vector<std::vector<unsigned char>> frames;
-    for (unsigned char fill : {0x00, 0xff, 0x01, 0x03, 0x97, 0xef, 0xfe}) {
+    for (unsigned char fill : {0x00, 0xff, 0x01, 0x03, 0x06, 0x11, 0x97, 0xef, 0xfe}) {
         frames.emplace_back(static_cast<std::size_t>(length), fill);
     }
-    for (int i = 0; i < 24; ++i) {
+    for (int i = 0; i < randomFrames; ++i) {
         std::vector<unsigned char> frame(static_cast<std::size_t>(length));
         for (unsigned char& octet : frame) octet = static_cast<unsigned char>(rng());
         frames.push_back(frame);
+        // The same octets as an ICMP, a TCP and a UDP datagram.
+        if (length > 9) {
+            for (unsigned char protocol : {0x01, 0x06, 0x11}) {
+                frame[9] = protocol;
+                frames.push_back(frame);
+            }
+        }
     }
     return frames;
 }
@@ -51,8 +65,8 @@ std::vector<uint32_t> AllFlagCombinations() {
 TEST(Robustness, EveryShortFrameWithEveryFlagCombination) {
     std::mt19937 rng(2026);
     for (const NamedEntry& e : kEntries) {
-        for (int length = 0; length <= 8; ++length) {
-            for (const auto& frame : Patterns(length, rng)) {
+        for (int length = 0; length <= e.longestFrame; ++length) {
+            for (const auto& frame : Patterns(length, e.randomFrames, rng)) {
                 for (uint32_t flags : AllFlagCombinations()) {
                     const std::string text = test::DecodeOctets(e.entry, flags, frame, "00:00.000");
                     ASSERT_EQ(text.find('\0'), std::string::npos) << e.name;

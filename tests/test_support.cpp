@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -37,6 +39,12 @@ std::string DecodeOctets(Entry entry, uint32_t flags, const std::vector<unsigned
 
 std::string DecodeHex(Entry entry, uint32_t flags, const std::string& hex, const char* timestamp) {
     return DecodeOctets(entry, flags, Octets(hex), timestamp);
+}
+
+void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases) {
+    for (const Golden& c : cases) {
+        EXPECT_EQ(DecodeHex(entry, c.flags, c.frame, timestamp), timestamp + c.text) << c.name;
+    }
 }
 
 }  // namespace korvex::test

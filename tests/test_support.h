@@ -22,6 +22,20 @@ std::string DecodeHex(Entry entry, uint32_t flags, const std::string& hex,
 std::string DecodeOctets(Entry entry, uint32_t flags, const std::vector<unsigned char>& octets,
                          const char* timestamp = "");
 
+// "\n" and six blanks: the start of every hex dump row.
+inline const std::string kDumpIndent = "\n      ";
+
+// One decoded frame and its whole expected text (after the timestamp).
+struct Golden {
+    const char* name;
+    uint32_t flags;
+    std::string frame;  // hex pairs, blanks allowed
+    std::string text;
+};
+
+// Decodes every case with entry and the timestamp and compares the texts.
+void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases);
+
 // Records what the replay asks of the view that shows it.
 struct RecordingView : ReplayView {
     std::vector<std::string> calls;

@@ -112,7 +112,7 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        for (const char* name : {"lapd.txt", "q922.txt", "x25.txt"}) {
+        for (const char* name : {"lapd.txt", "q922.txt", "x25.txt", "eth.txt", "ip.txt"}) {
             fs::copy_file(fs::path(KORVEX_SAMPLES_DIR) / name, dir_ / name);
         }
         fs::current_path(dir_);
@@ -324,7 +324,53 @@ TEST_P(AbsentDecoderTest, LeavesTheViewAsItWas) {
     EXPECT_NE(ShownLines(), shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(NotYetInLibrary, AbsentDecoderTest, ::testing::Values(2, 6, 7));
+INSTANTIATE_TEST_SUITE_P(NotYetInLibrary, AbsentDecoderTest, ::testing::Values(2));
+
+// The 802.3 ETH and IP buttons show their sample traces, summary lines
+// first, and with DETAIL the field lines of every layer the decoder reads.
+struct LanCase {
+    const char* name;
+    int button;
+    DecoderEntry decoder;
+    const char* file;
+    const char* label;
+    std::vector<const char*> detailTags;
+};
+
+class LanButtonTest : public ViewerTest, public ::testing::WithParamInterface<LanCase> {};
+
+TEST_P(LanButtonTest, ShowsTheSampleDecoded) {
+    const LanCase& c = GetParam();
+    ASSERT_EQ(LoadStartTrace(), 1);
+    const std::vector<std::string> lapd = ShownLines();
+    const auto ranges = view_.ranges.size();
+
+    EXPECT_EQ(RunButton(c.button), ButtonEffect::Repaint);
+    EXPECT_EQ(CurrentSelection.decoder, c.decoder);
+    EXPECT_STREQ(CurrentSelection.fileName, c.file);
+    EXPECT_EQ(Status(), Padded(c.label));
+    EXPECT_NE(ShownLines(), lapd);
+    EXPECT_EQ(view_.ranges.size(), ranges + 1);
+    EXPECT_EQ(view_.ranges.back(), std::make_pair(0, TraceLines.lineCount));
+    const std::vector<RecordedFrame> frames = RecordedFrames(dir_ / c.file);
+    ASSERT_GT(frames.size(), 1u);
+    // Frames of both directions, one summary line each.
+    EXPECT_EQ(ExpectLinesFollowFrames(frames), frames.size());
+    EXPECT_EQ(TraceLines.lineCount, static_cast<int32_t>(frames.size()));
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const RecordedFrame& f) { return f.direction == 'U'; }));
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const RecordedFrame& f) { return f.direction != 'U'; }));
+
+    Press({9});
+    EXPECT_EQ(ExpectLinesFollowFrames(frames), frames.size());
+    for (const char* tag : c.detailTags) EXPECT_TRUE(AnyLineStartsWith(tag)) << tag;
+    EXPECT_EQ(Status(), Padded(c.label));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lan, LanButtonTest,
+    ::testing::Values(LanCase{"Ethernet", 6, DecodeEthernet, "eth.txt", "802.3 Ethernet", {"ETH: Type", "ETH: DATA"}},
+                      LanCase{"Ip", 7, DecodeIp, "ip.txt", "IP", {"IP: Version", "TCP: ", "UDP: ", "ICMP: "}}),
+    [](const ::testing::TestParamInfo<LanCase>& info) { return info.param.name; });
 
 TEST_F(ViewerTest, AboutAndExitLeaveTheReplayAlone) {
     ASSERT_EQ(LoadStartTrace(), 1);

@@ -241,12 +241,7 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     LapdFrameFields fields;
     SummaryWalk(w, frame, request.flags, fields);
     if ((request.flags & DECODE_DETAIL) != 0) DecodeLapdDetail(fields, frame, w, request.flags);
-    if ((request.flags & DECODE_HEX) != 0) {
-        AppendText(w, "\nHEX TRACE:");
-        int32_t cursor = 0;
-        int32_t count = frame.Size();
-        AppendHexDump(w, frame, cursor, count, true);
-    }
+    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
     AppendText(w, "\n");
     if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
     return w.Finish();

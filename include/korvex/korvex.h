@@ -59,6 +59,14 @@ KORVEX_API int32_t DecodeLapf(DecodeRequest request);
  * trace, for a caller that places them inside its own text. */
 KORVEX_API int32_t DecodeX25(DecodeRequest request);
 
+/* Ethernet / IEEE 802.3 frame from the destination address on (no
+ * preamble): addresses, type/length field and its name, data field. */
+KORVEX_API int32_t DecodeEthernet(DecodeRequest request);
+
+/* IPv4 datagram from the first octet of its header: the header fields, and
+ * the ICMP, TCP or UDP header behind the 20-octet fixed header. */
+KORVEX_API int32_t DecodeIp(DecodeRequest request);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,73 @@
+// Ethernet frame decoder: the two MAC addresses and the type/length field on
+// the summary line; the named type and a dump of the data field in the
+// detail block. Ethernet II and IEEE 802.3 frames are read alike, and the
+// data field is handed to no other decoder.
+//
+// A frame cut short shows on its summary line the octets it has of each
+// field; the type is named, and the data field dumped, only when the frame
+// reaches them.
+
+#include "decoders/inet/ethernet.h"
+
+#include "core/output.h"
+#include "korvex/korvex.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr int32_t kAddressSize = 6;
+constexpr int32_t kDestination = 0;
+constexpr int32_t kSource = 6;
+constexpr int32_t kType = 12;
+constexpr int32_t kData = 14;
+
+// A label and the octets of one summary field that the frame holds; nothing
+// when it holds none of them.
+void SummaryField(TextWriter& w, const FrameView& frame, const char* label, int32_t first,
+                  int32_t size) {
+    if (!frame.Has(first)) return;
+    AppendText(w, label);
+    int32_t cursor = first;
+    int32_t count = size;
+    AppendHexDump(w, frame, cursor, count, false);
+}
+
+void SummaryType(TextWriter& w, const FrameView& frame) {
+    if (!frame.Has(kType)) return;
+    AppendText(w, "  TYPE  ");
+    AppendHexByte(w, frame.At(kType));
+    if (frame.Has(kType + 1)) AppendHexByte(w, frame.At(kType + 1));
+}
+
+}  // namespace
+
+void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter& w) {
+    if (!frame.HasRange(kType, 2)) return;
+    AppendText(w, "\nETH: Type   : ");
+    AppendHexPair(w, frame.At(kType), frame.At(kType + 1));
+    AppendText(w, " ");
+    NameEtherType(etherType, w);
+    AppendText(w, "\nETH: DATA   : ");
+    int32_t cursor = kData;
+    int32_t count = frame.Size() - kData;
+    AppendHexDump(w, frame, cursor, count, true);
+}
+
+}  // namespace korvex
+
+extern "C" int32_t DecodeEthernet(DecodeRequest request) {
+    using namespace korvex;
+    TextWriter w(request.out, request.capacity);
+    FrameView frame(request.frame, request.length);
+    AppendText(w, request.timestamp);
+    SummaryField(w, frame, "  DST  ", kDestination, kAddressSize);
+    SummaryField(w, frame, "  SRC  ", kSource, kAddressSize);
+    SummaryType(w, frame);
+    const uint32_t etherType = static_cast<uint32_t>(frame.At(kType)) << 8 | frame.At(kType + 1);
+    if ((request.flags & DECODE_DETAIL) != 0) DecodeEthernetDetail(etherType, frame, w);
+    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
+    AppendText(w, "\n");
+    if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
+    return w.Finish();
+}

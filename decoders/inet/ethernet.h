@@ -1,0 +1,26 @@
+// Ethernet / IEEE 802.3 frame decoder internals. The entry point
+// DecodeEthernet is declared in the public header.
+#pragma once
+
+#include <cstdint>
+
+#include "core/frame_view.h"
+#include "core/text_writer.h"
+
+namespace korvex {
+
+// The name of an EtherType (or 802.3 length) value: the first range row
+// that holds it, else the first single-value row with its key, else
+// "Unknown". Never null.
+const char* EtherTypeName(uint32_t value);
+
+// Copies the name of value at the writer's position with nothing after it
+// and returns the number of characters copied.
+int NameEtherType(uint32_t value, TextWriter& w);
+
+// The detail block: the type/length field with its name (when the frame
+// holds both of its octets) and a dump of the data field behind it (when the
+// frame reaches the data field). No line break at its end.
+void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter& w);
+
+}  // namespace korvex

@@ -1,0 +1,155 @@
+// IPv4 header decoder: version, addresses, protocol, identification, flags
+// and total length on the summary line; every header field in the detail
+// block, followed by the ICMP, TCP or UDP header. The header length field is
+// shown, not obeyed: the transport header is read at offset 20, and options
+// are left to the hex trace. Nothing is checked against anything.
+//
+// A datagram cut short shows the fields whose octets it holds, each whole,
+// and leaves out the others.
+
+#include "decoders/inet/ip.h"
+
+#include <cstdio>
+
+#include "core/output.h"
+#include "core/value_names.h"
+#include "korvex/korvex.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr int kTablePrecedence = 18;
+constexpr int kTableProtocol = 19;
+
+// Label list words of the detail block: the base entry for a clear bit, the
+// next one for a set bit.
+constexpr int kLabelNormalHigh = 15;
+constexpr int kLabelMayDontFragment = 17;
+constexpr int kLabelLastMoreFragments = 19;
+
+constexpr uint8_t kProtocolIcmp = 1;
+constexpr uint8_t kProtocolTcp = 6;
+constexpr uint8_t kProtocolUdp = 17;
+
+constexpr int32_t kAddressTextWidth = 15;
+
+// Dotted decimal of the four octets from first on, blank-filled to 15
+// characters.
+void AddressText(const FrameView& datagram, int32_t first, char (&text)[16]) {
+    int n = std::snprintf(text, sizeof text, "%d.%d.%d.%d", datagram.At(first),
+                          datagram.At(first + 1), datagram.At(first + 2), datagram.At(first + 3));
+    for (; n < kAddressTextWidth; ++n) text[n] = ' ';
+    text[kAddressTextWidth] = '\0';
+}
+
+void GatherFields(const FrameView& d, IpHeaderFields& f) {
+    f = IpHeaderFields{};
+    f.version = d.At(0) >> 4;
+    f.headerLength = d.At(0) & 0x0F;
+    f.typeOfService = d.At(1);
+    f.totalLength = d.At(2) * 256 + d.At(3);
+    f.identificationHigh = d.At(4);
+    f.identificationLow = d.At(5);
+    f.flags = d.At(6) >> 5;
+    f.fragmentOffset = (d.At(6) & 0x1F) * 256 + d.At(7);
+    f.timeToLive = d.At(8);
+    f.protocol = d.At(9);
+    f.checksumHigh = d.At(10);
+    f.checksumLow = d.At(11);
+    AddressText(d, 12, f.sourceText);
+    AddressText(d, 16, f.destinationText);
+}
+
+void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
+    if (d.Has(0)) {
+        AppendText(w, "  IP v");
+        AppendDec1(w, f.version);
+    }
+    if (d.HasRange(12, 4)) {
+        AppendText(w, "  SRC IP ");
+        AppendText(w, f.sourceText);
+    }
+    if (d.HasRange(16, 4)) {
+        AppendText(w, "  DST IP ");
+        AppendText(w, f.destinationText);
+    }
+    if (d.Has(9)) {
+        AppendText(w, "  PROT ");
+        AppendHexByte(w, f.protocol);
+    }
+    if (d.HasRange(4, 2)) {
+        AppendText(w, "  ID ");
+        AppendHexPair(w, f.identificationHigh, f.identificationLow);
+    }
+    if (d.Has(6)) {
+        AppendText(w, "  Flgs ");
+        AppendHexByte(w, f.flags);
+    }
+    if (d.HasRange(2, 2)) AppendFormatInt(w, "  Len %d", f.totalLength);
+}
+
+}  // namespace
+
+void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
+    if (d.Has(0)) {
+        AppendText(w, "\nIP: Version        : ");
+        AppendDec1(w, f.version);
+        AppendFormatInt(w, "\nIP: IP Header Len  : %d", f.headerLength * 4);
+    }
+    if (d.Has(1)) {
+        AppendText(w, "\nIP: Type of Service: Precedence : ");
+        LookupValueName(kTablePrecedence, f.typeOfService >> 5, w);
+        AppendText(w, "\nIP: Type of Service: Throughput : ");
+        AppendLabel(w, kLabelNormalHigh + ((f.typeOfService >> 3) & 1));
+        AppendText(w, "\nIP: Type of Service: Reliability: ");
+        AppendLabel(w, kLabelNormalHigh + ((f.typeOfService >> 2) & 1));
+    }
+    if (d.HasRange(2, 2)) AppendFormatInt(w, "\nIP: Total Length   : %d", f.totalLength);
+    if (d.HasRange(4, 2)) {
+        AppendLabelHexPair(w, "\nIP: Identification : ", f.identificationHigh, f.identificationLow);
+    }
+    if (d.Has(6)) {
+        AppendText(w, "\nIP: Flags          : ");
+        AppendLabel(w, kLabelMayDontFragment + ((f.flags >> 1) & 1));
+        AppendLabel(w, kLabelLastMoreFragments + (f.flags & 1));
+    }
+    if (d.HasRange(6, 2)) AppendFormatInt(w, "\nIP: Fragment Offset: %d", f.fragmentOffset);
+    if (d.Has(8)) AppendFormatInt(w, "\nIP: Time to Live   : %d", f.timeToLive);
+    if (d.Has(9)) {
+        AppendText(w, "\nIP: Protocol       : ");
+        if (LookupValueName(kTableProtocol, f.protocol, w) == 0) AppendText(w, "Unassigned");
+    }
+    if (d.HasRange(10, 2)) AppendLabelHexPair(w, "\nIP: Header Checksum: ", f.checksumHigh, f.checksumLow);
+    if (!d.Has(9)) return;
+    switch (f.protocol) {
+        case kProtocolIcmp:
+            DecodeIcmp(f, d, w);
+            break;
+        case kProtocolTcp:
+            DecodeTcp(f, d, w);
+            break;
+        case kProtocolUdp:
+            DecodeUdp(f, d, w);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace korvex
+
+extern "C" int32_t DecodeIp(DecodeRequest request) {
+    using namespace korvex;
+    TextWriter w(request.out, request.capacity);
+    FrameView datagram(request.frame, request.length);
+    IpHeaderFields fields;
+    AppendText(w, request.timestamp);
+    GatherFields(datagram, fields);
+    WriteSummary(fields, datagram, w);
+    if ((request.flags & DECODE_DETAIL) != 0) DecodeIpDetail(fields, datagram, w);
+    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, datagram);
+    AppendText(w, "\n");
+    if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
+    return w.Finish();
+}

@@ -1,0 +1,59 @@
+// IPv4 header decoder and the transport decoders behind it (TCP, UDP,
+// ICMP). The entry point DecodeIp is declared in the public header.
+#pragma once
+
+#include <cstdint>
+
+#include "core/frame_view.h"
+#include "core/text_writer.h"
+
+namespace korvex {
+
+// Fields of one datagram's header, gathered while the summary is written;
+// the detail block prints them and the transport decoders add theirs.
+struct IpHeaderFields {
+    char sourceText[16] = {};       // dotted decimal, blank-filled to 15 characters
+    char destinationText[16] = {};  // the same for the destination
+    uint8_t version = 0;
+    uint8_t protocol = 0;
+    uint8_t identificationHigh = 0;
+    uint8_t identificationLow = 0;
+    uint8_t flags = 0;  // the three flag bits: reserved, don't fragment, more fragments
+    int32_t totalLength = 0;
+    uint8_t headerLength = 0;  // in 32-bit words
+    uint8_t typeOfService = 0;
+    int32_t fragmentOffset = 0;  // in units of 8 octets
+    uint8_t timeToLive = 0;
+    uint8_t checksumHigh = 0;
+    uint8_t checksumLow = 0;
+    int32_t sourcePort = 0;       // TCP and UDP
+    int32_t destinationPort = 0;  // TCP and UDP
+    int32_t udpLength = 0;
+    int32_t udpChecksum = 0;
+};
+
+// Offset of the transport header: the decoders read it right behind the
+// 20-octet fixed header, whatever the header length field says.
+inline constexpr int32_t kTransportOffset = 20;
+
+// The detail block of the IPv4 header, then the transport header's lines
+// for ICMP, TCP and UDP. Each line is written only when the datagram holds
+// the octets of its field. No line break at its end.
+void DecodeIpDetail(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
+
+// Transport header lines, read from offset 20 of the datagram.
+void DecodeTcp(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
+void DecodeUdp(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
+void DecodeIcmp(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
+
+// The six TCP flag lines, FIN to URG, each with the digit of its bit.
+void AppendTcpFlags(uint32_t flags, TextWriter& w);
+
+// One TCP flag line: the flag's name (index 0 FIN to 5 URG), aligned with
+// the other TCP labels, and 1 when its bit is set in flags, else 0.
+void AppendTcpFlag(int index, uint32_t flags, TextWriter& w);
+
+// A TCP or UDP port: four hex digits, a blank and the port's name.
+void AppendPort(uint32_t high, uint32_t low, TextWriter& w);
+
+}  // namespace korvex
