@@ -7,6 +7,7 @@ namespace {
 constexpr Protocol kProtocols[] = {
     {"lapd", DecodeLapd},
     {"lapf", DecodeLapf},
+    {"q931", DecodeQ931},
 };
 
 }  // namespace

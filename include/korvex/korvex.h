@@ -53,6 +53,10 @@ KORVEX_API int32_t DecodeLapd(DecodeRequest request);
 /* LAPF (Q.922) frame: as DecodeLapd with DECODE_LAPF added to the flags. */
 KORVEX_API int32_t DecodeLapf(DecodeRequest request);
 
+/* Q.931 call control message: protocol discriminator, call reference,
+ * message type, information elements (no link-layer header in front). */
+KORVEX_API int32_t DecodeQ931(DecodeRequest request);
+
 #ifdef __cplusplus
 }
 #endif
