@@ -1,5 +1,5 @@
-// Decoding speed: single frames through the LAPD/LAPF decoders, and a large
-// hex trace through the streaming reader and the decoder together.
+// Decoding speed: single frames through the LAPD/LAPF and Q.931 decoders, and
+// a large hex trace through the streaming reader and the decoder together.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -25,8 +25,10 @@ std::vector<std::vector<unsigned char>> RandomFrames(int count) {
     return frames;
 }
 
-void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint32_t flags) {
-    const auto frames = RandomFrames(1024);
+using Frames = std::vector<std::vector<unsigned char>>;
+
+void DecodeFrames(benchmark::State& state, int32_t (*entry)(DecodeRequest), uint32_t flags,
+                  const Frames& frames = RandomFrames(1024)) {
     std::vector<char> out(65536);
     std::size_t i = 0;
     int64_t octets = 0;
@@ -46,6 +48,35 @@ void BM_LapfDetailHex(benchmark::State& s) { DecodeFrames(s, DecodeLapf, DECODE_
 BENCHMARK(BM_LapdSummary);
 BENCHMARK(BM_LapdDetailHex);
 BENCHMARK(BM_LapfDetailHex);
+
+// Call control messages: a real header (discriminator, one-octet call
+// reference, message type) in front of elements with random contents, so
+// that the element walk and the element decoders do the work.
+Frames RandomCallControlMessages(int count) {
+    std::mt19937 rng(931);
+    std::vector<std::vector<unsigned char>> messages;
+    for (int i = 0; i < count; ++i) {
+        std::vector<unsigned char> message = {0x08, 0x01, static_cast<unsigned char>(rng()), 0x05};
+        while (message.size() < 60) {
+            const auto identifier = static_cast<unsigned char>(rng() % 0x80);
+            const auto length = static_cast<unsigned char>(rng() % 12);
+            message.push_back(identifier);
+            message.push_back(length);
+            for (int k = 0; k < length; ++k) message.push_back(static_cast<unsigned char>(rng()));
+        }
+        messages.push_back(message);
+    }
+    return messages;
+}
+
+void BM_Q931Summary(benchmark::State& s) {
+    DecodeFrames(s, DecodeQ931, DECODE_SUMMARY, RandomCallControlMessages(1024));
+}
+void BM_Q931DetailHex(benchmark::State& s) {
+    DecodeFrames(s, DecodeQ931, DECODE_DETAIL | DECODE_HEX, RandomCallControlMessages(1024));
+}
+BENCHMARK(BM_Q931Summary);
+BENCHMARK(BM_Q931DetailHex);
 
 std::string TraceText(int frames) {
     std::string text;

@@ -7,7 +7,8 @@ seconds=${1:-60}
 out=build-fuzz
 mkdir -p "$out"
 sources=(core/output.cpp core/value_names.cpp decoders/tables.cpp decoders/link/lapd.cpp decoders/link/lapf_address.cpp
-         decoders/link/layer3.cpp replay/trace_reader.cpp replay/line_store.cpp replay/replay.cpp)
+         decoders/link/layer3.cpp decoders/q931/q931.cpp decoders/q931/ie_bearer.cpp decoders/q931/ie_cause.cpp
+         replay/trace_reader.cpp replay/line_store.cpp replay/replay.cpp)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Iinclude -I.)
 clang++ "${flags[@]}" fuzz/decode_fuzzer.cpp "${sources[@]}" -o "$out/decode_fuzzer"
 clang++ "${flags[@]}" -DKORVEX_FUZZ_TRACE_READER fuzz/decode_fuzzer.cpp "${sources[@]}" -o "$out/trace_reader_fuzzer"

@@ -672,6 +672,8 @@ def main(argv=None):
         except (TraceError, OSError) as e:
             print("%s: FAILED: %s" % (path.relative_to(ROOT), e), file=sys.stderr)
             ok = False
+    import samples_q931     # call control messages, without a link layer
+    ok = samples_q931.main(args.check) and ok
     return 0 if ok else 1
 
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
-# the LAPD D-channel session and the frame relay trace, summary lines first,
-# then the LAPD session again with its detail blocks and hex traces.
+# the LAPD D-channel session, the frame relay trace and the call control
+# messages, summary lines first, then the LAPD session again with its detail
+# blocks and hex traces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -12,6 +13,9 @@ echo "== samples/lapd.txt (LAPD) =="
 echo
 echo "== samples/q922.txt (LAPF) =="
 "$korvex" replay lapf samples/q922.txt
+echo
+echo "== samples/q931.txt (Q.931) =="
+"$korvex" replay q931 samples/q931.txt
 echo
 echo "== samples/lapd.txt (LAPD, detail and hex trace) =="
 "$korvex" replay lapd samples/lapd.txt --detail --hex

@@ -214,17 +214,40 @@ step "detail: $changed view pixels changed, $first of them in the first line"
 [ "${first:-1}" -eq 0 ] || fail "DETAIL changed the first frame's summary line (02-detail.png)"
 [ "$(count_colour 02-detail "$VIEW" "$BLUE")" -ge $MIN_TEXT_PIXELS ] || fail "no blue lines after DETAIL"
 
+step "Q.931"
+click_button 2
+shot 03-q931
+view_changed=$(differing_pixels 02-detail 03-q931 "$VIEW")
+status_changed=$(differing_pixels 02-detail 03-q931 "$STATUS")
+blue=$(count_colour 03-q931 "$VIEW" "$BLUE")
+green=$(count_colour 03-q931 "$VIEW" "$GREEN")
+step "q931: $view_changed view pixels changed, $blue blue and $green green, status $status_changed changed"
+[ "${view_changed:-0}" -gt 1000 ] || fail "Q.931 did not replace the LAPD lines (03-q931.png)"
+[ "${status_changed:-0}" -gt 0 ] || fail "Q.931 did not change the status line (03-q931.png)"
+[ "$blue" -ge $MIN_TEXT_PIXELS ] || fail "no blue user-side Q.931 lines (03-q931.png)"
+[ "$green" -ge $MIN_TEXT_PIXELS ] || fail "no green network-side Q.931 lines (03-q931.png)"
+# The detail flag stays on: the Q.931 lines are the detail block, more
+# lines than the summary lines alone.
+step "Q.931, BASIC"
+click_button 8
+shot 04-q931-basic
+basic_changed=$(differing_pixels 03-q931 04-q931-basic "$VIEW")
+first=$(differing_pixels 03-q931 04-q931-basic "$FIRST_LINE")
+step "q931 basic: $basic_changed view pixels changed, $first of them in the first line"
+[ "${basic_changed:-0}" -gt 1000 ] || fail "BASIC did not turn the Q.931 detail lines into summaries (04-q931-basic.png)"
+[ "${first:-1}" -eq 0 ] || fail "BASIC changed the first Q.931 summary line (04-q931-basic.png)"
+
 step "IP"
 click_button 7
-shot 03-ip
-view_changed=$(differing_pixels 02-detail 03-ip "$VIEW")
-status_changed=$(differing_pixels 02-detail 03-ip "$STATUS")
+shot 05-ip
+view_changed=$(differing_pixels 04-q931-basic 05-ip "$VIEW")
+status_changed=$(differing_pixels 04-q931-basic 05-ip "$STATUS")
 if [ "${view_changed:-1}" -eq 0 ] && [ "${status_changed:-1}" -eq 0 ]; then
     step "ip: the view stayed as it was (no IP decoder in the library yet)"
 elif [ "${status_changed:-0}" -gt 0 ]; then
     step "ip: the view shows the IP trace ($view_changed view pixels changed)"
 else
-    fail "IP changed the view but not the status line (03-ip.png)"
+    fail "IP changed the view but not the status line (05-ip.png)"
 fi
 
 step "ABOUT, twice"
@@ -233,7 +256,7 @@ ABOUT=$(wait_for_window "$ABOUT_TITLE" 10) || fail "ABOUT opened no window named
 click_button 11
 wait_for_count "$ABOUT_TITLE" 2 10 || fail "a second ABOUT did not open a second about box"
 sleep 1
-shot 04-about
+shot 06-about
 eval "$(xdotool getwindowgeometry --shell "$ABOUT")"
 # The OK button sits at (198, 135), 50 x 14 dialog units, of a box of 249 x 151.
 ok_x=$((X + WIDTH * 223 / 249))
@@ -241,16 +264,16 @@ ok_y=$((Y + HEIGHT * 142 / 151))
 # The two boxes lie on top of each other: each OK closes one.
 for left in 1 0; do
     xdotool mousemove "$ok_x" "$ok_y" click 1
-    wait_for_count "$ABOUT_TITLE" "$left" 10 || { shot 05-about-left-open; fail "OK did not close an about box"; }
+    wait_for_count "$ABOUT_TITLE" "$left" 10 || { shot 07-about-left-open; fail "OK did not close an about box"; }
 done
-shot 05-about-closed
+shot 07-about-closed
 
 step "EXIT"
 click_button 12
 end=$((SECONDS + 10))
 while kill -0 "$VIEWER_PID" 2>/dev/null && [ $SECONDS -lt $end ]; do sleep 0.25; done
 if kill -0 "$VIEWER_PID" 2>/dev/null; then
-    shot 06-exit-failed
+    shot 08-exit-failed
     fail "the viewer was still running 10 s after EXIT"
 fi
 status=0

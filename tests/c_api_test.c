@@ -1,4 +1,5 @@
-/* A C program that decodes a LAPD frame through the public header. */
+/* A C program that decodes LAPD frames and a Q.931 message through the
+ * public header. */
 #include <stdio.h>
 #include <string.h>
 
@@ -33,6 +34,19 @@ int main(void) {
         fprintf(stderr, "DecodeLapf into 11 characters gave %d: \"%s\"\n", (int)n, small);
         return 1;
     }
-    puts("c_api_test: 2 passed, 0 failed");
+    {
+        static const unsigned char message[] = {0x08, 0x01, 0x85, 0x4d};
+        static const char q931[] = "10:00.000  Q.931     Call Ref  0x000085    RELEASE\n";
+        request.frame = message;
+        request.length = (int32_t)sizeof message;
+        request.out = out;
+        request.capacity = (int32_t)sizeof out;
+        n = DecodeQ931(request);
+        if (n != (int32_t)strlen(q931) || strcmp(out, q931) != 0) {
+            fprintf(stderr, "DecodeQ931 gave %d characters: \"%s\"\n", (int)n, out);
+            return 1;
+        }
+    }
+    puts("c_api_test: 3 passed, 0 failed");
     return 0;
 }
