@@ -180,7 +180,7 @@ void DecodeIeNotification(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     const uint32_t value = octet & 0x7F;
     AppendText(w, "\nQ931: Notification Indicator: Description: ");
-    AppendText(w, value < kNotifications.size() ? kNotifications[value] : "Reserved");
+    AppendWord(w, kNotifications, value, "Reserved");
 }
 
 void DecodeIeSignal(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -192,8 +192,7 @@ void DecodeIeSignal(uint8_t octet, TextWriter& w, uint8_t index) {
 void DecodeIeRestart(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     AppendText(w, "\nQ931: Restart Ind: Class: ");
-    const char* word = kRestartClasses[octet & 0x07];
-    if (word != nullptr) AppendText(w, word);
+    AppendWord(w, kRestartClasses, octet & 0x07);
 }
 
 }  // namespace korvex

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/output.h"
 #include "core/text_writer.h"
 #include "decoders/q931/q931_tables.h"
 
@@ -44,6 +45,16 @@ IeDecoderState& ElementState();
 
 // Writes the coding standard word of a two-bit coding standard.
 void AppendCodingStandard(TextWriter& w, uint32_t standard);
+
+// Writes entry index of a word list; an empty entry writes nothing, and an
+// index past the list writes beyond (nothing when it is null). No text
+// outside the list is ever read.
+template <std::size_t N>
+void AppendWord(TextWriter& w, const std::array<const char*, N>& words, uint32_t index,
+                const char* beyond = nullptr) {
+    const char* word = index < N ? words[index] : beyond;
+    if (word != nullptr) AppendText(w, word);
+}
 
 void DecodeIeNone(uint8_t octet, TextWriter& w, uint8_t index);
 
