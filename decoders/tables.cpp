@@ -50,12 +50,12 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kQ931TransferRates,               // 25
     kQ931Locations,                   // 26
     kQ931CallStates,                  // 27
-    ValueNameTable(),                 // 28 Q.931 channel type
+    kQ931ChannelTypes,                // 28
     kQ931ProgressDescriptions,        // 29
     kQ931Signals,                     // 30
-    ValueNameTable(),                 // 31 Q.931 redirecting reason
+    kQ931RedirectionReasons,          // 31
     kQ931HighLayerCharacteristics,    // 32
-    ValueNameTable(),                 // 33 Q.931 user-user protocol
+    kQ931UserProtocols,               // 33
 };
 
 }  // namespace

@@ -155,5 +155,24 @@ TEST(Robustness, RandomCallControlMessagesUpTo64Octets) {
     }
 }
 
+// Every element identifier with random contents of every length up to 40,
+// cut short or not, carried state left as the previous element left it.
+TEST(Robustness, RandomContentsOfEveryElement) {
+    std::mt19937 rng(7931);
+    ElementState().Reset();
+    for (int identifier = 0; identifier < 0x80; ++identifier) {
+        for (int length = 0; length <= 40; ++length) {
+            std::vector<unsigned char> message = {0x08, 0x01, 0x01, 0x05, static_cast<unsigned char>(identifier),
+                                                  static_cast<unsigned char>(length)};
+            for (int k = 0; k < length; ++k) message.push_back(static_cast<unsigned char>(rng()));
+            if (length % 3 == 0 && length > 0) message.resize(message.size() - static_cast<std::size_t>(length / 2));
+            const std::string text = test::DecodeOctets(DecodeQ931, DECODE_DETAIL | DECODE_HEX, message, "t");
+            ASSERT_EQ(text.find('\0'), std::string::npos) << identifier << " " << length;
+            ASSERT_NE(text.find("\nQ931: Message type  : SETUP\nQ931: IE: "), std::string::npos);
+            ASSERT_EQ(text.substr(text.size() - 2), "\n\n");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvex

@@ -75,4 +75,32 @@ void DecodeIeNotification(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeSignal(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeRestart(uint8_t octet, TextWriter& w, uint8_t index);
 
+// Channel identification.
+void DecodeIeChannelId(uint8_t octet, TextWriter& w, uint8_t index);
+
+// Party numbers, subaddresses and network identifications.
+void DecodeIeCallingPartyNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCalledPartyNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t index);
+
+// The other elements.
+void DecodeIeSegmentedMessage(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCallIdentity(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeDisplay(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeDateTime(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeKeypad(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeInformationRate(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeTransitDelay(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeTransitDelaySelection(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePacketBinaryParams(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePacketWindowSize(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePacketSize(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeClosedUserGroup(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeReverseCharging(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeUserUser(uint8_t octet, TextWriter& w, uint8_t index);
+
 }  // namespace korvex

@@ -66,44 +66,44 @@ void AppendCodingStandard(TextWriter& w, uint32_t standard) {
 void DecodeIeNone(uint8_t /*octet*/, TextWriter& /*w*/, uint8_t /*index*/) {}
 
 const std::array<IeOctetDecoder, kQ931ElementCount> IeDecoderTable = {
-    DecodeIeNone,              // 0x80 reserved (single octet)
-    DecodeIeNone,              // 0x90 shift (single octet)
-    DecodeIeNone,              // 0xA0 more data (single octet)
-    DecodeIeNone,              // 0xA1 sending complete (single octet)
-    DecodeIeNone,              // 0xB0 congestion level (single octet)
-    DecodeIeNone,              // 0xD0 repeat indicator (single octet)
-    DecodeIeNone,              // 0x00 segmented message
-    DecodeIeBearerCapability,  // 0x04
-    DecodeIeCause,             // 0x08
-    DecodeIeNone,              // 0x10 call identity
-    DecodeIeCallState,         // 0x14
-    DecodeIeNone,              // 0x18 channel identification
-    DecodeIeProgress,          // 0x1E
-    DecodeIeNone,              // 0x20 network specific facilities
-    DecodeIeNotification,      // 0x27
-    DecodeIeNone,              // 0x28 display
-    DecodeIeNone,              // 0x29 date time
-    DecodeIeNone,              // 0x2C keypad facility
-    DecodeIeSignal,            // 0x34
-    DecodeIeNone,              // 0x40 information rate
-    DecodeIeNone,              // 0x42 end to end transit delay
-    DecodeIeNone,              // 0x43 transit delay selection and indication
-    DecodeIeNone,              // 0x44 packet layer binary parameters
-    DecodeIeNone,              // 0x45 packet layer window size
-    DecodeIeNone,              // 0x46 packet size
-    DecodeIeNone,              // 0x47 closed user group
-    DecodeIeNone,              // 0x4A reverse charging indication
-    DecodeIeNone,              // 0x6C calling party number
-    DecodeIeNone,              // 0x6D calling party subaddress
-    DecodeIeNone,              // 0x70 called party number
-    DecodeIeNone,              // 0x71 called party subaddress
-    DecodeIeNone,              // 0x74 redirecting number
-    DecodeIeNone,              // 0x78 transit network selection
-    DecodeIeRestart,           // 0x79
-    DecodeIeLowLayerCompat,    // 0x7C
-    DecodeIeHighLayerCompat,   // 0x7D
-    DecodeIeNone,              // 0x7E user user
-    DecodeIeNone,              // 0x7F escape for extension
+    DecodeIeNone,                         // 0x80 reserved (single octet)
+    DecodeIeNone,                         // 0x90 shift (single octet)
+    DecodeIeNone,                         // 0xA0 more data (single octet)
+    DecodeIeNone,                         // 0xA1 sending complete (single octet)
+    DecodeIeNone,                         // 0xB0 congestion level (single octet)
+    DecodeIeNone,                         // 0xD0 repeat indicator (single octet)
+    DecodeIeSegmentedMessage,             // 0x00
+    DecodeIeBearerCapability,             // 0x04
+    DecodeIeCause,                        // 0x08
+    DecodeIeCallIdentity,                 // 0x10
+    DecodeIeCallState,                    // 0x14
+    DecodeIeChannelId,                    // 0x18
+    DecodeIeProgress,                     // 0x1E
+    DecodeIeNetworkSpecificFacilities,    // 0x20
+    DecodeIeNotification,                 // 0x27
+    DecodeIeDisplay,                      // 0x28
+    DecodeIeDateTime,                     // 0x29
+    DecodeIeKeypad,                       // 0x2C
+    DecodeIeSignal,                       // 0x34
+    DecodeIeInformationRate,              // 0x40
+    DecodeIeTransitDelay,                 // 0x42
+    DecodeIeTransitDelaySelection,        // 0x43
+    DecodeIePacketBinaryParams,           // 0x44
+    DecodeIePacketWindowSize,             // 0x45
+    DecodeIePacketSize,                   // 0x46
+    DecodeIeClosedUserGroup,              // 0x47
+    DecodeIeReverseCharging,              // 0x4A
+    DecodeIeCallingPartyNumber,           // 0x6C
+    DecodeIeCallingPartySubaddress,       // 0x6D
+    DecodeIeCalledPartyNumber,            // 0x70
+    DecodeIeCalledPartySubaddress,        // 0x71
+    DecodeIeRedirectingNumber,            // 0x74
+    DecodeIeTransitNetworkSelection,      // 0x78
+    DecodeIeRestart,                      // 0x79
+    DecodeIeLowLayerCompat,               // 0x7C
+    DecodeIeHighLayerCompat,              // 0x7D
+    DecodeIeUserUser,                     // 0x7E
+    DecodeIeNone,                         // 0x7F escape for extension
 };
 
 int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {

@@ -148,6 +148,14 @@ inline constexpr ValueName kQ931CallStates[] = {
     {0x3E, "REST2 - Restart"},
 };
 
+// Table 28: channel type or map element type (low four bits of octet 3.2).
+inline constexpr ValueName kQ931ChannelTypes[] = {
+    {0x3, "B-channel units"},
+    {0x6, "H0-channel units"},
+    {0x8, "H11-channel units"},
+    {0x9, "H12-channel unit"},
+};
+
 // Table 29: progress descriptions (low seven bits of octet 4).
 inline constexpr ValueName kQ931ProgressDescriptions[] = {
     {0x01, "Call is not end-to-end ISDN"},
@@ -182,6 +190,17 @@ inline constexpr ValueName kQ931Signals[] = {
     {0x4F, "Alerting off"},
 };
 
+// Table 31: reason for redirection (low four bits of octet 3b).
+inline constexpr ValueName kQ931RedirectionReasons[] = {
+    {0x0, "Unknown"},
+    {0x1, "Call forwarding busy or called DTE busy"},
+    {0x2, "Call forwarding no reply"},
+    {0x4, "Call deflection"},
+    {0x9, "Called DTE out of order"},
+    {0xA, "Call forwarding by the called DTE"},
+    {0xF, "Call forwarding unconditional or systematic call redirection"},
+};
+
 // Table 32: high layer characteristics identification (low seven bits).
 inline constexpr ValueName kQ931HighLayerCharacteristics[] = {
     {0x01, "Telephony"},
@@ -213,6 +232,18 @@ inline constexpr ValueName kQ931HighLayerCharacteristics[] = {
     {0x6E, "Audiovisual service"},
     {0x6F, "Audiovisual service"},
     {0x7F, "Reserved"},
+};
+
+// Table 33: user-user protocol discriminators below 0x10.
+inline constexpr ValueName kQ931UserProtocols[] = {
+    {0x00, "User specific protocol"},
+    {0x01, "OSI high layer protocols"},
+    {0x02, "Recommendation X.244"},
+    {0x03, "Reserved for system management convergence function"},
+    {0x04, "IA5 characters"},
+    {0x05, "X208 and X209 coded user information"},
+    {0x07, "Recommendation V120 rate adaption"},
+    {0x08, "Q931 I451 user network call control messages"},
 };
 
 }  // namespace korvex
