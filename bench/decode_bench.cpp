@@ -1,6 +1,6 @@
-// Decoding speed: single frames through the LAPD/LAPF, X.25 (on their own
-// and embedded), Ethernet and IPv4 decoders, and a large hex trace through
-// the streaming reader and the decoder together.
+// Decoding speed: single frames through the LAPD/LAPF, Q.931, X.25 (on their
+// own and embedded), Ethernet and IPv4 decoders, and a large hex trace
+// through the streaming reader and the decoder together.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -106,6 +106,35 @@ BENCHMARK(BM_EthernetSummary);
 BENCHMARK(BM_EthernetDetailHex);
 BENCHMARK(BM_IpSummary);
 BENCHMARK(BM_IpDetailHex);
+
+// Call control messages: a real header (discriminator, one-octet call
+// reference, message type) in front of elements with random contents, so
+// that the element walk and the element decoders do the work.
+Frames RandomCallControlMessages(int count) {
+    std::mt19937 rng(931);
+    Frames messages;
+    for (int i = 0; i < count; ++i) {
+        std::vector<unsigned char> message = {0x08, 0x01, static_cast<unsigned char>(rng()), 0x05};
+        while (message.size() < 60) {
+            const auto identifier = static_cast<unsigned char>(rng() % 0x80);
+            const auto length = static_cast<unsigned char>(rng() % 12);
+            message.push_back(identifier);
+            message.push_back(length);
+            for (int k = 0; k < length; ++k) message.push_back(static_cast<unsigned char>(rng()));
+        }
+        messages.push_back(message);
+    }
+    return messages;
+}
+
+void BM_Q931Summary(benchmark::State& s) {
+    DecodeFrames(s, RandomCallControlMessages(1024), DecodeQ931, DECODE_SUMMARY);
+}
+void BM_Q931DetailHex(benchmark::State& s) {
+    DecodeFrames(s, RandomCallControlMessages(1024), DecodeQ931, DECODE_DETAIL | DECODE_HEX);
+}
+BENCHMARK(BM_Q931Summary);
+BENCHMARK(BM_Q931DetailHex);
 
 std::string TraceText(int frames) {
     std::string text;

@@ -10,6 +10,7 @@ constexpr Protocol kProtocols[] = {
     {"x25", DecodeX25},
     {"eth", DecodeEthernet},
     {"ip", DecodeIp},
+    {"q931", DecodeQ931},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
 #include "decoders/x25/x25_tables.h"
+#include "decoders/q931/q931_tables.h"
 
 namespace korvex {
 
@@ -20,23 +21,17 @@ constexpr ValueName kSideNames[] = {
     {1, "NTWK"},
 };
 
-// Table 6: the two headings of a bearer capability; no decoder prints them.
-constexpr ValueName kBearerHeadings[] = {
-    {0, "Transfer Capability: "},
-    {1, "Transfer Rate      : "},
-};
-
 // The table of tables, indexed by table id. The rows of each protocol's
 // tables stand beside its decoder; ids whose decoder is not built in stay
 // empty until it is.
 constexpr std::array<ValueNameTable, kTableCount> kTables = {
     ValueNameTable(kSideNames),       // 0
-    ValueNameTable(),                 // 1  Q.931 protocol discriminator
+    kQ931ProtocolNames,               // 1
     ValueNameTable(),                 // 2  unassigned
     ValueNameTable(),                 // 3  unassigned
-    ValueNameTable(),                 // 4  Q.931 message types
-    ValueNameTable(),                 // 5  Q.931 information elements
-    ValueNameTable(kBearerHeadings),  // 6
+    kQ931MessageTypes,                // 4
+    kQ931ElementNames,                // 5
+    kQ931BearerHeadings,              // 6
     kLapdShortFrameNames,             // 7
     kLapdSapiNames,                   // 8
     kLapdFrameClassNames,             // 9
@@ -52,18 +47,18 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kIpProtocolNames,                 // 19
     kPortNames,                       // 20
     kIcmpTypeNames,                   // 21
-    ValueNameTable(),                 // 22 Q.931 congestion level
-    ValueNameTable(),                 // 23 Q.931 repeat indicator
-    ValueNameTable(),                 // 24 Q.931 transfer capability
-    ValueNameTable(),                 // 25 Q.931 transfer rate
-    ValueNameTable(),                 // 26 Q.931 location
-    ValueNameTable(),                 // 27 Q.931 call states
-    ValueNameTable(),                 // 28 Q.931 channel type
-    ValueNameTable(),                 // 29 Q.931 progress description
-    ValueNameTable(),                 // 30 Q.931 signal values
-    ValueNameTable(),                 // 31 Q.931 redirecting reason
-    ValueNameTable(),                 // 32 Q.931 high layer characteristics
-    ValueNameTable(),                 // 33 Q.931 user-user protocol
+    kQ931CongestionLevels,            // 22
+    kQ931RepeatIndications,           // 23
+    kQ931TransferCapabilities,        // 24
+    kQ931TransferRates,               // 25
+    kQ931Locations,                   // 26
+    kQ931CallStates,                  // 27
+    kQ931ChannelTypes,                // 28
+    kQ931ProgressDescriptions,        // 29
+    kQ931Signals,                     // 30
+    kQ931RedirectionReasons,          // 31
+    kQ931HighLayerCharacteristics,    // 32
+    kQ931UserProtocols,               // 33
 };
 
 }  // namespace

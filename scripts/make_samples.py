@@ -677,6 +677,8 @@ def main(argv=None):
             ok = False
     import samples_inet  # eth.txt and ip.txt
     ok = samples_inet.write_and_check(args.check) and ok
+    import samples_q931     # call control messages, without a link layer
+    ok = samples_q931.main(args.check) and ok
     return 0 if ok else 1
 
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
-# the LAPD D-channel session, the frame relay trace and the Ethernet and IP
-# traces, summary lines first, then the LAPD session again with its detail
+# the LAPD D-channel session, the frame relay trace, the call control
+# messages, the X.25 session and the Ethernet and IP traces, summary lines
+# first, then the LAPD session again with its detail
 # blocks and hex traces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,8 @@ echo
 echo "== samples/q922.txt (LAPF) =="
 "$korvex" replay lapf samples/q922.txt
 echo
+echo "== samples/q931.txt (Q.931) =="
+"$korvex" replay q931 samples/q931.txt
 echo "== samples/eth.txt (Ethernet) =="
 "$korvex" replay eth samples/eth.txt
 echo

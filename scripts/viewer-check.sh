@@ -232,7 +232,8 @@ show_protocol() { # button, name, screenshot before, screenshot after
     [ "$green" -ge $MIN_TEXT_PIXELS ] || fail "no green lines in the $2 trace ($4.png)"
     [ "$(count_colour "$4" "$STATUS" "$RED")" -ge 20 ] || fail "no red status text after $2 ($4.png)"
 }
-show_protocol 3 "X.25" 02-detail 02b-x25
+show_protocol 2 "Q.931" 02-detail 02a-q931
+show_protocol 3 "X.25" 02a-q931 02b-x25
 show_protocol 6 "802.3 ETH" 02b-x25 03-ethernet
 show_protocol 7 "IP" 03-ethernet 04-ip
 

@@ -80,6 +80,21 @@ int main(void) {
             return 1;
         }
     }
-    puts("c_api_test: 5 passed, 0 failed");
+    {
+        static const unsigned char message[] = {0x08, 0x01, 0x85, 0x4d};
+        static const char q931[] = "10:00.000  Q.931     Call Ref  0x000085    RELEASE\n";
+        request.flags = DECODE_SUMMARY;
+        request.timestamp = "10:00.000";
+        request.frame = message;
+        request.length = (int32_t)sizeof message;
+        request.out = out;
+        request.capacity = (int32_t)sizeof out;
+        n = DecodeQ931(request);
+        if (n != (int32_t)strlen(q931) || strcmp(out, q931) != 0) {
+            fprintf(stderr, "DecodeQ931 gave %d characters: \"%s\"\n", (int)n, out);
+            return 1;
+        }
+    }
+    puts("c_api_test: 6 passed, 0 failed");
     return 0;
 }

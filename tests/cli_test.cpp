@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "decoders/q931/ie_decoders.h"
 #include "test_support.h"
 
 namespace korvex {
@@ -222,6 +223,32 @@ TEST(KorvexReplay, TheBundledSampleDecodesWithDetail) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\nLAPD: DLCI: 00000064\n"), std::string::npos);
     EXPECT_NE(r.out.find("\nHEX TRACE:\n      "), std::string::npos);
+}
+
+// The call control sample shows every message type on a summary line and
+// every element whose contents are decoded on an element line, with lines
+// of its own behind it.
+TEST(KorvexReplay, TheCallControlSampleHoldsEveryMessageTypeAndElement) {
+    const std::string sample = std::string(KORVEX_SAMPLES_DIR) + "/q931.txt";
+    const Outcome summary = Korvex({"replay", "q931", sample});
+    ASSERT_EQ(summary.status, 0) << summary.err;
+    for (const ValueName& type : kQ931MessageTypes) {
+        EXPECT_NE(summary.out.find(std::string("    ") + type.text + "\n"), std::string::npos) << type.text;
+    }
+    const Outcome detail = Korvex({"replay", "q931", sample, "--detail"});
+    ASSERT_EQ(detail.status, 0) << detail.err;
+    for (std::size_t row = 0; row < std::size(kQ931ElementNames); ++row) {
+        const ValueName& element = kQ931ElementNames[row];
+        // A reserved octet is no element; an escape's contents are not decoded.
+        if (element.key == 0x80 || element.key == 0x7F) continue;
+        std::string line = std::string("\nQ931: IE: ") + element.text + "\n";
+        // Shift, congestion level, repeat indicator and every element with
+        // a decoder are followed by lines of their own.
+        const bool ownLines = element.key == 0x90 || element.key == 0xB0 || element.key == 0xD0 ||
+                              IeDecoderTable[row] != DecodeIeNone;
+        if (ownLines) line += "Q931: ";
+        EXPECT_NE(detail.out.find(line), std::string::npos) << element.text;
+    }
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        for (const char* name : {"lapd.txt", "q922.txt", "x25.txt", "eth.txt", "ip.txt"}) {
+        for (const char* name : {"lapd.txt", "q922.txt", "q931.txt", "x25.txt", "eth.txt", "ip.txt"}) {
             fs::copy_file(fs::path(KORVEX_SAMPLES_DIR) / name, dir_ / name);
         }
         fs::current_path(dir_);
@@ -275,6 +275,24 @@ TEST_F(ViewerTest, X25ButtonShowsThePacketTraceDecoded) {
     EXPECT_EQ(Status(), Padded("X.25"));
 }
 
+TEST_F(ViewerTest, CallControlButtonShowsTheQ931TraceInSummaryAndDetail) {
+    ASSERT_EQ(LoadStartTrace(), 1);
+    EXPECT_EQ(RunButton(2), ButtonEffect::Repaint);
+    EXPECT_EQ(CurrentSelection.decoder, &DecodeQ931);
+    EXPECT_STREQ(CurrentSelection.fileName, "q931.txt");
+    EXPECT_EQ(Status(), Padded("Q.931"));
+    const std::vector<RecordedFrame> frames = RecordedFrames(dir_ / "q931.txt");
+    ASSERT_GT(frames.size(), 1u);
+    ExpectLinesFollowFrames(frames);
+    EXPECT_EQ(TraceLines.lineCount, static_cast<int32_t>(frames.size()));
+    EXPECT_FALSE(AnyLineStartsWith("Q931:"));
+
+    Press({9});
+    ExpectLinesFollowFrames(frames);
+    EXPECT_TRUE(AnyLineStartsWith("Q931: IE: Calling party number"));
+    EXPECT_TRUE(AnyLineStartsWith("Q931: Cause: Value              : Normal call clearing"));
+}
+
 TEST_F(ViewerTest, MissingTraceFileGivesEmptyViewAndTheNewLabel) {
     ASSERT_EQ(LoadStartTrace(), 1);
     const auto rangesBefore = view_.ranges.size();
@@ -294,37 +312,6 @@ TEST_F(ViewerTest, MissingTraceFileGivesEmptyViewAndTheNewLabel) {
     EXPECT_GT(TraceLines.lineCount, 0);
     EXPECT_EQ(Status(), Padded("Q.921 (LAPD)"));
 }
-
-// Protocols whose decoder is not in the library yet leave the view alone:
-// same lines, same status, no scroll bar change, also for later flag buttons.
-class AbsentDecoderTest : public ViewerTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(AbsentDecoderTest, LeavesTheViewAsItWas) {
-    const int button = GetParam();
-    ASSERT_EQ(LoadStartTrace(), 1);
-    Press({9});
-    const std::vector<std::string> shown = ShownLines();
-    const std::string status = Status();
-    const auto ranges = view_.ranges.size();
-    const int repaints = view_.statusRepaints;
-
-    EXPECT_EQ(RunButton(button), ButtonEffect::Repaint);
-    EXPECT_EQ(CurrentSelection.decoder, nullptr);
-    EXPECT_EQ(ShownLines(), shown);
-    EXPECT_EQ(Status(), status);
-    EXPECT_EQ(view_.ranges.size(), ranges);
-    EXPECT_EQ(view_.statusRepaints, repaints);
-
-    Press({8, 10});
-    EXPECT_EQ(ShownLines(), shown);
-    EXPECT_EQ(DecodeFlags, DECODE_SUMMARY | DECODE_HEX);
-
-    Press({0});
-    EXPECT_EQ(Status(), Padded("Q.921 (LAPD)"));
-    EXPECT_NE(ShownLines(), shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(NotYetInLibrary, AbsentDecoderTest, ::testing::Values(2));
 
 // The 802.3 ETH and IP buttons show their sample traces, summary lines
 // first, and with DETAIL the field lines of every layer the decoder reads.

@@ -6,13 +6,12 @@ namespace korvex::viewer {
 
 // Decoders that are not part of the library yet are null here: selecting
 // their row makes LoadTraceFile return at once and the view stays as it was.
-// Put the entry point in when the decoder lands (DecodeQ931).
 const ProtocolEntry ProtocolTable[kProtocolCount] = {
     {DecodeEthernet, "eth.txt", kRowEthernet, "802.3 Ethernet"},
     {DecodeX25, "x25.txt", kRowX25, "X.25"},
     {DecodeLapd, "lapd.txt", kRowLapd, "Q.921 (LAPD)"},
     {DecodeIp, "ip.txt", kRowIp, "IP"},
-    {nullptr /* DecodeQ931 */, "q931.txt", kRowQ931, "Q.931"},
+    {DecodeQ931, "q931.txt", kRowQ931, "Q.931"},
     {DecodeLapf, "q922.txt", kRowLapf, "Q.922 (LAPF)"},
 };
 

@@ -67,6 +67,10 @@ KORVEX_API int32_t DecodeEthernet(DecodeRequest request);
  * the ICMP, TCP or UDP header behind the 20-octet fixed header. */
 KORVEX_API int32_t DecodeIp(DecodeRequest request);
 
+/* Q.931 call control message: protocol discriminator, call reference,
+ * message type, information elements (no link-layer header in front). */
+KORVEX_API int32_t DecodeQ931(DecodeRequest request);
+
 #ifdef __cplusplus
 }
 #endif

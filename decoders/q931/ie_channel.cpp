@@ -1,0 +1,72 @@
+// Channel identification: which B channel, H channel or time slots a call
+// uses, on which interface. Octets 3, 3.1 or 3.2, and the first channel
+// number or slot map octet are decoded; later ones are not shown.
+
+#include "core/value_names.h"
+#include "decoders/q931/ie_decoders.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr int kTableChannelType = 28;
+
+constexpr std::array<const char*, 2> kInterfaceIdentification = {"Interface implicitly identified",
+                                                                 "Interface explicitly identified"};
+constexpr std::array<const char*, 2> kInterfaceTypes = {"Basic interface", "Other interface"};
+constexpr std::array<const char*, 2> kPreferredOrExclusive = {"Preferred", "Exclusive"};
+constexpr std::array<const char*, 2> kDChannel = {"Not D-Channel", "D-Channel"};
+constexpr std::array<const char*, 4> kBasicChannels = {"No channel", "B1 channel", "B2 channel", "Any channel"};
+constexpr std::array<const char*, 4> kOtherChannels = {"No channel", "As indicated in following octets",
+                                                       "Reserved", "Any channel"};
+constexpr std::array<const char*, 2> kNumberOrMap = {"Number", "Map"};
+
+constexpr const char* kLabel = "\nQ931: Channel Idenfication : ";
+
+void Label(TextWriter& w, const char* field) {
+    AppendText(w, kLabel);
+    AppendText(w, field);
+}
+
+}  // namespace
+
+void DecodeIeChannelId(uint8_t octet, TextWriter& w, uint8_t index) {
+    IeDecoderState& state = ElementState();
+    if (index == 0) {
+        state.interfaceIdPresent = (octet >> 6) & 1;
+        const uint32_t interfaceType = (octet >> 5) & 1;
+        Label(w, "Int Id present : ");
+        AppendWord(w, kInterfaceIdentification, state.interfaceIdPresent);
+        Label(w, "Interface type : ");
+        AppendWord(w, kInterfaceTypes, interfaceType);
+        Label(w, "Pref/Excl      : ");
+        AppendWord(w, kPreferredOrExclusive, (octet >> 3) & 1);
+        Label(w, "D-Channel Ind. : ");
+        AppendWord(w, kDChannel, (octet >> 2) & 1);
+        Label(w, "Info channel   : ");
+        AppendWord(w, interfaceType == 0 ? kBasicChannels : kOtherChannels, octet & 0x03);
+    } else if (index == 1) {
+        if (state.interfaceIdPresent != 0) {
+            Label(w, "IF Identifier  : ");
+            AppendHexByte(w, octet & 0x7F);
+            return;
+        }
+        // The channel type octet; it says how the next octet is to be read,
+        // by number or by slot map.
+        Label(w, "Coding Standard: ");
+        AppendCodingStandard(w, octet >> 5);
+        state.numberOrMap = (octet >> 4) & 1;
+        Label(w, "Number / Map   : ");
+        AppendWord(w, kNumberOrMap, state.numberOrMap);
+        Label(w, "Chan / map type: ");
+        LookupValueName(kTableChannelType, octet & 0x0F, w);
+    } else if (index == 2) {
+        // After an interface identifier this is really the channel type
+        // octet; it is read as a number or map by the flag last set.
+        Label(w, "Ch num/slot map: ");
+        AppendText(w, "0x");
+        AppendHexByte(w, state.numberOrMap != 0 ? octet : octet & 0x7F);
+    }
+}
+
+}  // namespace korvex

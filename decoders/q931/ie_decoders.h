@@ -1,0 +1,106 @@
+// Information element decoders of the Q.931 decoder. The walker hands every
+// content octet of a variable-length element to the element's decoder, one
+// call per octet: the octet, the writer, and the octet's index within the
+// contents (0 for the octet right after the length octet). A decoder is told
+// nothing else, so what it learns from one octet for a later one it keeps in
+// the element state below.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/output.h"
+#include "core/text_writer.h"
+#include "decoders/q931/q931_tables.h"
+
+namespace korvex {
+
+using IeOctetDecoder = void (*)(uint8_t octet, TextWriter& w, uint8_t index);
+
+// One decoder per row of table 5, at the same index.
+extern const std::array<IeOctetDecoder, kQ931ElementCount> IeDecoderTable;
+
+// What element decoders carry from one octet to a later one. The walker
+// neither reads nor resets it: values stay from element to element and from
+// message to message until a decoder sets them again. One per thread, so
+// that decodes on separate threads do not disturb each other.
+struct IeDecoderState {
+    // Channel identification: an interface identifier octet follows octet 3.
+    uint8_t interfaceIdPresent = 0;
+    // Channel identification: the channel is given by slot map, not number.
+    uint8_t numberOrMap = 0;
+    // Network-specific facilities: length of the network identification and
+    // how many of its octets are still to come.
+    uint32_t networkIdLength = 0;
+    uint32_t networkIdLeft = 0;
+    // Transit delay value built from three octets.
+    uint32_t transitDelay = 0;
+
+    // Back to the start values (all zero).
+    void Reset() { *this = IeDecoderState{}; }
+};
+
+// The calling thread's element state.
+IeDecoderState& ElementState();
+
+// Writes the coding standard word of a two-bit coding standard.
+void AppendCodingStandard(TextWriter& w, uint32_t standard);
+
+// Writes entry index of a word list; an empty entry writes nothing, and an
+// index past the list writes beyond (nothing when it is null). No text
+// outside the list is ever read.
+template <std::size_t N>
+void AppendWord(TextWriter& w, const std::array<const char*, N>& words, uint32_t index,
+                const char* beyond = nullptr) {
+    const char* word = index < N ? words[index] : beyond;
+    if (word != nullptr) AppendText(w, word);
+}
+
+void DecodeIeNone(uint8_t octet, TextWriter& w, uint8_t index);
+
+// Bearer capability and compatibility.
+void DecodeIeBearerCapability(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeLowLayerCompat(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeHighLayerCompat(uint8_t octet, TextWriter& w, uint8_t index);
+
+// Cause, call state, progress and related elements.
+// Cause values, one block per cause class (bits 7 to 5 of the cause
+// value), each keyed by the low four bits.
+extern const std::array<ValueNameTable, 8> CauseValueTable;
+
+void DecodeIeCause(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCallState(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeProgress(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeNotification(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeSignal(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeRestart(uint8_t octet, TextWriter& w, uint8_t index);
+
+// Channel identification.
+void DecodeIeChannelId(uint8_t octet, TextWriter& w, uint8_t index);
+
+// Party numbers, subaddresses and network identifications.
+void DecodeIeCallingPartyNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCalledPartyNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t index);
+
+// The other elements.
+void DecodeIeSegmentedMessage(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeCallIdentity(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeDisplay(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeDateTime(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeKeypad(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeInformationRate(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeTransitDelay(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeTransitDelaySelection(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePacketBinaryParams(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePacketWindowSize(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePacketSize(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeClosedUserGroup(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeReverseCharging(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeUserUser(uint8_t octet, TextWriter& w, uint8_t index);
+
+}  // namespace korvex

@@ -1,0 +1,169 @@
+// Party numbers, subaddresses, transit network selection and network-
+// specific facilities. The number and subaddress decoders take octet
+// positions as fixed and never look at extension bits: the calling party
+// and redirecting numbers always read their second octet as presentation
+// and screening, the redirecting number its third as the reason.
+
+#include "core/value_names.h"
+#include "decoders/q931/ie_decoders.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr int kTableRedirectionReason = 31;
+
+constexpr std::array<const char*, 8> kTypesOfNumber = {
+    "Unknown",           "International number", "National number",    "Network specific number",
+    "Subscriber number", nullptr,                "Abbreviated number", "Reserved for extension",
+};
+
+constexpr std::array<const char*, 16> kNumberingPlans = {
+    "Unknown", "ISDN/telephony numbering plan", nullptr, "Data numbering plan", "Telex numbering plan",
+    nullptr, nullptr, nullptr, "National standard numbering plan", "Private numbering plan",
+    nullptr, nullptr, nullptr, nullptr, nullptr, "Reserved for extension",
+};
+
+constexpr std::array<const char*, 4> kPresentations = {
+    "Presentation allowed", "Presentation restricted", "Number not available due to interworking", "Reserved"};
+
+constexpr std::array<const char*, 4> kScreenings = {
+    "User-provided, not screened", "User-provided, verified and passed", "User-provided, verified and failed",
+    "Network provided"};
+
+// Types 3 to 7 are reserved.
+constexpr std::array<const char*, 3> kSubaddressTypes = {"NSAP", nullptr, "User specified"};
+
+// Values above 3 name nothing.
+constexpr std::array<const char*, 4> kNetworkIdTypes = {"User specified", nullptr, "National network identification",
+                                                        "International network identification"};
+constexpr std::array<const char*, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
+                                                        "DNIC (X.121)"};
+
+// A party number: how many octets precede the digits (type and plan;
+// presentation and screening; reason for redirection) and the label in
+// front of every field.
+struct NumberLayout {
+    const char* prefix;
+    int headerOctets;
+};
+
+constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", 2};
+constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", 1};
+constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", 3};
+
+void Field(TextWriter& w, const char* prefix, const char* field) {
+    AppendText(w, prefix);
+    AppendText(w, field);
+}
+
+// One digit as the character it codes. A NUL octet is shown as "." so that
+// it cannot end the text early.
+void AppendDigit(TextWriter& w, uint8_t octet) {
+    const char digit[2] = {octet == 0 ? '.' : static_cast<char>(octet), '\0'};
+    AppendText(w, digit);
+}
+
+void AppendSpacedHex(TextWriter& w, uint8_t octet) {
+    AppendHexByte(w, octet);
+    AppendText(w, " ");
+}
+
+void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+    if (index >= layout.headerOctets) {
+        if (index == layout.headerOctets) Field(w, layout.prefix, "Digits        : ");
+        AppendDigit(w, octet);
+    } else if (index == 0) {
+        Field(w, layout.prefix, "Type of number: ");
+        AppendWord(w, kTypesOfNumber, (octet >> 4) & 7);
+        Field(w, layout.prefix, "Numbering plan: ");
+        AppendWord(w, kNumberingPlans, octet & 0x0F);
+    } else if (index == 1) {
+        Field(w, layout.prefix, "Presentation  : ");
+        AppendWord(w, kPresentations, (octet >> 5) & 3);
+        Field(w, layout.prefix, "Screening     : ");
+        AppendWord(w, kScreenings, octet & 3);
+    } else {
+        Field(w, layout.prefix, "Reason        : ");
+        if (LookupValueName(kTableRedirectionReason, octet & 0x0F, w) == 0) AppendText(w, "Reserved");
+    }
+}
+
+void DecodeSubaddressOctet(const char* prefix, uint8_t octet, TextWriter& w, uint8_t index) {
+    if (index == 0) {
+        Field(w, prefix, "type     : ");
+        AppendWord(w, kSubaddressTypes, (octet >> 4) & 7, "Reserved");
+        Field(w, prefix, "odd/even : ");
+        AppendText(w, (octet & 0x08) != 0 ? "Odd" : "Even");
+        return;
+    }
+    if (index == 1) Field(w, prefix, "info     : ");
+    AppendSpacedHex(w, octet);
+}
+
+}  // namespace
+
+void DecodeIeCallingPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeNumberOctet(kCallingNumber, octet, w, index);
+}
+
+void DecodeIeCalledPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeNumberOctet(kCalledNumber, octet, w, index);
+}
+
+void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeNumberOctet(kRedirectingNumber, octet, w, index);
+}
+
+void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeSubaddressOctet("\nQ931: Calling Party Subaddress: ", octet, w, index);
+}
+
+void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeSubaddressOctet("\nQ931: Called Party Subaddress: ", octet, w, index);
+}
+
+void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index) {
+    constexpr const char* prefix = "\nQ931: Transit Ntwk Sel: ";
+    if (index == 0) {
+        Field(w, prefix, "Type of Ntwk Id: ");
+        AppendWord(w, kNetworkIdTypes, (octet >> 4) & 7);
+        Field(w, prefix, "Ntwk Id plan   : ");
+        AppendWord(w, kNetworkIdPlans, octet & 0x0F);
+        return;
+    }
+    // The network identification is shown in hex, not as characters.
+    if (index == 1) Field(w, prefix, "Network ID     : ");
+    AppendSpacedHex(w, octet);
+}
+
+// Octet 3 is the length of the network identification that follows the
+// type and plan octet; the octets after it are the facility specification.
+// All of them run together as hex digits.
+void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t index) {
+    constexpr const char* prefix = "\nQ931: Ntwk spec. facilities : ";
+    constexpr const char* specification = "\nQ931: Ntwk spec. facilities spec: ";
+    IeDecoderState& state = ElementState();
+    if (index == 0) {
+        state.networkIdLength = octet;
+        state.networkIdLeft = octet;
+        return;
+    }
+    if (state.networkIdLength == 0) {
+        if (index == 1) AppendText(w, specification);
+        AppendHexByte(w, octet);
+        return;
+    }
+    if (index == 1) {
+        Field(w, prefix, "Type of ntwk id: ");
+        AppendWord(w, kNetworkIdTypes, (octet >> 4) & 7);
+        Field(w, prefix, "Ntwk id plan   : ");
+        AppendWord(w, kNetworkIdPlans, octet & 0x0F);
+        Field(w, prefix, "Network id     : ");
+        return;
+    }
+    AppendHexByte(w, octet);
+    if (state.networkIdLeft > 0 && --state.networkIdLeft == 0) AppendText(w, specification);
+}
+
+}  // namespace korvex

@@ -1,0 +1,662 @@
+// Q.931 trace texts: message header and summary, the element walk, and the
+// element decoders, one case a row.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decoders/q931/ie_decoders.h"
+#include "test_support.h"
+
+namespace korvex {
+namespace {
+
+using test::DecodeHex;
+
+constexpr uint32_t S = DECODE_SUMMARY;
+constexpr uint32_t D = DECODE_DETAIL;
+constexpr uint32_t H = DECODE_HEX;
+
+const std::string kIndent = "\n      ";
+
+struct Golden {
+    const char* name;
+    uint32_t flags;
+    const char* message;
+    std::string text;  // after the timestamp
+};
+
+void CheckMessages(const std::vector<Golden>& cases) {
+    for (const Golden& c : cases) {
+        ElementState().Reset();
+        EXPECT_EQ(DecodeHex(DecodeQ931, c.flags, c.message, "12:01.250"), "12:01.250" + c.text) << c.name;
+    }
+}
+
+// The lines the walk writes for these element octets, carried in a SETUP
+// with call reference 1.
+std::string ElementLines(const std::string& elements) {
+    const std::string head =
+        "  Q.931     Call Ref  0x000001    SETUP"
+        "\nQ931: Call Reference: 0x1"
+        "\nQ931: Message type  : SETUP";
+    const std::string text = DecodeHex(DecodeQ931, D, "08 01 01 05 " + elements);
+    if (text.compare(0, head.size(), head) != 0 || text.size() < head.size() + 2 ||
+        text.compare(text.size() - 2, 2, "\n\n") != 0) {
+        ADD_FAILURE() << "not a SETUP detail block: " << text;
+        return text;
+    }
+    return text.substr(head.size(), text.size() - head.size() - 2);
+}
+
+struct ElementCase {
+    const char* name;
+    const char* elements;
+    std::string lines;
+};
+
+void CheckElements(const std::vector<ElementCase>& cases) {
+    for (const ElementCase& c : cases) {
+        ElementState().Reset();
+        EXPECT_EQ(ElementLines(c.elements), c.lines) << c.name;
+    }
+}
+
+TEST(Q931Message, SummaryDetailAndHexTrace) {
+    CheckMessages({
+        {"call reference of one octet", S, "08 01 05 05", "  Q.931     Call Ref  0x000005    SETUP\n"},
+        {"flags 0 as summary", 0, "08 01 05 05", "  Q.931     Call Ref  0x000005    SETUP\n"},
+        {"call reference length 0", D, "08 00 05 a1",
+         "  Q.931     Call Ref  0x000000    SETUP"
+         "\nQ931: Call Reference: 0x0"
+         "\nQ931: Message type  : SETUP"
+         "\nQ931: IE: Sending complete\n\n"},
+        {"flag bit stays part of the call reference", D, "08 02 80 01 07 a1",
+         "  Q.931     Call Ref  0x008001    CONNECT"
+         "\nQ931: Call Reference: 0x8001"
+         "\nQ931: Message type  : CONNECT"
+         "\nQ931: IE: Sending complete\n\n"},
+        {"call reference of five octets folds", D, "08 05 10 00 00 00 05 4d a1",
+         "  Q.931     Call Ref  0x000015    RELEASE"
+         "\nQ931: Call Reference: 0x15"
+         "\nQ931: Message type  : RELEASE"
+         "\nQ931: IE: Sending complete\n\n"},
+        {"call reference of four octets", S, "08 04 12 34 56 78 5a",
+         "  Q.931     Call Ref  0x12345678    RELEASE COMP\n"},
+        {"no octet after the message type: empty detail block", D, "08 01 01 05",
+         "  Q.931     Call Ref  0x000001    SETUP\n\n"},
+        {"detail, then hex trace", D | H, "08 01 81 4d a1",
+         "  Q.931     Call Ref  0x000081    RELEASE"
+         "\nQ931: Call Reference: 0x81"
+         "\nQ931: Message type  : RELEASE"
+         "\nQ931: IE: Sending complete\n"
+         "\nHEX TRACE:" + kIndent + "08 01 81 4d a1 \n\n"},
+        {"hex trace alone", H, "08 01 81 5a",
+         "  Q.931     Call Ref  0x000081    RELEASE COMP"
+         "\nHEX TRACE:" + kIndent + "08 01 81 5a \n\n"},
+        {"unknown protocol discriminator", D, "41 01 01 7d a1",
+         "  Reserved  Call Ref  0x000001    STATUS"
+         "\nQ931: Call Reference: 0x1"
+         "\nQ931: Message type  : STATUS"
+         "\nQ931: IE: Sending complete\n\n"},
+        {"Q.2931 discriminator", S, "09 01 01 75", "  Q.2931    Call Ref  0x000001    STATUS ENQ\n"},
+        {"unknown message type", D, "08 01 01 99 a1",
+         "  Q.931     Call Ref  0x000001    "
+         "\nQ931: Call Reference: 0x1"
+         "\nQ931: Message type  : "
+         "\nQ931: IE: Sending complete\n\n"},
+    });
+}
+
+// A message shorter than its own header is not walked; the summary holds
+// the fields whose octets are there.
+TEST(Q931Message, MessagesCutInsideTheirHeader) {
+    CheckMessages({
+        {"no octets", S, "", "\n"},
+        {"no octets, every flag", D | H, "", "\n\nHEX TRACE:" + kIndent + "\n\n"},
+        {"discriminator only", D, "08", "  Q.931   \n\n"},
+        {"call reference cut short", D, "08 02 00", "  Q.931   \n\n"},
+        {"no message type", D, "08 02 00 01", "  Q.931     Call Ref  0x000001    \n\n"},
+        {"no message type, length 0", S, "08 00", "  Q.931     Call Ref  0x000000    \n"},
+        {"call reference length past the message", D | H, "08 ff 01 02",
+         "  Q.931   \n\nHEX TRACE:" + kIndent + "08 ff 01 02 \n\n"},
+    });
+}
+
+TEST(Q931Walk, SingleOctetElements) {
+    CheckElements({
+        {"locking shift to codeset 6", "96",
+         "\nQ931: IE: Shift"
+         "\nQ931: Shift procedure: Locking shift"
+         "\nQ931: Codeset ID: Codeset 6: information elements specific to local network"},
+        {"non-locking shift to codeset 5", "9d",
+         "\nQ931: IE: Shift"
+         "\nQ931: Shift procedure: Non-locking shift"
+         "\nQ931: Codeset ID: Codeset 5: information elements for national use"},
+        {"shift to a reserved codeset", "91",
+         "\nQ931: IE: Shift\nQ931: Shift procedure: Locking shift\nQ931: Codeset ID: Reserved"},
+        {"receiver ready keeps its blank", "b0",
+         "\nQ931: IE: Congestion level\nQ931: Congestion level: Receiver Ready "},
+        {"receiver not ready", "bf", "\nQ931: IE: Congestion level\nQ931: Congestion level: Receiver Not Ready"},
+        {"congestion level without a name", "b5", "\nQ931: IE: Congestion level\nQ931: Congestion level: "},
+        {"repeat indicator", "d2",
+         "\nQ931: IE: Repeat indicator"
+         "\nQ931: Repeat Indication: Prioritized list for selecting one possibility"},
+        {"reserved repeat indicator", "d3", "\nQ931: IE: Repeat indicator\nQ931: Repeat Indication: Reserved"},
+        {"more data and sending complete by their whole octet", "a0 a1 a7",
+         "\nQ931: IE: More data\nQ931: IE: Sending complete\nQ931: IE: More data"},
+        {"reserved single octets", "80 8f", "\nQ931: IE: Reserved\nQ931: IE: Reserved"},
+        {"single octets without a name", "c5 e0 ff", "\nQ931: IE: \nQ931: IE: \nQ931: IE: "},
+    });
+}
+
+TEST(Q931Walk, VariableLengthElements) {
+    CheckElements({
+        {"unknown identifier: contents passed over", "1c 02 41 42 a1",
+         "\nQ931: IE: \nQ931: IE: Sending complete"},
+        {"length 0: no contents", "08 00 a1", "\nQ931: IE: Cause\nQ931: IE: Sending complete"},
+        {"length past the end of the message", "08 05 80 90",
+         "\nQ931: IE: Cause"
+         "\nQ931: Cause: Coding Standard    : ITU-T"
+         "\nQ931: Cause: Location           : user"
+         "\nQ931: Cause: Class              : Class (001): normal event"
+         "\nQ931: Cause: Value              : Normal call clearing"},
+        {"message ends after an identifier", "a1 08", "\nQ931: IE: Sending complete\nQ931: IE: Cause"},
+        {"octet index restarts for the same element", "14 01 0a 14 01 cc",
+         "\nQ931: IE: Call state"
+         "\nQ931: Call State: Coding Standard : ITU-T"
+         "\nQ931: Call State: Value           : Active"
+         "\nQ931: IE: Call state"
+         "\nQ931: Call State: Coding Standard : Standard defined for the network"
+         "\nQ931: Call State: Value           : Disconnect indication"},
+        {"escape for extension has no decoder", "7f 02 01 02 a1",
+         "\nQ931: IE: Escape for extension\nQ931: IE: Sending complete"},
+        {"a shift changes no later element", "95 79 01 87",
+         "\nQ931: IE: Shift\nQ931: Shift procedure: Locking shift"
+         "\nQ931: Codeset ID: Codeset 5: information elements for national use"
+         "\nQ931: IE: Restart indicator\nQ931: Restart Ind: Class: All interfaces"},
+    });
+}
+
+TEST(Q931Elements, BearerAndCompatibility) {
+    CheckElements({
+        {"speech, circuit mode, 64 kbit/s", "04 03 80 90 a3",
+         "\nQ931: IE: Bearer capability"
+         "\nQ931: BC: Coding Standard    : ITU-T"
+         "\nQ931: BC: Transfer Capability: Speech"
+         "\nQ931: BC: Transfer Mode      : Circuit mode"
+         "\nQ931: BC: Transfer Rate      : 64 kbps"},
+        {"packet mode by transfer mode 10", "04 02 88 c0",
+         "\nQ931: IE: Bearer capability"
+         "\nQ931: BC: Coding Standard    : ITU-T"
+         "\nQ931: BC: Transfer Capability: Unrestricted digital information"
+         "\nQ931: BC: Transfer Mode      : Packet Mode"
+         "\nQ931: BC: Transfer Rate      : packet mode"},
+        {"packet mode by transfer mode 01, network standard", "04 02 e8 a0",
+         "\nQ931: IE: Bearer capability"
+         "\nQ931: BC: Coding Standard    : Standard defined for the network"
+         "\nQ931: BC: Transfer Capability: Unrestricted digital information"
+         "\nQ931: BC: Transfer Mode      : Packet Mode"
+         "\nQ931: BC: Transfer Rate      : packet mode"},
+        {"values without a name leave their labels", "04 02 c1 9f",
+         "\nQ931: IE: Bearer capability"
+         "\nQ931: BC: Coding Standard    : National standard"
+         "\nQ931: BC: Transfer Capability: "
+         "\nQ931: BC: Transfer Mode      : Circuit mode"
+         "\nQ931: BC: Transfer Rate      : "},
+        {"low layer octet 3a read as octet 4", "7c 03 08 98 90",
+         "\nQ931: IE: Low layer compatibility"
+         "\nQ931: LL Compatibility: Coding Standard    : ITU-T"
+         "\nQ931: LL Compatibility: Transfer Capability: Unrestricted digital information"
+         "\nQ931: LL Compatibility: Transfer Mode      : Circuit mode"
+         "\nQ931: LL Compatibility: Transfer Rate      : Multirate 64 kbps base rate"},
+        {"high layer telephony", "7d 02 91 81",
+         "\nQ931: IE: High layer compatibility"
+         "\nQ931: HL Compatibility: Coding Standard   : ITU-T"
+         "\nQ931: HL Compatibility: Interpretation    : First high layer characteristics id to be used"
+         "\nQ931: HL Compatibility: Pres. method      : High layer protocol profile"
+         "\nQ931: HL Compatibility: Characteristics Id: Telephony"},
+        {"high layer without interpretation, reserved characteristics", "7d 03 80 70 01",
+         "\nQ931: IE: High layer compatibility"
+         "\nQ931: HL Compatibility: Coding Standard   : ITU-T"
+         "\nQ931: HL Compatibility: Interpretation    : "
+         "\nQ931: HL Compatibility: Pres. method      : "
+         "\nQ931: HL Compatibility: Characteristics Id: Reserved"},
+        {"high layer shared audiovisual text", "7d 02 e1 e9",
+         "\nQ931: IE: High layer compatibility"
+         "\nQ931: HL Compatibility: Coding Standard   : Standard defined for the network"
+         "\nQ931: HL Compatibility: Interpretation    : "
+         "\nQ931: HL Compatibility: Pres. method      : High layer protocol profile"
+         "\nQ931: HL Compatibility: Characteristics Id: Audiovisual service"},
+    });
+}
+
+TEST(Q931Elements, CauseAndCallState) {
+    const std::string cause = "\nQ931: IE: Cause\nQ931: Cause: Coding Standard    : ";
+    CheckElements({
+        {"normal call clearing", "08 02 80 90",
+         cause + "ITU-T\nQ931: Cause: Location           : user"
+                 "\nQ931: Cause: Class              : Class (001): normal event"
+                 "\nQ931: Cause: Value              : Normal call clearing"},
+        {"cause 127, location beyond interworking, diagnostic not decoded", "08 03 8a ff 41",
+         cause + "ITU-T\nQ931: Cause: Location           : network beyond interworking point"
+                 "\nQ931: Cause: Class              : Class (111): interworking"
+                 "\nQ931: Cause: Value              : Interworking, unspecified"},
+        {"cause 0 has no row, location 6 neither", "08 02 86 80",
+         cause + "ITU-T\nQ931: Cause: Location           : "
+                 "\nQ931: Cause: Class              : Class (000): normal event"
+                 "\nQ931: Cause: Value              : "},
+        {"class 2 key 3 has no row", "08 02 e2 a3",
+         cause + "Standard defined for the network"
+                 "\nQ931: Cause: Location           : public network serving the local user"
+                 "\nQ931: Cause: Class              : Class (010): resource unavailable"
+                 "\nQ931: Cause: Value              : "},
+        {"key 0 row of class 6", "08 02 80 e0",
+         cause + "ITU-T\nQ931: Cause: Location           : user"
+                 "\nQ931: Cause: Class              : Class (110): protocol error (e.g. unknown message)"
+                 "\nQ931: Cause: Value              : Mandatory information element is missing"},
+        {"cause 31", "08 02 80 9f",
+         cause + "ITU-T\nQ931: Cause: Location           : user"
+                 "\nQ931: Cause: Class              : Class (001): normal event"
+                 "\nQ931: Cause: Value              : Normal, unspecified"},
+        {"call state with network coding", "14 01 ca",
+         "\nQ931: IE: Call state"
+         "\nQ931: Call State: Coding Standard : Standard defined for the network"
+         "\nQ931: Call State: Value           : Active"},
+        {"restart call state", "14 01 3d",
+         "\nQ931: IE: Call state"
+         "\nQ931: Call State: Coding Standard : ITU-T"
+         "\nQ931: Call State: Value           : REST1 - Restart request"},
+        {"call state without a name", "14 02 05 0a",
+         "\nQ931: IE: Call state"
+         "\nQ931: Call State: Coding Standard : ITU-T"
+         "\nQ931: Call State: Value           : "},
+    });
+}
+
+TEST(Q931Elements, ProgressNotificationSignalRestart) {
+    CheckElements({
+        {"in-band information", "1e 02 81 88",
+         "\nQ931: IE: Progress indicator"
+         "\nQ931: Progress Indicator : Coding Standard: ITU-T"
+         "\nQ931: Progress Indicator : Location       : private network serving the local user"
+         "\nQ931: Progress Indicator : Progress descr.: In-band information available"},
+        {"progress without names", "1e 02 c6 86",
+         "\nQ931: IE: Progress indicator"
+         "\nQ931: Progress Indicator : Coding Standard: National standard"
+         "\nQ931: Progress Indicator : Location       : "
+         "\nQ931: Progress Indicator : Progress descr.: "},
+        {"user suspended", "27 01 80", "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: User suspended"},
+        {"bearer service change", "27 01 82",
+         "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Bearer service change"},
+        {"notification 3", "27 01 83", "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Reserved"},
+        {"notification 6 and up are reserved", "27 01 86 27 01 ff",
+         "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Reserved"
+         "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Reserved"},
+        {"tones off", "34 01 3f", "\nQ931: IE: Signal\nQ931: Signal: Contents: Tones off"},
+        {"alerting off", "34 01 4f", "\nQ931: IE: Signal\nQ931: Signal: Contents: Alerting off"},
+        {"signal without a name", "34 01 0a", "\nQ931: IE: Signal\nQ931: Signal: Contents: "},
+        {"single interface", "79 01 86", "\nQ931: IE: Restart indicator\nQ931: Restart Ind: Class: Single interface"},
+        {"indicated channels", "79 01 80", "\nQ931: IE: Restart indicator\nQ931: Restart Ind: Class: Indicated channels"},
+        {"restart class without a word", "79 01 83", "\nQ931: IE: Restart indicator\nQ931: Restart Ind: Class: "},
+    });
+}
+
+// The whole SETUP of call reference 1 with a bearer capability, a channel
+// identification and sending complete, piece by piece.
+TEST(Q931Message, SetupWithBearerChannelAndSendingComplete) {
+    const std::vector<std::string> pieces = {
+        "12:01.250",
+        "  Q.931   ",
+        "  Call Ref  0x000001    ",
+        "SETUP",
+        "\nQ931: Call Reference: 0x1",
+        "\nQ931: Message type  : SETUP",
+        "\nQ931: IE: Bearer capability",
+        "\nQ931: BC: Coding Standard    : ITU-T",
+        "\nQ931: BC: Transfer Capability: Speech",
+        "\nQ931: BC: Transfer Mode      : Circuit mode",
+        "\nQ931: BC: Transfer Rate      : 64 kbps",
+        "\nQ931: IE: Channel identification",
+        "\nQ931: Channel Idenfication : Int Id present : Interface implicitly identified",
+        "\nQ931: Channel Idenfication : Interface type : Other interface",
+        "\nQ931: Channel Idenfication : Pref/Excl      : Exclusive",
+        "\nQ931: Channel Idenfication : D-Channel Ind. : Not D-Channel",
+        "\nQ931: Channel Idenfication : Info channel   : As indicated in following octets",
+        "\nQ931: Channel Idenfication : Coding Standard: ITU-T",
+        "\nQ931: Channel Idenfication : Number / Map   : Number",
+        "\nQ931: Channel Idenfication : Chan / map type: B-channel units",
+        "\nQ931: Channel Idenfication : Ch num/slot map: 0x01",
+        "\nQ931: IE: Sending complete",
+        "\n",
+        "\n",
+    };
+    std::string expected;
+    for (const std::string& piece : pieces) expected += piece;
+    ElementState().Reset();
+    EXPECT_EQ(DecodeHex(DecodeQ931, D, "08 02 00 01 05 04 03 80 90 A2 18 03 A9 83 81 A1", "12:01.250"), expected);
+}
+
+// Every element identifier reaches the decoder of its own row: the first
+// line after the element's name is one of that element's lines.
+TEST(Q931Walk, EveryIdentifierReachesItsOwnDecoder) {
+    const struct {
+        const char* identifier;
+        const char* firstLine;
+    } rows[] = {
+        {"00", "\nQ931: 1st Segment Indicator: "},
+        {"04", "\nQ931: BC: Coding Standard    : "},
+        {"08", "\nQ931: Cause: Coding Standard    : "},
+        {"10", "\nQ931: Call Identity: "},
+        {"14", "\nQ931: Call State: Coding Standard : "},
+        {"18", "\nQ931: Channel Idenfication : Int Id present : "},
+        {"1e", "\nQ931: Progress Indicator : Coding Standard: "},
+        {"20", "\nQ931: Ntwk spec. facilities : Type of ntwk id: "},
+        {"27", "\nQ931: Notification Indicator: Description: "},
+        {"28", "\nQ931: Display: Contents: "},
+        {"29", "\nQ931: Date / Time: Year: "},
+        {"2c", "\nQ931: Keypad Facility: Chars: "},
+        {"34", "\nQ931: Signal: Contents: "},
+        {"40", "\nQ931: Info Rate: Incoming Rate    : "},
+        {"42", "\nQ931: Transit Delay: "},
+        {"43", "\nQ931: Transit Delay: "},
+        {"44", "\nQ931: Fast Select : "},
+        {"45", "\nQ931: Pkt layer window size: forward value  :"},
+        {"46", "\nQ931: Packet size: forward value  :"},
+        {"47", "\nQ931: CUG : CUG Indication : "},
+        {"4a", "\nQ931: Reverse Charging : "},
+        {"6c", "\nQ931: Calling PN: Type of number: "},
+        {"6d", "\nQ931: Calling Party Subaddress: type     : "},
+        {"70", "\nQ931: Called PN: Type of number: "},
+        {"71", "\nQ931: Called Party Subaddress: type     : "},
+        {"74", "\nQ931: Redirecting Number: Type of number: "},
+        {"78", "\nQ931: Transit Ntwk Sel: Type of Ntwk Id: "},
+        {"79", "\nQ931: Restart Ind: Class: "},
+        {"7c", "\nQ931: LL Compatibility: Coding Standard    : "},
+        {"7d", "\nQ931: HL Compatibility: Coding Standard   : "},
+        {"7e", "\nQ931: User User: Protocol Desc.: "},
+    };
+    for (const auto& row : rows) {
+        ElementState().Reset();
+        const std::string lines = ElementLines(std::string(row.identifier) + " 03 01 81 81");
+        const std::size_t first = lines.find('\n', 1);
+        ASSERT_NE(first, std::string::npos) << row.identifier << ": no line after the element's name";
+        EXPECT_EQ(lines.compare(first, std::string(row.firstLine).size(), row.firstLine), 0)
+            << row.identifier << ": " << lines;
+    }
+}
+
+TEST(Q931Elements, ChannelIdentification) {
+    const std::string head = "\nQ931: IE: Channel identification\nQ931: Channel Idenfication : ";
+    const std::string implicitBasic =
+        head + "Int Id present : Interface implicitly identified"
+               "\nQ931: Channel Idenfication : Interface type : Basic interface";
+    const std::string implicitOther =
+        head + "Int Id present : Interface implicitly identified"
+               "\nQ931: Channel Idenfication : Interface type : Other interface";
+    const std::string exclusive =
+        "\nQ931: Channel Idenfication : Pref/Excl      : Exclusive"
+        "\nQ931: Channel Idenfication : D-Channel Ind. : Not D-Channel";
+    const std::string channel = "\nQ931: Channel Idenfication : Info channel   : ";
+    const std::string itu = "\nQ931: Channel Idenfication : Coding Standard: ITU-T";
+    const std::string number = "\nQ931: Channel Idenfication : Number / Map   : Number";
+    const std::string map = "\nQ931: Channel Idenfication : Number / Map   : Map";
+    const std::string bUnits = "\nQ931: Channel Idenfication : Chan / map type: B-channel units";
+    const std::string slot = "\nQ931: Channel Idenfication : Ch num/slot map: 0x";
+    CheckElements({
+        {"basic interface, B1 exclusive", "18 01 89", implicitBasic + exclusive + channel + "B1 channel"},
+        {"basic interface, any channel preferred", "18 01 83",
+         implicitBasic + "\nQ931: Channel Idenfication : Pref/Excl      : Preferred"
+                         "\nQ931: Channel Idenfication : D-Channel Ind. : Not D-Channel" +
+             channel + "Any channel"},
+        {"B2 and no channel", "18 01 8a 18 01 88",
+         implicitBasic + exclusive + channel + "B2 channel" + implicitBasic + exclusive + channel + "No channel"},
+        {"the D channel", "18 01 8d",
+         implicitBasic + "\nQ931: Channel Idenfication : Pref/Excl      : Exclusive"
+                         "\nQ931: Channel Idenfication : D-Channel Ind. : D-Channel" +
+             channel + "B1 channel"},
+        {"other interface, channel by number", "18 03 a9 83 81",
+         implicitOther + exclusive + channel + "As indicated in following octets" + itu + number + bUnits + slot + "01"},
+        {"reserved channel selection, network coding, H0 units", "18 03 aa e6 81",
+         implicitOther + exclusive + channel + "Reserved" +
+             "\nQ931: Channel Idenfication : Coding Standard: Standard defined for the network" + number +
+             "\nQ931: Channel Idenfication : Chan / map type: H0-channel units" + slot + "01"},
+        {"number loses the extension bit, a map keeps all eight bits", "18 03 a9 83 85 18 03 a9 93 85",
+         implicitOther + exclusive + channel + "As indicated in following octets" + itu + number + bUnits + slot + "05" +
+             implicitOther + exclusive + channel + "As indicated in following octets" + itu + map + bUnits + slot + "85"},
+        {"channel type without a name, later octets not shown", "18 04 a9 85 81 82",
+         implicitOther + exclusive + channel + "As indicated in following octets" + itu + number +
+             "\nQ931: Channel Idenfication : Chan / map type: " + slot + "01"},
+        {"explicit interface reads its third octet by the number flag", "18 04 e9 81 83 85",
+         head + "Int Id present : Interface explicitly identified"
+                "\nQ931: Channel Idenfication : Interface type : Other interface" +
+             exclusive + channel + "As indicated in following octets" +
+             "\nQ931: Channel Idenfication : IF Identifier  : 01" + slot + "03"},
+        {"explicit interface after a map element of the same message", "18 03 a9 93 85 18 03 e9 82 83",
+         implicitOther + exclusive + channel + "As indicated in following octets" + itu + map + bUnits + slot + "85" +
+             head + "Int Id present : Interface explicitly identified"
+                    "\nQ931: Channel Idenfication : Interface type : Other interface" +
+             exclusive + channel + "As indicated in following octets" +
+             "\nQ931: Channel Idenfication : IF Identifier  : 02" + slot + "83"},
+    });
+}
+
+// The number or map flag outlives the message that set it.
+TEST(Q931Elements, ChannelFlagCarriedFromMessageToMessage) {
+    ElementState().Reset();
+    DecodeHex(DecodeQ931, D, "08 01 01 05 18 03 a9 93 85");
+    EXPECT_NE(DecodeHex(DecodeQ931, D, "08 01 01 05 18 04 e9 81 83 85").find("Ch num/slot map: 0x83\n"),
+              std::string::npos);
+    DecodeHex(DecodeQ931, D, "08 01 01 05 18 03 a9 83 85");
+    EXPECT_NE(DecodeHex(DecodeQ931, D, "08 01 01 05 18 04 e9 81 83 85").find("Ch num/slot map: 0x03\n"),
+              std::string::npos);
+}
+
+// Threads decoding side by side each see only their own carried state.
+TEST(Q931Elements, CarriedStateIsPerThread) {
+    auto run = [](const char* earlier, const char* expected, int& failures) {
+        ElementState().Reset();
+        for (int i = 0; i < 2000; ++i) {
+            DecodeHex(DecodeQ931, D, earlier);
+            if (DecodeHex(DecodeQ931, D, "08 01 01 05 18 04 e9 81 83 85").find(expected) == std::string::npos) {
+                ++failures;
+            }
+        }
+    };
+    int mapFailures = 0;
+    int numberFailures = 0;
+    std::thread map(run, "08 01 01 05 18 03 a9 93 85", "slot map: 0x83\n", std::ref(mapFailures));
+    std::thread number(run, "08 01 01 05 18 03 a9 83 85", "slot map: 0x03\n", std::ref(numberFailures));
+    map.join();
+    number.join();
+    EXPECT_EQ(mapFailures, 0);
+    EXPECT_EQ(numberFailures, 0);
+}
+
+TEST(Q931Elements, PartyNumbers) {
+    const std::string called = "\nQ931: IE: Called party number\nQ931: Called PN: Type of number: ";
+    const std::string calling = "\nQ931: IE: Calling party number\nQ931: Calling PN: Type of number: ";
+    const std::string redirecting = "\nQ931: IE: Redirecting number\nQ931: Redirecting Number: Type of number: ";
+    CheckElements({
+        {"called number", "70 05 81 31 32 33 34",
+         called + "Unknown\nQ931: Called PN: Numbering plan: ISDN/telephony numbering plan"
+                  "\nQ931: Called PN: Digits        : 1234"},
+        {"national, reserved type, empty type entry", "70 01 a1 70 01 f0 70 01 d0",
+         called + "National number\nQ931: Called PN: Numbering plan: ISDN/telephony numbering plan" +
+             called + "Reserved for extension\nQ931: Called PN: Numbering plan: Unknown" +
+             called + "\nQ931: Called PN: Numbering plan: Unknown"},
+        {"plans with and without names", "70 01 82 70 01 83 70 01 89 70 01 8e 70 01 8f",
+         called + "Unknown\nQ931: Called PN: Numbering plan: " +
+             called + "Unknown\nQ931: Called PN: Numbering plan: Data numbering plan" +
+             called + "Unknown\nQ931: Called PN: Numbering plan: Private numbering plan" +
+             called + "Unknown\nQ931: Called PN: Numbering plan: " +
+             called + "Unknown\nQ931: Called PN: Numbering plan: Reserved for extension"},
+        {"a NUL digit is shown as a dot", "70 04 81 31 00 32",
+         called + "Unknown\nQ931: Called PN: Numbering plan: ISDN/telephony numbering plan"
+                  "\nQ931: Called PN: Digits        : 1.2"},
+        {"calling number with presentation octet", "6c 06 01 80 35 35 35 35",
+         calling + "Unknown\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"
+                   "\nQ931: Calling PN: Presentation  : Presentation allowed"
+                   "\nQ931: Calling PN: Screening     : User-provided, not screened"
+                   "\nQ931: Calling PN: Digits        : 5555"},
+        {"calling number without one: the first digit is read as it", "6c 05 81 35 35 35 35",
+         calling + "Unknown\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"
+                   "\nQ931: Calling PN: Presentation  : Presentation restricted"
+                   "\nQ931: Calling PN: Screening     : User-provided, verified and passed"
+                   "\nQ931: Calling PN: Digits        : 555"},
+        {"not available, network provided, no digits", "6c 02 11 c3",
+         calling + "International number\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"
+                   "\nQ931: Calling PN: Presentation  : Number not available due to interworking"
+                   "\nQ931: Calling PN: Screening     : Network provided"},
+        {"redirecting number, forwarded unconditionally", "74 05 21 e2 8f 34 35",
+         redirecting + "National number\nQ931: Redirecting Number: Numbering plan: ISDN/telephony numbering plan"
+                       "\nQ931: Redirecting Number: Presentation  : Reserved"
+                       "\nQ931: Redirecting Number: Screening     : User-provided, verified and failed"
+                       "\nQ931: Redirecting Number: Reason        : "
+                       "Call forwarding unconditional or systematic call redirection"
+                       "\nQ931: Redirecting Number: Digits        : 45"},
+        {"redirecting reasons reserved and unknown", "74 03 00 80 83 74 03 00 80 00",
+         redirecting + "Unknown\nQ931: Redirecting Number: Numbering plan: Unknown"
+                       "\nQ931: Redirecting Number: Presentation  : Presentation allowed"
+                       "\nQ931: Redirecting Number: Screening     : User-provided, not screened"
+                       "\nQ931: Redirecting Number: Reason        : Reserved" +
+             redirecting + "Unknown\nQ931: Redirecting Number: Numbering plan: Unknown"
+                           "\nQ931: Redirecting Number: Presentation  : Presentation allowed"
+                           "\nQ931: Redirecting Number: Screening     : User-provided, not screened"
+                           "\nQ931: Redirecting Number: Reason        : Unknown"},
+    });
+}
+
+TEST(Q931Elements, SubaddressesAndNetworkIdentification) {
+    const std::string calling = "\nQ931: IE: Calling party subaddress\nQ931: Calling Party Subaddress: type     : ";
+    const std::string called = "\nQ931: IE: Called party subaddress\nQ931: Called Party Subaddress: type     : ";
+    const std::string transit = "\nQ931: IE: Transit network selection\nQ931: Transit Ntwk Sel: Type of Ntwk Id: ";
+    const std::string facilities = "\nQ931: IE: Network specific facilities";
+    const std::string spec = "\nQ931: Ntwk spec. facilities spec: ";
+    CheckElements({
+        {"user specified subaddress", "6d 03 a0 50 41",
+         calling + "User specified\nQ931: Calling Party Subaddress: odd/even : Even"
+                   "\nQ931: Calling Party Subaddress: info     : 50 41 "},
+        {"NSAP odd, empty type entry", "71 01 88 71 01 90",
+         called + "NSAP\nQ931: Called Party Subaddress: odd/even : Odd" +
+             called + "\nQ931: Called Party Subaddress: odd/even : Even"},
+        {"reserved subaddress types", "6d 01 b8 6d 01 f0",
+         calling + "Reserved\nQ931: Calling Party Subaddress: odd/even : Odd" +
+             calling + "Reserved\nQ931: Calling Party Subaddress: odd/even : Even"},
+        {"transit network by carrier code, in hex", "78 03 a1 30 32",
+         transit + "National network identification\nQ931: Transit Ntwk Sel: Ntwk Id plan   : "
+                   "Carrier Identification Code\nQ931: Transit Ntwk Sel: Network ID     : 30 32 "},
+        {"transit network type and plan beyond their lists", "78 01 c5 78 01 b3",
+         transit + "\nQ931: Transit Ntwk Sel: Ntwk Id plan   : " +
+             transit + "International network identification\nQ931: Transit Ntwk Sel: Ntwk Id plan   : DNIC (X.121)"},
+        {"facilities with a network identification", "20 05 02 a1 31 32 40",
+         facilities +
+             "\nQ931: Ntwk spec. facilities : Type of ntwk id: National network identification"
+             "\nQ931: Ntwk spec. facilities : Ntwk id plan   : Carrier Identification Code"
+             "\nQ931: Ntwk spec. facilities : Network id     : 3132" +
+             spec + "40"},
+        {"facilities without a network identification", "20 03 00 40 41", facilities + spec + "4041"},
+        {"each element starts afresh", "20 05 02 a1 31 32 40 20 03 00 40 41",
+         facilities +
+             "\nQ931: Ntwk spec. facilities : Type of ntwk id: National network identification"
+             "\nQ931: Ntwk spec. facilities : Ntwk id plan   : Carrier Identification Code"
+             "\nQ931: Ntwk spec. facilities : Network id     : 3132" +
+             spec + "40" + facilities + spec + "4041"},
+        {"type and plan without words, identification cut short", "20 03 05 c9 31",
+         facilities +
+             "\nQ931: Ntwk spec. facilities : Type of ntwk id: "
+             "\nQ931: Ntwk spec. facilities : Ntwk id plan   : "
+             "\nQ931: Ntwk spec. facilities : Network id     : 31"},
+        {"only the length octet", "20 01 00", facilities},
+    });
+}
+
+TEST(Q931Elements, OtherElements) {
+    CheckElements({
+        {"first segment of a SETUP", "00 02 81 05",
+         "\nQ931: IE: Segmented message\nQ931: 1st Segment Indicator: First segment of segmented message"
+         "\nQ931: Num segments remaining: 1\nQ931: Segmented Message Type: SETUP"},
+        {"subsequent segment of an unknown type", "00 02 03 99",
+         "\nQ931: IE: Segmented message\nQ931: 1st Segment Indicator: Subsequent segment to first segment"
+         "\nQ931: Num segments remaining: 3\nQ931: Segmented Message Type: "},
+        {"call identity of twelve octets shows eleven", "10 0c 01 02 03 04 05 06 07 08 09 0a 0b 0c",
+         "\nQ931: IE: Call identity\nQ931: Call Identity: 01 02 03 04 05 06 07 08 09 0a 0b "},
+        {"display without its first octet", "28 04 b1 41 42 43",
+         "\nQ931: IE: Display\nQ931: Display: Contents: 414243"},
+        {"date and time, extra octet ignored", "29 07 03 0c 1f 17 3b 00 07",
+         "\nQ931: IE: Date time\nQ931: Date / Time: Year: 3\nQ931: Date / Time: Mon : 12"
+         "\nQ931: Date / Time: Day : 31\nQ931: Date / Time: Hour: 23\nQ931: Date / Time: Min : 59"
+         "\nQ931: Date / Time: Sec : 0"},
+        {"keypad", "2c 02 31 32", "\nQ931: IE: Keypad facility\nQ931: Keypad Facility: Chars: 31 32 "},
+        {"information rates, reserved codes", "40 05 8a 80 8d 9f 8a",
+         "\nQ931: IE: Information rate\nQ931: Info Rate: Incoming Rate    : 9 600"
+         "\nQ931: Info Rate: Outgoing Rate    : Reserved\nQ931: Info Rate: Min Incoming Rate: 64 000"
+         "\nQ931: Info Rate: Min Outgoing Rate: Reserved"},
+        {"end to end transit delay", "42 03 01 7f 05",
+         "\nQ931: IE: End to end transit delay\nQ931: Transit Delay: 32645"},
+        {"transit delay selection alike; a short element shows nothing", "43 03 01 7f 05 42 02 03 7f",
+         "\nQ931: IE: Transit delay selection and indication\nQ931: Transit Delay: 32645"
+         "\nQ931: IE: End to end transit delay"},
+        {"the delay restarts with each element", "42 02 03 7f 43 04 00 00 05 06",
+         "\nQ931: IE: End to end transit delay"
+         "\nQ931: IE: Transit delay selection and indication\nQ931: Transit Delay: 5"},
+        {"packet layer binary parameters", "44 01 95",
+         "\nQ931: IE: Packet layer binary parameters"
+         "\nQ931: Fast Select : Fast select requested with no restriction of response"
+         "\nQ931: Exp data    : Request indicated/request accepted"
+         "\nQ931: Delivery cnf: Link-by-link confirmation\nQ931: Modulus     : Modulus 128 sequencing"},
+        {"binary parameters, other words", "44 02 9a ff",
+         "\nQ931: IE: Packet layer binary parameters"
+         "\nQ931: Fast Select : Fast select requested with restrictions of response"
+         "\nQ931: Exp data    : No request/request denied"
+         "\nQ931: Delivery cnf: End-to-end confirmation\nQ931: Modulus     : Modulus 8 sequencing"},
+        {"packet size", "46 02 87 88",
+         "\nQ931: IE: Packet size\nQ931: Packet size: forward value  :7\nQ931: Packet size: backward value :8"},
+        {"window size, third octet ignored", "45 03 82 83 84",
+         "\nQ931: IE: Packet layer window size\nQ931: Pkt layer window size: forward value  :2"
+         "\nQ931: Pkt layer window size: backward value :3"},
+        {"closed user group", "47 04 81 31 32 b3",
+         "\nQ931: IE: Closed user group\nQ931: CUG : CUG Indication : Closed user group selection"
+         "\nQ931: CUG : CUG Index code : 31 32 33 "},
+        {"group indications 0, 2 and reserved", "47 01 80 47 01 82 47 01 85",
+         "\nQ931: IE: Closed user group\nQ931: CUG : CUG Indication : "
+         "\nQ931: IE: Closed user group"
+         "\nQ931: CUG : CUG Indication : Closed user group with outgoing access selection and indication"
+         "\nQ931: IE: Closed user group\nQ931: CUG : CUG Indication : Reserved"},
+        {"reverse charging", "4a 01 81 4a 01 82 4a 02 83 00",
+         "\nQ931: IE: Reverse charging indication\nQ931: Reverse Charging : Reverse charging requested"
+         "\nQ931: IE: Reverse charging indication\nQ931: Reverse Charging : Reserved"
+         "\nQ931: IE: Reverse charging indication\nQ931: Reverse Charging : Reverse charging requested"},
+        {"user-user IA5", "7e 03 04 48 49",
+         "\nQ931: IE: User user\nQ931: User User: Protocol Desc.: IA5 characters"
+         "\nQ931: User User: User info     : 48 49 "},
+    });
+}
+
+TEST(Q931Elements, UserUserProtocolDiscriminators) {
+    const struct {
+        const char* octet;
+        const char* text;
+    } cases[] = {
+        {"00", "User specific protocol"},
+        {"06", ""},
+        {"08", "Q931 I451 user network call control messages"},
+        {"0f", ""},
+        {"10", "Other ntwk layer or layer 3 protocols, incl X.25"},
+        {"3f", "Other ntwk layer or layer 3 protocols, incl X.25"},
+        {"40", "National use"},
+        {"4f", "National use"},
+        {"50", "Other ntwk layer or layer 3 protocols, incl X.25"},
+        {"fe", "Other ntwk layer or layer 3 protocols, incl X.25"},
+        {"ff", "Reserved"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ElementLines(std::string("7e 01 ") + c.octet),
+                  std::string("\nQ931: IE: User user\nQ931: User User: Protocol Desc.: ") + c.text)
+            << c.octet;
+    }
+}
+
+}  // namespace
+}  // namespace korvex
