@@ -1,6 +1,6 @@
-#include "cli/protocols.h"
+#include "decoders/protocols.h"
 
-namespace korvex::cli {
+namespace korvex {
 
 namespace {
 
@@ -11,7 +11,9 @@ constexpr Protocol kProtocols[] = {
 
 }  // namespace
 
-DecoderEntry FindProtocol(std::string_view name) {
+std::span<const Protocol> Protocols() { return kProtocols; }
+
+KorvexDecoder FindProtocol(std::string_view name) {
     for (const Protocol& p : kProtocols) {
         if (name == p.name) return p.decoder;
     }
@@ -24,4 +26,4 @@ std::vector<std::string> ProtocolNames() {
     return names;
 }
 
-}  // namespace korvex::cli
+}  // namespace korvex
