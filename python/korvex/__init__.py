@@ -25,7 +25,7 @@ from ._library import LibraryNotFoundError
 __all__ = [
     "DECODE_SUMMARY", "DECODE_DETAIL", "DECODE_HEX", "DECODE_LAYER3", "DECODE_EMBEDDED",
     "DECODE_LAPF", "Frame", "LibraryNotFoundError", "UnknownProtocolError", "decode",
-    "parse_trace", "protocols", "read_trace",
+    "library_path", "parse_trace", "protocols", "read_trace",
 ]
 
 DECODE_SUMMARY = 0x01
@@ -59,6 +59,11 @@ def _library_handle():
     if _lib is None:
         _lib = _library.load()
     return _lib
+
+
+def library_path():
+    """The file of the shared library in use (loading it when not yet loaded)."""
+    return _library_handle()._name
 
 
 def protocols():
