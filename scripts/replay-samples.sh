@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session and the frame relay trace, summary lines first,
-# then the LAPD session again with its detail blocks and hex traces.
+# then the LAPD session again with its detail blocks and hex traces. Builds
+# the shared library for the Python module on the way, and installs the
+# Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/deps.sh
+korvex_need build tool
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target korvex_tool >/dev/null
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target korvex_tool korvex_shared >/dev/null
 korvex=build/cli/korvex
 echo "== samples/lapd.txt (LAPD) =="
 "$korvex" replay lapd samples/lapd.txt
