@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs a build tree into a temporary prefix and uses the installed tree
-# as an outside project would: builds tests/c_api_test.c against it through
+# as an outside project would: builds tests/c_interface_test.c against it through
 # the CMake package and through pkg-config and runs both, runs the installed
 # tool and imports the installed Python module. Then moves the whole prefix
 # elsewhere and does it again, since the installed tree finds itself.
@@ -47,7 +47,7 @@ check_tree() { # prefix, label
     step "$label: find_package(korvex CONFIG)"
     cmake -S "$source/tests/consumer" -B "$work/$label-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
         -DCMAKE_C_COMPILER="$cc" -DCMAKE_C_FLAGS="$cflags" \
-        -DKORVEX_CONSUMER_SOURCE="$source/tests/c_api_test.c" >"$work/$label-cmake.log" 2>&1 ||
+        -DKORVEX_CONSUMER_SOURCE="$source/tests/c_interface_test.c" >"$work/$label-cmake.log" 2>&1 ||
         { cat "$work/$label-cmake.log"; fail "configuring the consumer with find_package"; }
     cmake --build "$work/$label-cmake" >>"$work/$label-cmake.log" 2>&1 ||
         { cat "$work/$label-cmake.log"; fail "building the consumer with find_package"; }
@@ -59,7 +59,7 @@ check_tree() { # prefix, label
     local flags
     flags=$(PKG_CONFIG_PATH="$pcdir" pkg-config --cflags --libs korvex) || fail "pkg-config korvex"
     # shellcheck disable=SC2086 # the flags are words
-    "$cc" $cflags "$source/tests/c_api_test.c" $flags -o "$work/$label-pc-consumer" || fail "building with pkg-config"
+    "$cc" $cflags "$source/tests/c_interface_test.c" $flags -o "$work/$label-pc-consumer" || fail "building with pkg-config"
     LD_LIBRARY_PATH="$libdir" "$work/$label-pc-consumer" "$source/samples/lapd.txt" || fail "the pkg-config consumer"
 
     step "$label: the installed tool"
