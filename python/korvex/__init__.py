@@ -18,6 +18,7 @@ comes back as it was given.
 import collections
 import ctypes
 import os
+import threading
 
 from . import _library
 from ._library import LibraryNotFoundError
@@ -52,6 +53,10 @@ ended it."""
 
 _lib = None
 _decoders = {}
+# Some decoders keep process-wide working state from one octet to the next,
+# so decodes run one after another even when threads call decode() at once
+# (ctypes lets go of the interpreter lock during the call).
+_decode_lock = threading.Lock()
 
 
 def _library_handle():
@@ -154,6 +159,7 @@ def decode(protocol, frame, *, detail=False, hex=False, layer3=False, flags=None
 
     Raises UnknownProtocolError (a ValueError) for a name the library does not
     know, TypeError for a frame that is not bytes, ValueError for an empty one.
+    Safe to call from several threads: the decodes run one at a time.
     """
     decoder = _decoder(protocol)
     octets = _frame_bytes(frame)
@@ -166,7 +172,8 @@ def decode(protocol, frame, *, detail=False, hex=False, layer3=False, flags=None
         request = _library.DecodeRequest(word, stamp, source,
                                          ctypes.cast(out, ctypes.POINTER(ctypes.c_char)),
                                          len(octets), capacity)
-        count = decoder(request)
+        with _decode_lock:
+            count = decoder(request)
         # A count below capacity - 1 is the whole text; at capacity - 1 the
         # text may have been cut, so decode again with more room.
         if count < capacity - 1 or capacity >= _MAX_CAPACITY:
