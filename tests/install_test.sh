@@ -52,8 +52,10 @@ check_tree() { # prefix, label
     cmake --build "$work/$label-cmake" >>"$work/$label-cmake.log" 2>&1 ||
         { cat "$work/$label-cmake.log"; fail "building the consumer with find_package"; }
     "$work/$label-cmake/consumer" "$source/samples/lapd.txt" || fail "the find_package consumer"
-    ldd "$work/$label-cmake/consumer" | grep -q "$libdir/libkorvex.so.1" ||
-        fail "the find_package consumer does not use $libdir/libkorvex.so.1"
+    local libraries
+    libraries=$(ldd "$work/$label-cmake/consumer")
+    [[ $libraries == *"$libdir/libkorvex.so.1"* ]] ||
+        fail "the find_package consumer does not use $libdir/libkorvex.so.1: $libraries"
 
     step "$label: pkg-config korvex"
     local flags
