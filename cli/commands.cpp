@@ -1,7 +1,5 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
-
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
@@ -9,8 +7,9 @@
 #include <string_view>
 
 #include "cli/hex_text.h"
-#include "cli/protocols.h"
+#include "decoders/protocols.h"
 #include "replay/replay.h"
+#include "replay/trace_file.h"
 #include "replay/trace_reader.h"
 
 namespace korvex::cli {
@@ -156,15 +155,7 @@ struct ReplayCommand {
         std::ifstream fileStream;
         std::istream* source = &in;
         if (file != "-") {
-            struct stat info {};
-            if (stat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-                err << "korvex: cannot open " << file << ": " << std::strerror(EISDIR) << "\n";
-                return 1;
-            }
-            errno = 0;
-            fileStream.open(file, std::ios::binary);
-            if (!fileStream) {
-                const int reason = errno != 0 ? errno : ENOENT;
+            if (const int reason = OpenTraceFile(file.c_str(), fileStream); reason != 0) {
                 err << "korvex: cannot open " << file << ": " << std::strerror(reason) << "\n";
                 return 1;
             }

@@ -12,7 +12,7 @@
 
 namespace korvex {
 
-using DecoderEntry = int32_t (*)(DecodeRequest);
+using DecoderEntry = KorvexDecoder;
 
 // The protocol being shown.
 struct Selection {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while.
-# Usage: scripts/fuzz.sh [SECONDS]   (needs clang and libclang-rt-14-dev)
+# Usage: scripts/fuzz.sh [SECONDS]   (installs clang first when it is missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/deps.sh
+korvex_need fuzz
 seconds=${1:-60}
 out=build-fuzz
 mkdir -p "$out"

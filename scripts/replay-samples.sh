@@ -2,12 +2,15 @@
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session, the frame relay trace, the call control
 # messages, the X.25 session and the Ethernet and IP traces, summary lines
-# first, then the LAPD session again with its detail
-# blocks and hex traces.
+# first, then the LAPD session again with its detail blocks and hex traces.
+# Builds the shared library for the Python module on the way, and installs
+# the Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/deps.sh
+korvex_need build tool
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target korvex_tool >/dev/null
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target korvex_tool korvex_shared >/dev/null
 korvex=build/cli/korvex
 echo "== samples/lapd.txt (LAPD) =="
 "$korvex" replay lapd samples/lapd.txt
@@ -17,6 +20,10 @@ echo "== samples/q922.txt (LAPF) =="
 echo
 echo "== samples/q931.txt (Q.931) =="
 "$korvex" replay q931 samples/q931.txt
+echo
+echo "== samples/x25.txt (X.25) =="
+"$korvex" replay x25 samples/x25.txt
+echo
 echo "== samples/eth.txt (Ethernet) =="
 "$korvex" replay eth samples/eth.txt
 echo

@@ -5,10 +5,13 @@
 #   scripts/run-viewer.sh              build if needed, then run
 #   BUILD_DIR=dir scripts/run-viewer.sh
 #
-# Needs (Debian): cmake g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine.
+# Installs the Debian packages it needs first when they are missing (the
+# group viewer of scripts/deps.sh).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$ROOT/scripts/deps.sh"
+korvex_need viewer
 BUILD="${BUILD_DIR:-$ROOT/build-mingw}"
 EXE="$BUILD/viewer/korvex-viewer.exe"
 

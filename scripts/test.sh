@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Builds Korvex and runs every test: the suite as built, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds Korvex and runs every test: the suite as built (GoogleTest, the C
+# program against an installed tree, the Python module under pytest), then
+# again under AddressSanitizer and UndefinedBehaviorSanitizer. Installs the
+# Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/deps.sh
+korvex_need build tool test
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -4,8 +4,8 @@
 # xdotool and photographed with ImageMagick. The screenshots are kept in
 # build-mingw/screenshots/ for a person to look at.
 #
-# Needs (Debian): cmake g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine
-# xvfb xdotool imagemagick.
+# Installs the Debian packages it needs first when they are missing (the
+# groups viewer and viewer-check of scripts/deps.sh).
 #
 #   scripts/viewer-check.sh            build, then run the window test
 #   BUILD_DIR=dir scripts/viewer-check.sh
@@ -33,9 +33,11 @@ fail() {
     exit 1
 }
 
+source "$ROOT/scripts/deps.sh"
+korvex_need viewer viewer-check
 for tool in cmake x86_64-w64-mingw32-g++ x86_64-w64-mingw32-windres python3 wine wineboot wineserver \
     Xvfb xdotool import convert compare; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (see the package list at the top of this script)"
+    command -v "$tool" >/dev/null || fail "$tool is not installed (see the groups viewer and viewer-check in scripts/deps.sh)"
 done
 
 # ---------------------------------------------------------------------------

@@ -16,9 +16,11 @@
 #define KORVEX_KORVEX_H
 
 #ifdef __cplusplus
+#include <cstddef>
 #include <cstdint>
 extern "C" {
 #else
+#include <stddef.h>
 #include <stdint.h>
 #endif
 
@@ -46,6 +48,55 @@ typedef struct DecodeRequest {
     int32_t length;             /* number of frame octets */
     int32_t capacity;           /* size of `out` in characters */
 } DecodeRequest;
+
+/* The shape of every decoder entry point below. */
+typedef int32_t (*KorvexDecoder)(DecodeRequest request);
+
+/* ---- Protocols by name ---------------------------------------------------
+ * Each decoder of the library has a short name: "lapd", "lapf", and one for
+ * each further decoder built in. */
+
+/* The decoder of a protocol name, or NULL for a name the library does not
+ * know (names are matched exactly, lower case). */
+KORVEX_API KorvexDecoder KorvexFindDecoder(const char *name);
+
+/* The name of protocol number index, counted from 0; NULL when index is
+ * negative or past the last. Names stay valid for the life of the process. */
+KORVEX_API const char *KorvexProtocolName(int32_t index);
+
+/* ---- Hex trace reader ----------------------------------------------------
+ * Reads hex trace text (the format of the files in samples/) frame by frame.
+ * A reader is used by one thread at a time; readers are independent. */
+
+typedef struct KorvexTraceReader KorvexTraceReader;
+
+typedef struct KorvexTraceFrame {
+    char timestamp[12];          /* at most 9 characters, NUL-terminated */
+    char direction;              /* direction tag: column 20 of the length line */
+    int32_t length;              /* octets to decode, 1 to 96 */
+    const unsigned char *bytes;  /* valid until the next call on the reader */
+    int64_t line;                /* line number of the empty line ending the frame */
+} KorvexTraceFrame;
+
+/* Opens the file at path. Returns 0 and stores a new reader in *reader, or
+ * returns the errno value of the failure (ENOENT, EACCES, EISDIR, ENOMEM,
+ * EINVAL for a null argument, ...) and stores NULL. */
+KORVEX_API int KorvexTraceOpenFile(const char *path, KorvexTraceReader **reader);
+
+/* A reader over size characters of text, copied: the caller may free text
+ * at once. Returns 0, or ENOMEM or EINVAL as KorvexTraceOpenFile. */
+KORVEX_API int KorvexTraceOpenBuffer(const char *text, size_t size, KorvexTraceReader **reader);
+
+/* Stores the next frame in *frame and returns 1; returns 0 at the end of the
+ * text, and the negated errno value (EIO when none is known) when the file
+ * could not be read. Frames that declare no octets, or hold none, are passed
+ * over. */
+KORVEX_API int KorvexTraceNext(KorvexTraceReader *reader, KorvexTraceFrame *frame);
+
+/* Frees the reader and closes its file; NULL is allowed. */
+KORVEX_API void KorvexTraceClose(KorvexTraceReader *reader);
+
+/* ---- Decoder entry points ------------------------------------------------ */
 
 /* LAPD (Q.921) frame: address, control, information field, 2-octet FCS. */
 KORVEX_API int32_t DecodeLapd(DecodeRequest request);

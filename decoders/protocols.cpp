@@ -1,21 +1,23 @@
-#include "cli/protocols.h"
+#include "decoders/protocols.h"
 
-namespace korvex::cli {
+namespace korvex {
 
 namespace {
 
 constexpr Protocol kProtocols[] = {
     {"lapd", DecodeLapd},
     {"lapf", DecodeLapf},
+    {"q931", DecodeQ931},
     {"x25", DecodeX25},
     {"eth", DecodeEthernet},
     {"ip", DecodeIp},
-    {"q931", DecodeQ931},
 };
 
 }  // namespace
 
-DecoderEntry FindProtocol(std::string_view name) {
+std::span<const Protocol> Protocols() { return kProtocols; }
+
+KorvexDecoder FindProtocol(std::string_view name) {
     for (const Protocol& p : kProtocols) {
         if (name == p.name) return p.decoder;
     }
@@ -28,4 +30,4 @@ std::vector<std::string> ProtocolNames() {
     return names;
 }
 
-}  // namespace korvex::cli
+}  // namespace korvex

@@ -1,0 +1,255 @@
+"""Korvex from Python: decode raw protocol frames into trace text and read hex
+trace files, through the shared library libkorvex.so (ctypes, no compiled
+extension).
+
+    >>> import korvex
+    >>> korvex.decode("lapd", bytes.fromhex("028101071a2b"))
+    '00:00.000  SAPI 000 TEI 064  CR 1  S   NS ---  NR 003  P/F 1  RR     FCS 1a2b\\n'
+
+The library is looked for in the place named by the environment variable
+KORVEX_LIBRARY, else beside this package, in the tree it was installed into,
+in build/ of the source tree it sits in, and through the system's loader.
+
+Texts are handed over one character per byte (Latin-1): the decoded text is
+exactly the bytes the decoder wrote, and a timestamp of Latin-1 characters
+comes back as it was given.
+"""
+
+import collections
+import ctypes
+import os
+import threading
+
+from . import _library
+from ._library import LibraryNotFoundError
+
+__all__ = [
+    "DECODE_SUMMARY", "DECODE_DETAIL", "DECODE_HEX", "DECODE_LAYER3", "DECODE_EMBEDDED",
+    "DECODE_LAPF", "Frame", "LibraryNotFoundError", "UnknownProtocolError", "decode",
+    "library_path", "parse_trace", "protocols", "read_trace",
+]
+
+DECODE_SUMMARY = 0x01
+DECODE_DETAIL = 0x02
+DECODE_HEX = 0x04
+DECODE_LAYER3 = 0x08
+DECODE_EMBEDDED = 0x40
+DECODE_LAPF = 0x80
+
+_TEXT_ENCODING = "latin-1"
+_FIRST_CAPACITY = 4096
+_MAX_CAPACITY = 1 << 30
+_INT32_MAX = (1 << 31) - 1
+
+
+class UnknownProtocolError(ValueError):
+    """The library has no decoder of that name."""
+
+
+Frame = collections.namedtuple("Frame", "timestamp direction data line")
+Frame.__doc__ = """One frame of a hex trace: its timestamp text, its direction
+tag (one character), its octets and the line number of the empty line that
+ended it."""
+
+_lib = None
+_decoders = {}
+# Some decoders keep process-wide working state from one octet to the next,
+# so decodes run one after another even when threads call decode() at once
+# (ctypes lets go of the interpreter lock during the call).
+_decode_lock = threading.Lock()
+
+
+def _library_handle():
+    global _lib
+    if _lib is None:
+        _lib = _library.load()
+    return _lib
+
+
+def library_path():
+    """The file of the shared library in use (loading it when not yet loaded)."""
+    return _library_handle()._name
+
+
+def protocols():
+    """The protocol names the library decodes, in its own order."""
+    lib = _library_handle()
+    names = []
+    while True:
+        name = lib.KorvexProtocolName(len(names))
+        if name is None:
+            return names
+        names.append(name.decode("ascii"))
+
+
+def _decoder(protocol):
+    if not isinstance(protocol, str):
+        raise TypeError(f"protocol must be a str, not {type(protocol).__name__}")
+    decoder = _decoders.get(protocol)
+    if decoder is None:
+        address = None
+        if protocol.isascii() and "\0" not in protocol:
+            address = _library_handle().KorvexFindDecoder(protocol.encode("ascii"))
+        if not address:
+            raise UnknownProtocolError(f"unknown protocol {protocol!r}; the library decodes: "
+                                       + ", ".join(protocols()))
+        decoder = _decoders[protocol] = _library.Decoder(address)
+    return decoder
+
+
+def _frame_bytes(frame):
+    if isinstance(frame, (str, int)) or frame is None:
+        raise TypeError(f"frame must be bytes, not {type(frame).__name__}")
+    try:
+        view = memoryview(frame)
+    except TypeError:
+        raise TypeError(f"frame must be bytes, not {type(frame).__name__}") from None
+    octets = view.tobytes()
+    if not octets:
+        raise ValueError("frame is empty: a decoder needs at least one octet")
+    if len(octets) > _INT32_MAX:
+        raise ValueError(f"frame of {len(octets)} octets is too long to decode")
+    return octets
+
+
+def _flag_word(flags, detail, hex, layer3):
+    if flags is None:
+        value = 0 if (detail or hex or layer3) else DECODE_SUMMARY
+    elif isinstance(flags, bool) or not isinstance(flags, int):
+        raise TypeError(f"flags must be an int, not {type(flags).__name__}")
+    elif not 0 <= flags <= 0xFFFFFFFF:
+        raise ValueError(f"flags {flags:#x} do not fit in 32 bits")
+    else:
+        value = flags
+    if detail:
+        value |= DECODE_DETAIL
+    if hex:
+        value |= DECODE_HEX
+    if layer3:
+        value |= DECODE_LAYER3
+    return value
+
+
+def _timestamp_bytes(timestamp):
+    if isinstance(timestamp, (bytes, bytearray)):
+        text = bytes(timestamp)
+    elif isinstance(timestamp, str):
+        try:
+            text = timestamp.encode(_TEXT_ENCODING)
+        except UnicodeEncodeError:
+            raise ValueError(f"timestamp {timestamp!r} holds characters beyond Latin-1") from None
+    else:
+        raise TypeError(f"timestamp must be a str, not {type(timestamp).__name__}")
+    if b"\0" in text:
+        raise ValueError("timestamp holds a NUL character")
+    return text
+
+
+def decode(protocol, frame, *, detail=False, hex=False, layer3=False, flags=None,
+           timestamp="00:00.000"):
+    """The trace text of one frame, exactly as the protocol's decoder writes it.
+
+    protocol  a name from protocols(), e.g. "lapd"
+    frame     the frame's octets (bytes, bytearray, memoryview)
+    detail, hex, layer3
+              add DECODE_DETAIL, DECODE_HEX, DECODE_LAYER3 to the flags
+    flags     the flag word handed to the decoder; by default DECODE_SUMMARY
+              when none of detail, hex and layer3 is set, else 0
+    timestamp the text the decoder writes first
+
+    Raises UnknownProtocolError (a ValueError) for a name the library does not
+    know, TypeError for a frame that is not bytes, ValueError for an empty one.
+    Safe to call from several threads: the decodes run one at a time.
+    """
+    decoder = _decoder(protocol)
+    octets = _frame_bytes(frame)
+    word = _flag_word(flags, detail, hex, layer3)
+    stamp = _timestamp_bytes(timestamp)
+    source = (ctypes.c_ubyte * len(octets)).from_buffer_copy(octets)
+    capacity = _FIRST_CAPACITY
+    while True:
+        out = ctypes.create_string_buffer(capacity)
+        request = _library.DecodeRequest(word, stamp, source,
+                                         ctypes.cast(out, ctypes.POINTER(ctypes.c_char)),
+                                         len(octets), capacity)
+        with _decode_lock:
+            count = decoder(request)
+        # A count below capacity - 1 is the whole text; at capacity - 1 the
+        # text may have been cut, so decode again with more room.
+        if count < capacity - 1 or capacity >= _MAX_CAPACITY:
+            return out.raw[:count].decode(_TEXT_ENCODING)
+        capacity *= 2
+
+
+class _TraceFrames:
+    """Iterator over the frames of one reader handle; closes it at the end."""
+
+    def __init__(self, lib, handle, name):
+        self._lib = lib
+        self._handle = handle
+        self._name = name
+
+    def __iter__(self):
+        return self
+
+    def __next__(self):
+        if self._handle is None:
+            raise StopIteration
+        frame = _library.TraceFrame()
+        status = self._lib.KorvexTraceNext(self._handle, ctypes.byref(frame))
+        if status == 1:
+            return Frame(frame.timestamp.decode(_TEXT_ENCODING),
+                         frame.direction.decode(_TEXT_ENCODING),
+                         ctypes.string_at(frame.bytes, frame.length), frame.line)
+        self.close()
+        if status == 0:
+            raise StopIteration
+        raise OSError(-status, f"cannot read the trace: {os.strerror(-status)}", self._name)
+
+    def close(self):
+        if self._handle is not None:
+            self._lib.KorvexTraceClose(self._handle)
+            self._handle = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def __del__(self):
+        self.close()
+
+
+def read_trace(path):
+    """Iterator over the frames (Frame tuples) of the hex trace file at path.
+
+    The file is opened at once: a file that cannot be opened raises the
+    matching OSError (FileNotFoundError, PermissionError, IsADirectoryError)
+    with the file name."""
+    name = os.fsencode(path)
+    if b"\0" in name:
+        raise ValueError("path holds a NUL character")
+    lib = _library_handle()
+    handle = _library.TraceReaderHandle()
+    error = lib.KorvexTraceOpenFile(name, ctypes.byref(handle))
+    if error != 0:
+        raise OSError(error, f"cannot open the trace file: {os.strerror(error)}", os.fsdecode(path))
+    return _TraceFrames(lib, handle, os.fsdecode(path))
+
+
+def parse_trace(text):
+    """Iterator over the frames (Frame tuples) of hex trace text held in
+    memory: a str (Latin-1 characters) or bytes."""
+    if isinstance(text, str):
+        data = text.encode(_TEXT_ENCODING)
+    elif isinstance(text, (bytes, bytearray, memoryview)):
+        data = bytes(text)
+    else:
+        raise TypeError(f"text must be str or bytes, not {type(text).__name__}")
+    lib = _library_handle()
+    handle = _library.TraceReaderHandle()
+    error = lib.KorvexTraceOpenBuffer(data, len(data), ctypes.byref(handle))
+    if error != 0:
+        raise OSError(error, f"cannot read the trace text: {os.strerror(error)}")
+    return _TraceFrames(lib, handle, "<text>")
