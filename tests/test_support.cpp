@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
+
+#include "cli/commands.h"
 
 namespace korvex::test {
 
@@ -37,6 +40,15 @@ std::string DecodeOctets(Entry entry, uint32_t flags, const std::vector<unsigned
 
 std::string DecodeHex(Entry entry, uint32_t flags, const std::string& hex, const char* timestamp) {
     return DecodeOctets(entry, flags, Octets(hex), timestamp);
+}
+
+ToolOutcome RunTool(std::vector<std::string> args, const std::string& input, bool terminal) {
+    args.insert(args.begin(), "korvex");
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::RunKorvex(args, in, out, err, terminal);
+    return {status, out.str(), err.str()};
 }
 
 }  // namespace korvex::test

@@ -22,6 +22,18 @@ std::string DecodeHex(Entry entry, uint32_t flags, const std::string& hex,
 std::string DecodeOctets(Entry entry, uint32_t flags, const std::vector<unsigned char>& octets,
                          const char* timestamp = "");
 
+// What the korvex tool did with a command line.
+struct ToolOutcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool on args (without the program name) with input as its
+// standard input.
+ToolOutcome RunTool(std::vector<std::string> args, const std::string& input = "",
+                    bool terminal = false);
+
 // Records what the replay asks of the view that shows it.
 struct RecordingView : ReplayView {
     std::vector<std::string> calls;
