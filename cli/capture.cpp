@@ -71,14 +71,26 @@ const char* CaptureFormatName(CaptureFormat format) {
     return "no";
 }
 
-uint16_t LinkFcs(const unsigned char* octets, std::size_t count) {
-    uint16_t crc = 0xFFFF;
-    for (std::size_t i = 0; i < count; ++i) {
-        crc ^= octets[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1) != 0 ? static_cast<uint16_t>((crc >> 1) ^ 0x8408) : static_cast<uint16_t>(crc >> 1);
+namespace {
+
+// The CRC of each octet value, so that a frame takes one step an octet.
+struct FcsTable {
+    uint16_t step[256];
+    constexpr FcsTable() : step() {
+        for (unsigned value = 0; value < 256; ++value) {
+            unsigned crc = value;
+            for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0x8408 : crc >> 1;
+            step[value] = static_cast<uint16_t>(crc);
         }
     }
+};
+constexpr FcsTable kFcsTable;
+
+}  // namespace
+
+uint16_t LinkFcs(const unsigned char* octets, std::size_t count) {
+    unsigned crc = 0xFFFF;
+    for (std::size_t i = 0; i < count; ++i) crc = (crc >> 8) ^ kFcsTable.step[(crc ^ octets[i]) & 0xFF];
     return static_cast<uint16_t>(~crc);
 }
 
@@ -173,9 +185,11 @@ bool CaptureSource::Open() {
         Report(std::string("cannot read: ") + std::strerror(errno));
         return false;
     }
-    // Unbuffered: libpcap's reads arrive here exactly as it makes them, so
-    // that the octets consumed tell where each record ends.
+#if !defined(__GLIBC__)
+    // Unbuffered, so that the octets handed to libpcap are the octets it has
+    // consumed: they tell where each record ends.
     std::setvbuf(file, nullptr, _IONBF, 0);
+#endif
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_ = pcap_fopen_offline(file, error);
     if (pcap_ == nullptr) {
@@ -198,9 +212,19 @@ std::string CaptureSource::LinkTypeText() const {
     return text;
 }
 
+uint64_t CaptureSource::Position() const {
+#if defined(__GLIBC__)
+    // What the stream holds read ahead has not been consumed yet.
+    const FILE* file = pcap_file(pcap_);
+    return consumed_ - static_cast<uint64_t>(file->_IO_read_end - file->_IO_read_ptr);
+#else
+    return consumed_;
+#endif
+}
+
 bool CaptureSource::Next(TraceFrame& frame) {
     while (!ended_ && pcap_ != nullptr) {
-        const uint64_t before = consumed_;
+        const uint64_t before = Position();
         pcap_pkthdr* header = nullptr;
         const u_char* data = nullptr;
         const int result = pcap_next_ex(pcap_, &header, &data);
@@ -219,7 +243,7 @@ bool CaptureSource::Next(TraceFrame& frame) {
             // libpcap cuts a record longer than the snapshot length to that
             // length without a word; its length field is most likely damaged,
             // so what follows it cannot be trusted either.
-            const uint64_t stored = consumed_ - before - static_cast<uint64_t>(recordHeader_);
+            const uint64_t stored = Position() - before - static_cast<uint64_t>(recordHeader_);
             if (stored > header->caplen) {
                 Report(which + " is damaged: it holds " + std::to_string(stored) +
                        " octets, more than the capture's snapshot length of " +

@@ -95,6 +95,7 @@ public:
 private:
     static ssize_t Read(void* cookie, char* buffer, std::size_t size);
     void Report(const std::string& message);
+    uint64_t Position() const;  // octets of the capture libpcap has consumed
 
     Input& input_;
     std::ostream& err_;
