@@ -16,21 +16,13 @@ import os
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 OUT = ROOT / "build" / "capture-memory"
 FLAT_MARGIN_KIB = 1024
-
-
-def fcs16(data):
-    crc = 0xFFFF
-    for b in data:
-        crc ^= b
-        for _ in range(8):
-            crc = (crc >> 1) ^ 0x8408 if crc & 1 else crc >> 1
-    return crc ^ 0xFFFF
 
 
 def lapd_frames():
@@ -73,16 +65,36 @@ def write_capture(path, link_type, frame, count):
         f.write(b"".join(chunk))
 
 
+def high_water_kib(pid):
+    """Peak resident memory of the running program (its VmHWM), or None."""
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return None
+
+
 def run(korvex, path, options):
-    """Decodes path into /dev/null; returns (exit status, seconds, peak KiB, stderr)."""
+    """Decodes path into /dev/null; returns (exit status, seconds, peak KiB, stderr).
+
+    The peak is the program's own high-water mark, read while it runs (the
+    resource usage reported at its end would count the memory of this
+    interpreter, which the child shared until it started the program)."""
     began = time.monotonic()
-    with open(os.devnull, "wb") as sink:
-        child = subprocess.Popen([str(korvex), "pcap", str(path)] + options,
-                                 stdout=sink, stderr=subprocess.PIPE)
-        err = child.stderr.read().decode(errors="replace")
-        _, status, usage = os.wait4(child.pid, 0)
-    child.returncode = os.waitstatus_to_exitcode(status)
-    return child.returncode, time.monotonic() - began, usage.ru_maxrss, err
+    peak = 0
+    with open(os.devnull, "wb") as sink, tempfile.TemporaryFile() as err:
+        child = subprocess.Popen([str(korvex), "pcap", str(path)] + options, stdout=sink, stderr=err)
+        while child.poll() is None:
+            mark = high_water_kib(child.pid)
+            if mark is not None:
+                peak = max(peak, mark)
+            time.sleep(0.002)
+        err.seek(0)
+        text = err.read().decode(errors="replace")
+    return child.returncode, time.monotonic() - began, peak, text
 
 
 def main():
