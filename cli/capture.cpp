@@ -3,6 +3,7 @@
 #include <pcap/pcap.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -146,16 +147,22 @@ CaptureSource::~CaptureSource() {
 
 ssize_t CaptureSource::Read(void* cookie, char* buffer, std::size_t size) {
     auto* self = static_cast<CaptureSource*>(cookie);
-    std::streambuf* source = self->input_.Stream().rdbuf();
-    std::streamsize ready = source->in_avail();
-    if (ready <= 0 && self->flush_ != nullptr) self->flush_->flush();
-    // Never ask for more than is ready (one octet when nothing is): the rest
-    // of a record may not have been captured yet.
-    ready = std::clamp<std::streamsize>(ready, 1, static_cast<std::streamsize>(size));
-    const std::streamsize n = source->sgetn(buffer, ready);
-    if (n <= 0) return 0;
-    self->consumed_ += static_cast<uint64_t>(n);
-    return n;
+    // Called from inside libpcap: nothing may be thrown through it.
+    try {
+        std::streambuf* source = self->input_.Stream().rdbuf();
+        std::streamsize ready = source->in_avail();
+        if (ready <= 0 && self->flush_ != nullptr) self->flush_->flush();
+        // Never ask for more than is ready (one octet when nothing is): the
+        // rest of a record may not have been captured yet.
+        ready = std::clamp<std::streamsize>(ready, 1, static_cast<std::streamsize>(size));
+        const std::streamsize n = source->sgetn(buffer, ready);
+        if (n <= 0) return 0;
+        self->consumed_ += static_cast<uint64_t>(n);
+        return n;
+    } catch (...) {
+        errno = EIO;
+        return -1;
+    }
 }
 
 void CaptureSource::Report(const std::string& message) {

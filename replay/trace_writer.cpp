@@ -1,7 +1,6 @@
 #include "replay/trace_writer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace korvex {
@@ -11,6 +10,12 @@ namespace {
 constexpr const char* kHeaderLine = "Offset  Data                                              Text\n";
 constexpr int32_t kOctetsPerLine = 16;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// A control character would break the line layout: it is written as a blank.
+char Printable(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F ? ' ' : c;
+}
 
 // Writes text padded with blanks to width characters (cut when longer).
 void Padded(std::string& line, const std::string& text, std::size_t width) {
@@ -32,13 +37,13 @@ void TraceWriter::Write(const char* timestamp, char direction, const unsigned ch
     // Timestamp line: the label in columns 1 to 24, the timestamp from 25.
     Padded(text, "Frame " + std::to_string(frames_), 24);
     const char* stamp = timestamp == nullptr ? "" : timestamp;
-    text.append(stamp, strnlen(stamp, 9));
+    for (std::size_t i = 0; i < 9 && stamp[i] != '\0'; ++i) text += Printable(stamp[i]);
     text += '\n';
 
     // Length line: the count from column 9, the direction in column 20.
     text += "Length: ";
     Padded(text, std::to_string(length), 11);
-    text += direction;
+    text += Printable(direction);
     text += '\n';
 
     text += kHeaderLine;

@@ -22,7 +22,8 @@ public:
     explicit TraceWriter(std::ostream& out);
 
     // Writes one frame. The timestamp's first 9 characters are written (the
-    // reader takes no more); length octets from bytes, at least 1.
+    // reader takes no more); length octets from bytes, at least 1. Control
+    // characters in the timestamp or as the direction are written as blanks.
     void Write(const char* timestamp, char direction, const unsigned char* bytes, int32_t length);
 
     int64_t FramesWritten() const { return frames_; }

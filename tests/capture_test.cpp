@@ -602,12 +602,16 @@ TEST(TraceWriter, WritesWhatTheReaderReads) {
         EXPECT_EQ(written.str(), text) << sample << ": written as the samples are";
     }
     const struct {
+        const char* timestamp;
+        char direction;
         std::string octets;
         const char* text;
     } cases[] = {
-        {"00", "Frame 1                 00:00.000\nLength: 1          U\n"
+        {"00:00.000", 'U', "00", "Frame 1                 00:00.000\nLength: 1          U\n"
                "Offset  Data                                              Text\n0000: 00  .\n\n"},
-        {"20 41 7E 7F 80 FF 0A 0D 30 31 32 33 34 35 36 37 38",
+        {"0\n:00.000 and more", '\r', "00", "Frame 1                 0 :00.000\nLength: 1           \n"
+               "Offset  Data                                              Text\n0000: 00  .\n\n"},
+        {"00:00.000", 'U', "20 41 7E 7F 80 FF 0A 0D 30 31 32 33 34 35 36 37 38",
          "Frame 1                 00:00.000\nLength: 17         U\n"
          "Offset  Data                                              Text\n"
          "0000: 20 41 7E 7F 80 FF 0A 0D 30 31 32 33 34 35 36 37   A~.....01234567\n"
@@ -616,7 +620,7 @@ TEST(TraceWriter, WritesWhatTheReaderReads) {
     for (const auto& c : cases) {
         const std::vector<unsigned char> octets = Octets(c.octets);
         std::ostringstream written;
-        TraceWriter(written).Write("00:00.000", 'U', octets.data(), static_cast<int32_t>(octets.size()));
+        TraceWriter(written).Write(c.timestamp, c.direction, octets.data(), static_cast<int32_t>(octets.size()));
         EXPECT_EQ(written.str(), c.text);
     }
 }
