@@ -283,7 +283,7 @@ int ConvertCommand::TraceToCapture(Input& source, std::ostream& out, std::ostrea
         err << "korvex: " << untimed << " of the frames have a timestamp other than mm:ss.mmm; written as 00:00.000\n";
     }
     if (frames == 0) {
-        ReportNoTraceFrame(err, input);
+        ReportNoTraceFrame(err, input, reader.SkippedFrames());
         return 1;
     }
     return 0;

@@ -91,7 +91,7 @@ struct ReplayCommand {
         const int64_t frames = output.Run(reader);
         if (input.ReportReadError(err)) return 1;
         if (frames == 0) {
-            ReportNoTraceFrame(err, file);
+            ReportNoTraceFrame(err, file, reader.SkippedFrames());
             return 1;
         }
         return 0;

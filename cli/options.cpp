@@ -99,10 +99,15 @@ std::string DisplayName(const std::string& name) {
     return name == "-" ? "standard input" : name;
 }
 
-void ReportNoTraceFrame(std::ostream& err, const std::string& name) {
-    err << "korvex: " << DisplayName(name)
-        << ": no frame found (a frame is a timestamp line, a length line, a header line, data "
-           "lines and an empty line)\n";
+void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skipped) {
+    err << "korvex: " << DisplayName(name);
+    if (skipped > 0) {
+        err << ": no frame to decode: " << skipped << (skipped == 1 ? " frame holds" : " frames hold")
+            << " no octets\n";
+    } else {
+        err << ": no frame found (a frame is a timestamp line, a length line, a header line, data "
+               "lines and an empty line)\n";
+    }
 }
 
 bool Input::Open(const std::string& name, std::istream& standardInput, std::ostream& err) {

@@ -74,8 +74,9 @@ private:
 // How messages name a file given on the command line ("-" is standard input).
 std::string DisplayName(const std::string& name);
 
-// Says on err that the hex trace text of name yielded no frame.
-void ReportNoTraceFrame(std::ostream& err, const std::string& name);
+// Says on err that the hex trace text of name yielded no frame to decode;
+// skipped is the number of its frames that held no octets.
+void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skipped);
 
 // The input named on the command line: a file, or "-" for standard input.
 class Input {

@@ -557,6 +557,9 @@ TEST(KorvexReplay, CapturesAndFramelessTextAreNamed) {
         {"text without frames", "hello\nworld\n", "korvex: standard input: no frame found"},
         {"a frame without its empty line", "Frame                   12:01.250\nLength: 5          U\nh\n0000: 00 81 7F A8 D8\n",
          "korvex: standard input: no frame found"},
+        {"frames without octets", "Frame                   12:01.250\nLength: 0          U\nh\n0000: 00\n\n"
+                                  "Frame                   12:01.250\nLength: 3          U\nh\n\n",
+         "korvex: standard input: no frame to decode: 2 frames hold no octets\n"},
     };
     for (const auto& c : cases) {
         const test::ToolOutcome r = RunTool({"replay", "lapd", "-"}, c.input);
