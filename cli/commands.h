@@ -1,6 +1,8 @@
 // The korvex command-line tool:
 //   korvex decode PROTOCOL [options] [HEX...]   frames from arguments or standard input
 //   korvex replay PROTOCOL FILE [options]       a hex trace file, streamed
+//   korvex pcap FILE [options]                  a pcap or pcapng capture, streamed
+//   korvex convert IN OUT [--linktype N]        capture to hex trace file, or back
 #pragma once
 
 #include <istream>

@@ -12,19 +12,10 @@
 namespace korvex {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
 Outcome Korvex(std::vector<std::string> args, const std::string& input = "", bool terminal = false) {
-    args.insert(args.begin(), "korvex");
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::RunKorvex(args, in, out, err, terminal);
-    return {status, out.str(), err.str()};
+    return test::RunTool(std::move(args), input, terminal);
 }
 
 const char* kS = "02 81 01 07 1a 2b";
@@ -166,6 +157,12 @@ TEST(Korvex, UsageErrors) {
         {"decode", "lapd", "--flags", "99999999999", "00"},
         {"replay", "lapd"},
         {"replay", "lapd", "f.txt", "--color=sometimes"},
+        {"pcap"},
+        {"pcap", "c.pcap", "--protocol", "x.400"},
+        {"pcap", "c.pcap", "--flags", "0x"},
+        {"convert", "c.pcap"},
+        {"convert", "t.txt", "c.pcap", "--linktype", "999"},
+        {"convert", "t.txt", "c.pcap", "--linktype", "lapd"},
         {"frobnicate"},
     };
     for (const auto& args : cases) {
@@ -182,6 +179,12 @@ TEST(Korvex, HelpAndVersion) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("decode"), std::string::npos);
     EXPECT_NE(help.out.find("replay"), std::string::npos);
+    EXPECT_NE(help.out.find("pcap"), std::string::npos);
+    EXPECT_NE(help.out.find("convert"), std::string::npos);
+    Outcome pcapHelp = Korvex({"pcap", "--help"});
+    EXPECT_EQ(pcapHelp.status, 0);
+    EXPECT_NE(pcapHelp.out.find("--no-fcs-fill"), std::string::npos);
+    EXPECT_NE(pcapHelp.out.find("CRC-16"), std::string::npos) << "the FCS fill is explained";
     Outcome decodeHelp = Korvex({"decode", "--help"});
     EXPECT_EQ(decodeHelp.status, 0);
     EXPECT_NE(decodeHelp.out.find("--timestamp"), std::string::npos);

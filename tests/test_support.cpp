@@ -4,7 +4,10 @@
 
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
+
+#include "cli/commands.h"
 
 namespace korvex::test {
 
@@ -45,6 +48,15 @@ void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>&
     for (const Golden& c : cases) {
         EXPECT_EQ(DecodeHex(entry, c.flags, c.frame, timestamp), timestamp + c.text) << c.name;
     }
+}
+
+ToolOutcome RunTool(std::vector<std::string> args, const std::string& input, bool terminal) {
+    args.insert(args.begin(), "korvex");
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::RunKorvex(args, in, out, err, terminal);
+    return {status, out.str(), err.str()};
 }
 
 }  // namespace korvex::test

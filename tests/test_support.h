@@ -36,6 +36,18 @@ struct Golden {
 // Decodes every case with entry and the timestamp and compares the texts.
 void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases);
 
+// What the korvex tool did with a command line.
+struct ToolOutcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool on args (without the program name) with input as its
+// standard input.
+ToolOutcome RunTool(std::vector<std::string> args, const std::string& input = "",
+                    bool terminal = false);
+
 // Records what the replay asks of the view that shows it.
 struct RecordingView : ReplayView {
     std::vector<std::string> calls;

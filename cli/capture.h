@@ -1,0 +1,137 @@
+// Capture files: pcap and pcapng read through libpcap, frames shaped for the
+// decoders (link pseudo-headers taken off, the FCS the line carried put
+// back), and pcap files written from frames.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "cli/options.h"
+#include "replay/trace_reader.h"
+
+struct pcap;
+struct pcap_dumper;
+
+namespace korvex::cli {
+
+// No frame is handed to a decoder with more octets than this; longer ones
+// are cut.
+inline constexpr int32_t kMaxCaptureFrame = 8192;
+
+enum class CaptureFormat { None, Pcap, PcapNg };
+
+// The kind of file that starts with these octets, by its magic number.
+CaptureFormat CaptureFormatOf(std::string_view start);
+const char* CaptureFormatName(CaptureFormat format);
+
+// The frame check sequence of LAPD and LAPF frames: the ITU-T CRC-16
+// (reflected polynomial 0x8408, preset to all ones, sent complemented). The
+// line sends its low octet first.
+uint16_t LinkFcs(const unsigned char* octets, std::size_t count);
+
+// What the tool knows of a link type.
+struct LinkRoute {
+    int linkType;
+    const char* protocol;  // the protocol name that decodes its frames
+    const char* name;      // for people
+    int32_t pseudoHeader;  // octets in front of each frame
+    bool withoutFcs;       // frames are captured without their FCS
+};
+
+// The route of a link type, or null for one the tool does not know.
+const LinkRoute* FindLinkRoute(int linkType);
+// "1 (eth), 12, 101 and 228 (ip), ..." for messages and help.
+std::string KnownLinkTypes();
+
+// The time of day of a capture timestamp in UTC as "mm:ss.mmm": minutes
+// within the hour, seconds, milliseconds, each truncated.
+void FormatCaptureTime(int64_t seconds, int64_t microseconds, char (&text)[12]);
+// Reads "mm:ss.mmm" back into seconds and microseconds; false when the text
+// is not of that form.
+bool ParseTraceTime(const char* text, int64_t& seconds, int32_t& microseconds);
+
+// How the records of a link type are turned into decoder frames.
+struct Framing {
+    int32_t pseudoHeader = 0;     // octets taken off the front
+    bool linuxLapdDirection = false;  // direction from the Linux LAPD packet type
+    bool fillFcs = false;         // append the FCS the line carried
+};
+
+// The frames of a capture, one at a time, as the decoders take them: the
+// timestamp as "mm:ss.mmm", the direction where the link type records it
+// ('U' sent by the capturing side, 'N' received, blank when unknown).
+// Damage ends the frames with a message on err; a record with nothing to
+// decode is reported and passed over.
+class CaptureSource {
+public:
+    // flushBeforeWait, when given, is flushed whenever the input has nothing
+    // ready, so that the text of a live capture's frames appears as they come.
+    CaptureSource(Input& input, std::ostream& err, std::ostream* flushBeforeWait = nullptr);
+    ~CaptureSource();
+    CaptureSource(const CaptureSource&) = delete;
+    CaptureSource& operator=(const CaptureSource&) = delete;
+
+    // Reads the capture's header; false, reported on err, when the input is
+    // not a readable capture.
+    bool Open();
+    CaptureFormat Format() const { return format_; }
+    int LinkType() const { return linkType_; }
+    std::string LinkTypeText() const;  // "link type 203 (LAPD)"
+
+    void SetFraming(const Framing& framing) { framing_ = framing; }
+
+    // The next frame (its octets valid until the next call); false at the end
+    // of the capture or where it is damaged.
+    bool Next(TraceFrame& frame);
+
+    // Something was reported: damage, a read error, a record passed over.
+    bool Damaged() const { return damaged_; }
+
+private:
+    static ssize_t Read(void* cookie, char* buffer, std::size_t size);
+    void Report(const std::string& message);
+    uint64_t Position() const;  // octets of the capture libpcap has consumed
+
+    Input& input_;
+    std::ostream& err_;
+    std::ostream* flush_;
+    pcap* pcap_ = nullptr;
+    CaptureFormat format_ = CaptureFormat::None;
+    int64_t recordHeader_ = 0;  // octets of a pcap record header
+    int linkType_ = -1;
+    Framing framing_;
+    uint64_t consumed_ = 0;     // octets handed to libpcap
+    int64_t records_ = 0;
+    bool damaged_ = false;
+    bool ended_ = false;
+    unsigned char octets_[kMaxCaptureFrame];
+};
+
+// Writes frames as a pcap file of one link type through libpcap.
+class CaptureWriter {
+public:
+    explicit CaptureWriter(std::ostream& out);
+    ~CaptureWriter();
+    CaptureWriter(const CaptureWriter&) = delete;
+    CaptureWriter& operator=(const CaptureWriter&) = delete;
+
+    // Writes the file header; false with the reason in error.
+    bool Open(int linkType, std::string& error);
+    void Write(int64_t seconds, int32_t microseconds, const unsigned char* octets, uint32_t length);
+    // Writes out what is pending; false with the reason in error.
+    bool Close(std::string& error);
+
+private:
+    static ssize_t WriteOut(void* cookie, const char* buffer, std::size_t size);
+
+    std::ostream& out_;
+    pcap* pcap_ = nullptr;
+    pcap_dumper* dumper_ = nullptr;
+};
+
+}  // namespace korvex::cli

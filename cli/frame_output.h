@@ -1,0 +1,51 @@
+// The one path from frames to text that every streaming command shares: each
+// frame is decoded as it comes and its text written at once, coloured by the
+// frame's direction when asked. Memory stays flat whatever the number of
+// frames: one frame's text is held at a time.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "replay/replay.h"
+#include "replay/trace_reader.h"
+
+namespace korvex::cli {
+
+class TraceOutput {
+public:
+    TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured);
+
+    // From now on an Ethernet frame of type 0x0800 has the IPv4 datagram it
+    // carries decoded by ip right after the Ethernet text.
+    void DecodeIpAfterEthernet(DecoderEntry ip) { ip_ = ip; }
+
+    // Decodes one frame and writes its text.
+    void Emit(const TraceFrame& frame);
+
+    // Decodes every frame source.Next hands out; returns their number.
+    template <class Source>
+    int64_t Run(Source& source) {
+        TraceFrame frame;
+        int64_t frames = 0;
+        while (source.Next(frame)) {
+            Emit(frame);
+            ++frames;
+        }
+        return frames;
+    }
+
+private:
+    void Write(int32_t length, char direction);
+
+    std::ostream& out_;
+    DecoderEntry decoder_;
+    DecoderEntry ip_ = nullptr;
+    uint32_t flags_;
+    bool coloured_;
+    std::vector<char> buffer_;
+};
+
+}  // namespace korvex::cli
