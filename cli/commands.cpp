@@ -92,8 +92,11 @@ struct ReplayCommand {
         const int64_t frames = output.Run(reader);
         if (input.ReportReadError(err)) return 1;
         if (frames == 0) {
+            // Text that holds no frame at all is not a trace: an error. A
+            // trace whose frames all hold no octets was read whole and has
+            // nothing to decode: a note, not a failure.
             ReportNoTraceFrame(err, file, reader.SkippedFrames());
-            return 1;
+            return reader.SkippedFrames() > 0 ? 0 : 1;
         }
         return 0;
     }
