@@ -242,7 +242,9 @@ SESSION_START_MS = 12 * 60000 + 1250        # first frame at 12:01.250
 # the link.
 TEI = 64
 UNASSIGNED = 127
-SAPI_CC, SAPI_MGMT = 0, 63
+X25_FACILITIES = bytes([0x42, 0x07, 0x07,     # packet size 128/128
+                        0x43, 0x02, 0x02])    # window size 2/2
+SAPI_CC, SAPI_X25, SAPI_MGMT = 0, 16, 63
 
 LAPD_FRAMES = [
     # --- TEI assignment ---------------------------------------------------
@@ -322,6 +324,19 @@ LAPD_FRAMES = [
     F(27, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0,
                       tei_mgmt(0x21F7, TEI_CHECK_RESPONSE, TEI))),
 
+    # --- Packet mode on SAPI 16: an X.25 virtual call over the D channel --
+    # SABME P=1 on SAPI 16
+    F(1120, "U", lapd_u("SABME", SAPI_X25, TEI, U_CMD, 1)),
+    # UA F=1
+    F(19, "N", lapd_u("UA", SAPI_X25, TEI, N_RSP, 1)),
+    # I 0/0: CALL REQUEST on LCN 1 to 2624 from 1195
+    F(214, "U", lapd_i(SAPI_X25, TEI, U_CMD, 0, 0, 0,
+                       x25_call_request(1, "2624", "1195", X25_FACILITIES))),
+    # I 0/1: CALL CONNECTED
+    F(388, "N", lapd_i(SAPI_X25, TEI, N_CMD, 0, 1, 0, x25(1, X25_CALL_CONNECTED))),
+    # RR N(R)=1
+    F(15, "U", lapd_s("RR", SAPI_X25, TEI, U_RSP, 1, 0)),
+
     # --- Call 2: incoming 64 kbit/s data call, call reference 0x12 --------
     # UI on broadcast TEI: SETUP (unrestricted digital, B2 exclusive)
     F(3870, "N", lapd_u("UI", SAPI_CC, UNASSIGNED, N_CMD, 0, q931(0x12, 0, SETUP, [
@@ -398,8 +413,6 @@ DLCI_POLL = 550
 DLCI_16BIT = 20000      # needs a 3-octet address
 DLCI_23BIT = 74565      # needs a 4-octet address
 
-X25_FACILITIES = bytes([0x42, 0x07, 0x07,     # packet size 128/128
-                        0x43, 0x02, 0x02])    # window size 2/2
 X29_PAD = bytes([0x01, 0x00, 0x00, 0x00])     # call user data: protocol id
 
 

@@ -238,6 +238,18 @@ show_protocol 2 "Q.931" 02-detail 02a-q931
 show_protocol 3 "X.25" 02a-q931 02b-x25
 show_protocol 6 "802.3 ETH" 02b-x25 03-ethernet
 show_protocol 7 "IP" 03-ethernet 04-ip
+# The layer-3 buttons: the same LAPD and LAPF traces with detail, now with
+# the Q.931 and X.25 lines inside the I frames, so the views differ from the
+# link-layer-only detail views of the same traces.
+show_protocol 1 "LAPF" 04-ip 04a-lapf-detail
+show_protocol 4 "Q.931 over LAPD" 04a-lapf-detail 04b-q931-over-lapd
+layer3=$(differing_pixels 02-detail 04b-q931-over-lapd "$VIEW")
+step "q931 over lapd: $layer3 view pixels differ from the LAPD detail view"
+[ "${layer3:-0}" -gt 500 ] || fail "Q.931 over LAPD shows no Q.931 lines (04b-q931-over-lapd.png)"
+show_protocol 5 "X.25 over LAPF" 04b-q931-over-lapd 04c-x25-over-lapf
+layer3=$(differing_pixels 04a-lapf-detail 04c-x25-over-lapf "$VIEW")
+step "x25 over lapf: $layer3 view pixels differ from the LAPF detail view"
+[ "${layer3:-0}" -gt 500 ] || fail "X.25 over LAPF shows no X.25 lines (04c-x25-over-lapf.png)"
 
 step "ABOUT, twice"
 click_button 11

@@ -166,7 +166,7 @@ TEST_F(LoadTraceFileTest, TheBundledSamplesLoadWhole) {
         const char* file;
         DecoderEntry decoder;
         int frames;
-    } cases[] = {{"lapd.txt", DecodeLapd, 45}, {"q922.txt", DecodeLapf, 25}};
+    } cases[] = {{"lapd.txt", DecodeLapd, 50}, {"q922.txt", DecodeLapf, 25}};
     for (const auto& c : cases) {
         CurrentSelection.decoder = c.decoder;
         const std::string path = std::string(KORVEX_SAMPLES_DIR) + "/" + c.file;
