@@ -14,9 +14,7 @@ namespace {
 using test::DecodeHex;
 using test::Golden;
 
-constexpr uint32_t S = DECODE_SUMMARY;
-constexpr uint32_t D = DECODE_DETAIL;
-constexpr uint32_t H = DECODE_HEX;
+using namespace test::flags;
 
 const std::string& kIndent = test::kDumpIndent;
 

@@ -12,12 +12,9 @@ namespace {
 
 using test::DecodeHex;
 
-constexpr uint32_t S = DECODE_SUMMARY;
-constexpr uint32_t D = DECODE_DETAIL;
-constexpr uint32_t H = DECODE_HEX;
-constexpr uint32_t L3 = DECODE_LAYER3;
+using namespace test::flags;
 
-const std::string kIndent = "\n      ";
+const std::string& kIndent = test::kDumpIndent;
 
 struct Golden {
     const char* name;

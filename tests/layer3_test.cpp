@@ -13,9 +13,7 @@
 namespace korvex {
 namespace {
 
-constexpr uint32_t D = DECODE_DETAIL;
-constexpr uint32_t H = DECODE_HEX;
-constexpr uint32_t L3 = DECODE_LAYER3;
+using namespace test::flags;
 
 const std::string kLinkLines = "\nLAPD: Type: Information\nLAPD: Frm : Information";
 const std::string kLapdLink =

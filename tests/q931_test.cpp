@@ -14,24 +14,13 @@ namespace {
 
 using test::DecodeHex;
 
-constexpr uint32_t S = DECODE_SUMMARY;
-constexpr uint32_t D = DECODE_DETAIL;
-constexpr uint32_t H = DECODE_HEX;
+using namespace test::flags;
 
-const std::string kIndent = "\n      ";
+const std::string& kIndent = test::kDumpIndent;
 
-struct Golden {
-    const char* name;
-    uint32_t flags;
-    const char* message;
-    std::string text;  // after the timestamp
-};
-
-void CheckMessages(const std::vector<Golden>& cases) {
-    for (const Golden& c : cases) {
-        ElementState().Reset();
-        EXPECT_EQ(DecodeHex(DecodeQ931, c.flags, c.message, "12:01.250"), "12:01.250" + c.text) << c.name;
-    }
+// Each message decoded from the element decoders' initial state.
+void CheckMessages(const std::vector<test::Golden>& cases) {
+    test::ExpectGolden(DecodeQ931, "12:01.250", cases, [] { ElementState().Reset(); });
 }
 
 // The lines the walk writes for these element octets, carried in a SETUP

@@ -44,8 +44,10 @@ std::string DecodeHex(Entry entry, uint32_t flags, const std::string& hex, const
     return DecodeOctets(entry, flags, Octets(hex), timestamp);
 }
 
-void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases) {
+void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases,
+                  void (*beforeEach)()) {
     for (const Golden& c : cases) {
+        if (beforeEach != nullptr) beforeEach();
         EXPECT_EQ(DecodeHex(entry, c.flags, c.frame, timestamp), timestamp + c.text) << c.name;
     }
 }

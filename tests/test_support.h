@@ -25,6 +25,15 @@ std::string DecodeOctets(Entry entry, uint32_t flags, const std::vector<unsigned
 // "\n" and six blanks: the start of every hex dump row.
 inline const std::string kDumpIndent = "\n      ";
 
+// Short names of the decode flags for case tables.
+namespace flags {
+inline constexpr uint32_t S = DECODE_SUMMARY;
+inline constexpr uint32_t D = DECODE_DETAIL;
+inline constexpr uint32_t H = DECODE_HEX;
+inline constexpr uint32_t L3 = DECODE_LAYER3;
+inline constexpr uint32_t E = DECODE_EMBEDDED;
+}  // namespace flags
+
 // One decoded frame and its whole expected text (after the timestamp).
 struct Golden {
     const char* name;
@@ -33,8 +42,11 @@ struct Golden {
     std::string text;
 };
 
-// Decodes every case with entry and the timestamp and compares the texts.
-void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases);
+// Decodes every case with entry and the timestamp and compares the texts;
+// beforeEach (when given) runs before each decode, e.g. to put back state
+// that a decoder carries from one frame to the next.
+void ExpectGolden(Entry entry, const char* timestamp, const std::vector<Golden>& cases,
+                  void (*beforeEach)() = nullptr);
 
 // What the korvex tool did with a command line.
 struct ToolOutcome {

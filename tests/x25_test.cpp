@@ -18,12 +18,9 @@ namespace {
 
 using test::DecodeHex;
 
-constexpr uint32_t S = DECODE_SUMMARY;
-constexpr uint32_t D = DECODE_DETAIL;
-constexpr uint32_t H = DECODE_HEX;
-constexpr uint32_t E = DECODE_EMBEDDED;
+using namespace test::flags;
 
-const std::string kIndent = "\n      ";
+const std::string& kIndent = test::kDumpIndent;
 
 // The seven lines every packet of three octets or more starts its detail
 // block with, as the decoder is expected to write them.
