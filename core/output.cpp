@@ -3,13 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/value_names.h"
 
 namespace korvex {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 // The local buffer of one formatted write. The formats are the decoders' own
 // constant texts with at most two integer fields, so they always fit.
@@ -125,37 +122,46 @@ int AppendIntegers(TextWriter& w, const char* format, int32_t first, int32_t sec
 
 }  // namespace
 
-int AppendText(TextWriter& w, const char* text) {
-    std::size_t n = text == nullptr ? 0 : std::strlen(text);
-    w.Write(text, n);
+namespace {
+
+// The digits of magnitude, behind a minus sign when negative.
+int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
+    char text[12];
+    char* const end = text + sizeof text;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) *--p = '-';
+    const auto n = static_cast<int>(end - p);
+    WriteShort(w, p, n);
     w.TrailingBlank();
-    return static_cast<int>(n);
+    return n;
 }
 
-int AppendHexByte(TextWriter& w, uint32_t value) {
-    const char digits[2] = {kHexDigits[(value >> 4) & 0x0F], kHexDigits[value & 0x0F]};
-    w.Write(digits, 2);
-    w.TrailingBlank();
-    return 2;
+}  // namespace
+
+int AppendDecimal(TextWriter& w, int32_t value) {
+    const bool negative = value < 0;
+    return AppendMagnitude(w, negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value),
+                           negative);
 }
 
-int AppendDec3(TextWriter& w, uint32_t value) {
-    const uint32_t v = value & 0xFF;
-    const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
-                            static_cast<char>('0' + v % 10)};
-    w.Write(digits, 3);
-    w.TrailingBlank();
-    return 3;
-}
+int AppendUnsigned(TextWriter& w, uint32_t value) { return AppendMagnitude(w, value, false); }
 
-int AppendDec1(TextWriter& w, uint32_t value) {
-    const uint32_t v = value & 0xFF;
-    char digits[3];
-    int n = 0;
-    if (v >= 100) digits[n++] = static_cast<char>('0' + v / 100);
-    if (v >= 10) digits[n++] = static_cast<char>('0' + v / 10 % 10);
-    digits[n++] = static_cast<char>('0' + v % 10);
-    w.Write(digits, static_cast<std::size_t>(n));
+int AppendHexNumber(TextWriter& w, uint32_t value, int width) {
+    char text[16];
+    char* const end = text + sizeof text;
+    char* p = end;
+    if (width > 16) width = 16;
+    do {
+        *--p = kLowerHexDigits[value & 0x0F];
+        value >>= 4;
+    } while (value != 0);
+    while (end - p < width) *--p = '0';
+    const auto n = static_cast<int>(end - p);
+    WriteShort(w, p, n);
     w.TrailingBlank();
     return n;
 }
@@ -166,16 +172,6 @@ int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t secon
 
 int AppendFormatInt(TextWriter& w, const char* format, int32_t value) {
     return AppendIntegers(w, format, value, 0, 1);
-}
-
-void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
-    AppendHexByte(w, first);
-    AppendHexByte(w, second);
-}
-
-void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second) {
-    AppendText(w, label);
-    AppendHexPair(w, first, second);
 }
 
 void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32_t& count,
@@ -192,8 +188,8 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
         std::size_t n = 0;
         for (int32_t i = 0; i < octets; ++i) {
             const uint8_t octet = bytes[i];
-            row[n] = kHexDigits[octet >> 4];
-            row[n + 1] = kHexDigits[octet & 0x0F];
+            row[n] = kLowerHexDigits[octet >> 4];
+            row[n + 1] = kLowerHexDigits[octet & 0x0F];
             row[n + 2] = ' ';
             n += 3;
         }
@@ -214,11 +210,6 @@ void AppendHexTrace(TextWriter& w, const FrameView& frame) {
     int32_t cursor = 0;
     int32_t count = frame.Size();
     AppendHexDump(w, frame, cursor, count, true);
-}
-
-void AppendLabel(TextWriter& w, int index) {
-    const std::string_view text = LabelView(index);
-    w.Write(text.data(), text.size());
 }
 
 uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {

@@ -1,32 +1,99 @@
 // Output primitives: every decoder writes its text through these, at the
 // writer's position. The formatting primitives (AppendText, AppendHexByte,
-// AppendDec3, AppendDec1, AppendFormat, AppendFormatInt) leave one uncounted
-// blank right after their characters, which the next write overwrites; the
-// copying primitives (AppendLabel, LookupValueName) write nothing after the
-// text. Each returns the number of characters it wrote.
+// AppendDec3, AppendDec1, AppendFormat, AppendFormatInt, and the number
+// primitives AppendDecimal, AppendUnsigned and AppendHexNumber) leave one
+// uncounted blank right after their characters, which the next write
+// overwrites; the copying primitives (AppendLabel, LookupValueName) write
+// nothing after the text. Each returns the number of characters it wrote.
+//
+// The small primitives are defined here so that they are inlined where they
+// are called: the length of a constant text is then known when compiling,
+// and its copy is a few moves.
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
+#include <cstring>
+#include <string>
 
 #include "core/frame_view.h"
 #include "core/text_writer.h"
+#include "core/value_names.h"
 
 namespace korvex {
 
 // "\n" and six blanks: starts every row of a hex dump.
 inline constexpr const char* HexDumpIndent = "\n      ";
 
+inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
+
 // The text unchanged (a % in it is not interpreted).
-int AppendText(TextWriter& w, const char* text);
+inline int AppendText(TextWriter& w, const char* text) {
+    const std::size_t n = text == nullptr ? 0 : std::strlen(text);
+    w.Write(text, n);
+    w.TrailingBlank();
+    return static_cast<int>(n);
+}
+
+// A constant text with its length, measured when compiling. A null text is
+// an empty entry: it writes nothing.
+struct Word {
+    constexpr Word(const char* t)
+        : text(t), length(t == nullptr ? 0 : static_cast<uint32_t>(std::char_traits<char>::length(t))) {}
+    constexpr Word(std::nullptr_t) : text(nullptr), length(0) {}
+
+    const char* text;
+    uint32_t length;
+};
+
+// The same as AppendText of the word's text.
+inline int AppendText(TextWriter& w, Word word) {
+    w.Write(word.text, word.length);
+    w.TrailingBlank();
+    return static_cast<int>(word.length);
+}
 
 // Two lower-case hex digits of the low 8 bits ("%02x").
-int AppendHexByte(TextWriter& w, uint32_t value);
+inline int AppendHexByte(TextWriter& w, uint32_t value) {
+    const char digits[2] = {kLowerHexDigits[(value >> 4) & 0x0F], kLowerHexDigits[value & 0x0F]};
+    w.Write(digits, 2);
+    w.TrailingBlank();
+    return 2;
+}
 
 // Three decimal digits with leading zeros of the low 8 bits ("%03d").
-int AppendDec3(TextWriter& w, uint32_t value);
+inline int AppendDec3(TextWriter& w, uint32_t value) {
+    const uint32_t v = value & 0xFF;
+    const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+                            static_cast<char>('0' + v % 10)};
+    w.Write(digits, 3);
+    w.TrailingBlank();
+    return 3;
+}
+
+// Writes n (at most 16) characters: straight into the buffer when they fit,
+// else through the writer's cut.
+inline void WriteShort(TextWriter& w, const char* text, int n) {
+    if (char* p = w.Reserve(16)) {
+        for (int i = 0; i < n; ++i) p[i] = text[i];
+        w.Commit(n);
+    } else {
+        w.Write(text, static_cast<std::size_t>(n));
+    }
+}
 
 // The decimal value of the low 8 bits without leading zeros ("%01d").
-int AppendDec1(TextWriter& w, uint32_t value);
+inline int AppendDec1(TextWriter& w, uint32_t value) {
+    const uint32_t v = value & 0xFF;
+    char digits[3];
+    int n = 0;
+    if (v >= 100) digits[n++] = static_cast<char>('0' + v / 100);
+    if (v >= 10) digits[n++] = static_cast<char>('0' + v / 10 % 10);
+    digits[n++] = static_cast<char>('0' + v % 10);
+    WriteShort(w, digits, n);
+    w.TrailingBlank();
+    return n;
+}
 
 // A printf-style format applied to two integers (a format may use one).
 int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t second);
@@ -34,11 +101,40 @@ int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t secon
 // A printf-style format applied to one integer.
 int AppendFormatInt(TextWriter& w, const char* format, int32_t value);
 
+// The signed decimal of value, as "%d" writes it.
+int AppendDecimal(TextWriter& w, int32_t value);
+
+// The unsigned decimal of value, as "%u" writes it.
+int AppendUnsigned(TextWriter& w, uint32_t value);
+
+// Lower-case hex digits of value, at least width of them with leading zeros,
+// as "%0<width>x" writes it (width 0 or 1: "%x").
+int AppendHexNumber(TextWriter& w, uint32_t value, int width);
+
+// A label text followed by AppendDecimal / AppendUnsigned of the value.
+inline void AppendLabelDecimal(TextWriter& w, const char* label, int32_t value) {
+    AppendText(w, label);
+    AppendDecimal(w, value);
+}
+
+inline void AppendLabelUnsigned(TextWriter& w, const char* label, uint32_t value) {
+    AppendText(w, label);
+    AppendUnsigned(w, value);
+}
+
 // Four hex digits, the two bytes with nothing between them ("0a1b").
-void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second);
+inline void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
+    const char digits[4] = {kLowerHexDigits[(first >> 4) & 0x0F], kLowerHexDigits[first & 0x0F],
+                            kLowerHexDigits[(second >> 4) & 0x0F], kLowerHexDigits[second & 0x0F]};
+    w.Write(digits, 4);
+    w.TrailingBlank();
+}
 
 // A label text followed by AppendHexPair.
-void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second);
+inline void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second) {
+    AppendText(w, label);
+    AppendHexPair(w, first, second);
+}
 
 // Hex dump of count octets of the frame from cursor on: "xx " per octet,
 // 24 octets a row, each row after HexDumpIndent (the first one only when
@@ -53,7 +149,10 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
 void AppendHexTrace(TextWriter& w, const FrameView& frame);
 
 // Entry index of the shared label list, copied with nothing after it.
-void AppendLabel(TextWriter& w, int index);
+inline void AppendLabel(TextWriter& w, int index) {
+    const std::string_view text = LabelView(index);
+    w.Write(text.data(), text.size());
+}
 
 // The value of count bytes, most significant first; bytes beyond the fourth
 // from the end fold onto the same bit positions again. 0 for count <= 0.

@@ -29,12 +29,22 @@ public:
     }
 
     void Write(const char* text, std::size_t n) {
-        const std::size_t room = pos_ + 1 < capacity_ ? static_cast<std::size_t>(capacity_ - 1 - pos_) : 0;
-        const std::size_t k = n < room ? n : room;
-        if (k > 0) std::memcpy(out_ + pos_, text, k);
-        pos_ += static_cast<int32_t>(k);
-        if (k < n) truncated_ = true;
+        // Inlined into every primitive: with a constant n the copy becomes a
+        // few moves. Room for the text and the closing NUL is the common case.
+        if (n == 0) return;
+        if (n < static_cast<std::size_t>(capacity_ - pos_)) [[likely]] {
+            std::memcpy(out_ + pos_, text, n);
+            pos_ += static_cast<int32_t>(n);
+            return;
+        }
+        WriteCut(text, n);
     }
+
+    // Where count characters can be stored at once with room left for the
+    // closing NUL; null when they do not fit. Commit() then counts those of
+    // them that were stored (at most count).
+    char* Reserve(int32_t count) { return count < capacity_ - pos_ ? out_ + pos_ : nullptr; }
+    void Commit(int32_t stored) { pos_ += stored; }
 
     // Store a blank right after the text without counting it: the formatting
     // primitives leave one there, and the next write starts on it.
@@ -57,6 +67,15 @@ public:
     }
 
 private:
+    // The part of text that fits, when not all of it does.
+    void WriteCut(const char* text, std::size_t n) {
+        const std::size_t room = pos_ + 1 < capacity_ ? static_cast<std::size_t>(capacity_ - 1 - pos_) : 0;
+        const std::size_t k = n < room ? n : room;
+        if (k > 0) std::memcpy(out_ + pos_, text, k);
+        pos_ += static_cast<int32_t>(k);
+        if (k < n) truncated_ = true;
+    }
+
     char* out_;
     int32_t capacity_;
     int32_t pos_ = 0;

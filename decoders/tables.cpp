@@ -3,6 +3,7 @@
 // imports nothing from the decoders and each table stays beside its code.
 
 #include <array>
+#include <cstdint>
 
 #include "core/value_names.h"
 #include "decoders/inet/ip_tables.h"
@@ -61,11 +62,43 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kQ931UserProtocols,               // 33
 };
 
+// For each table, the row of every key below 256: the index of the first
+// row with that key plus 1, 0 when no row has it. Every table's keys lie
+// below 256 and no table has 255 rows, so a lookup is one load.
+constexpr int kIndexedKeys = 256;
+using RowIndex = std::array<std::array<uint8_t, kIndexedKeys>, kTableCount>;
+
+constexpr RowIndex kRowIndex = [] {
+    RowIndex index{};
+    for (std::size_t t = 0; t < kTables.size(); ++t) {
+        const ValueNameTable table = kTables[t];
+        if (table.size() >= 255) throw "a table too large for the row index";
+        for (std::size_t row = 0; row < table.size(); ++row) {
+            const uint32_t key = table[row].key;
+            if (key < kIndexedKeys && index[t][key] == 0) index[t][key] = static_cast<uint8_t>(row + 1);
+        }
+    }
+    return index;
+}();
+
 }  // namespace
 
 ValueNameTable TableById(int tableId) {
     if (tableId < 0 || tableId >= kTableCount) return {};
     return kTables[static_cast<std::size_t>(tableId)];
+}
+
+const ValueName* FindRowById(int tableId, uint32_t key) {
+    if (tableId < 0 || tableId >= kTableCount) return nullptr;
+    const auto t = static_cast<std::size_t>(tableId);
+    if (key < kIndexedKeys) {
+        const uint8_t row = kRowIndex[t][key];
+        return row == 0 ? nullptr : &kTables[t][row - 1];
+    }
+    for (const ValueName& row : kTables[t]) {
+        if (row.key == key) return &row;
+    }
+    return nullptr;
 }
 
 }  // namespace korvex

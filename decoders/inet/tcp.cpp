@@ -2,9 +2,6 @@
 // length, the six flags one line each, window, checksum and urgent pointer.
 // Options and payload are left to the hex trace.
 
-#include <cinttypes>
-#include <cstdio>
-
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/inet/ip.h"
@@ -17,15 +14,6 @@ namespace {
 // number.
 constexpr int kLabelFirstFlag = 21;
 constexpr int kFlagCount = 6;
-
-// A label and the unsigned decimal of a 32-bit value: sequence numbers
-// above 2^31 are shown as they are, never as negative numbers.
-void AppendUnsigned(TextWriter& w, const char* label, uint32_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%" PRIu32, value);
-    AppendText(w, label);
-    AppendText(w, digits);
-}
 
 uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
     return ReadBigEndian(d.Data() + first, count);
@@ -56,20 +44,20 @@ void DecodeTcp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
         AppendText(w, "\nTCP: Destination Port : ");
         AppendPort(d.At(at + 2), d.At(at + 3), w);
     }
-    if (d.HasRange(at + 4, 4)) AppendUnsigned(w, "\nTCP: Sequence Number  : ", Read(d, at + 4, 4));
-    if (d.HasRange(at + 8, 4)) AppendUnsigned(w, "\nTCP: Acknowl. Number  : ", Read(d, at + 8, 4));
-    if (d.Has(at + 12)) AppendFormatInt(w, "\nTCP: TCP Header Length: %d", (d.At(at + 12) >> 4) * 4);
+    if (d.HasRange(at + 4, 4)) AppendLabelUnsigned(w, "\nTCP: Sequence Number  : ", Read(d, at + 4, 4));
+    if (d.HasRange(at + 8, 4)) AppendLabelUnsigned(w, "\nTCP: Acknowl. Number  : ", Read(d, at + 8, 4));
+    if (d.Has(at + 12)) AppendLabelDecimal(w, "\nTCP: TCP Header Length: ", (d.At(at + 12) >> 4) * 4);
     if (d.Has(at + 13)) {
         const uint32_t flags = d.At(at + 13) & 0x3F;
         AppendText(w, "\nTCP: Flags            : 0x");
         AppendHexByte(w, flags);
         AppendTcpFlags(flags, w);
     }
-    if (d.HasRange(at + 14, 2)) AppendUnsigned(w, "\nTCP: Window           : ", Read(d, at + 14, 2));
+    if (d.HasRange(at + 14, 2)) AppendLabelUnsigned(w, "\nTCP: Window           : ", Read(d, at + 14, 2));
     if (d.HasRange(at + 16, 2)) {
         AppendLabelHexPair(w, "\nTCP: Checksum         : 0x", d.At(at + 16), d.At(at + 17));
     }
-    if (d.HasRange(at + 18, 2)) AppendUnsigned(w, "\nTCP: Urgent Pointer   : ", Read(d, at + 18, 2));
+    if (d.HasRange(at + 18, 2)) AppendLabelUnsigned(w, "\nTCP: Urgent Pointer   : ", Read(d, at + 18, 2));
 }
 
 }  // namespace korvex

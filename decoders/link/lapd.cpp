@@ -118,7 +118,8 @@ void SummaryWalk(TextWriter& w, const FrameView& frame, uint32_t flags, LapdFram
             case WalkState::Dlci4: {
                 int step = static_cast<int>(state) - static_cast<int>(WalkState::Dlci1);
                 if (LapfAddressStep(step, octet, fields)) {
-                    AppendFormat(w, "  DLCI  %08x", static_cast<int32_t>(fields.dlci), 0);
+                    AppendText(w, "  DLCI  ");
+                    AppendHexNumber(w, static_cast<uint32_t>(fields.dlci), 8);
                     state = WalkState::Control1;
                 } else {
                     state = static_cast<WalkState>(static_cast<int>(state) + 1);
@@ -179,7 +180,10 @@ void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, Tex
                       uint32_t flags) {
     const int32_t length = frame.Size();
     if ((flags & DECODE_LAPF) != 0) {
-        if (fields.addressComplete) AppendFormat(w, "\nLAPD: DLCI: %08x", static_cast<int32_t>(fields.dlci), 0);
+        if (fields.addressComplete) {
+            AppendText(w, "\nLAPD: DLCI: ");
+            AppendHexNumber(w, static_cast<uint32_t>(fields.dlci), 8);
+        }
     } else {
         if (length >= 1) {
             AppendText(w, "\nLAPD: SAPI: ");

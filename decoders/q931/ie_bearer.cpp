@@ -17,10 +17,10 @@ constexpr int kTableHighLayer = 32;
 
 // The labels of one of the two elements that share the bearer layout.
 struct BearerLabels {
-    const char* codingStandard;
-    const char* capability;
-    const char* mode;
-    const char* rate;
+    Word codingStandard;
+    Word capability;
+    Word mode;
+    Word rate;
 };
 
 constexpr BearerLabels kBearerCapability = {

@@ -11,20 +11,18 @@ namespace {
 
 constexpr int kTableChannelType = 28;
 
-constexpr std::array<const char*, 2> kInterfaceIdentification = {"Interface implicitly identified",
+constexpr std::array<Word, 2> kInterfaceIdentification = {"Interface implicitly identified",
                                                                  "Interface explicitly identified"};
-constexpr std::array<const char*, 2> kInterfaceTypes = {"Basic interface", "Other interface"};
-constexpr std::array<const char*, 2> kPreferredOrExclusive = {"Preferred", "Exclusive"};
-constexpr std::array<const char*, 2> kDChannel = {"Not D-Channel", "D-Channel"};
-constexpr std::array<const char*, 4> kBasicChannels = {"No channel", "B1 channel", "B2 channel", "Any channel"};
-constexpr std::array<const char*, 4> kOtherChannels = {"No channel", "As indicated in following octets",
+constexpr std::array<Word, 2> kInterfaceTypes = {"Basic interface", "Other interface"};
+constexpr std::array<Word, 2> kPreferredOrExclusive = {"Preferred", "Exclusive"};
+constexpr std::array<Word, 2> kDChannel = {"Not D-Channel", "D-Channel"};
+constexpr std::array<Word, 4> kBasicChannels = {"No channel", "B1 channel", "B2 channel", "Any channel"};
+constexpr std::array<Word, 4> kOtherChannels = {"No channel", "As indicated in following octets",
                                                        "Reserved", "Any channel"};
-constexpr std::array<const char*, 2> kNumberOrMap = {"Number", "Map"};
+constexpr std::array<Word, 2> kNumberOrMap = {"Number", "Map"};
 
-constexpr const char* kLabel = "\nQ931: Channel Idenfication : ";
-
-void Label(TextWriter& w, const char* field) {
-    AppendText(w, kLabel);
+void Label(TextWriter& w, Word field) {
+    AppendText(w, "\nQ931: Channel Idenfication : ");
     AppendText(w, field);
 }
 

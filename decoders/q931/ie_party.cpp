@@ -13,38 +13,38 @@ namespace {
 
 constexpr int kTableRedirectionReason = 31;
 
-constexpr std::array<const char*, 8> kTypesOfNumber = {
+constexpr std::array<Word, 8> kTypesOfNumber = {
     "Unknown",           "International number", "National number",    "Network specific number",
     "Subscriber number", nullptr,                "Abbreviated number", "Reserved for extension",
 };
 
-constexpr std::array<const char*, 16> kNumberingPlans = {
+constexpr std::array<Word, 16> kNumberingPlans = {
     "Unknown", "ISDN/telephony numbering plan", nullptr, "Data numbering plan", "Telex numbering plan",
     nullptr, nullptr, nullptr, "National standard numbering plan", "Private numbering plan",
     nullptr, nullptr, nullptr, nullptr, nullptr, "Reserved for extension",
 };
 
-constexpr std::array<const char*, 4> kPresentations = {
+constexpr std::array<Word, 4> kPresentations = {
     "Presentation allowed", "Presentation restricted", "Number not available due to interworking", "Reserved"};
 
-constexpr std::array<const char*, 4> kScreenings = {
+constexpr std::array<Word, 4> kScreenings = {
     "User-provided, not screened", "User-provided, verified and passed", "User-provided, verified and failed",
     "Network provided"};
 
 // Types 3 to 7 are reserved.
-constexpr std::array<const char*, 3> kSubaddressTypes = {"NSAP", nullptr, "User specified"};
+constexpr std::array<Word, 3> kSubaddressTypes = {"NSAP", nullptr, "User specified"};
 
 // Values above 3 name nothing.
-constexpr std::array<const char*, 4> kNetworkIdTypes = {"User specified", nullptr, "National network identification",
+constexpr std::array<Word, 4> kNetworkIdTypes = {"User specified", nullptr, "National network identification",
                                                         "International network identification"};
-constexpr std::array<const char*, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
+constexpr std::array<Word, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
                                                         "DNIC (X.121)"};
 
 // A party number: how many octets precede the digits (type and plan;
 // presentation and screening; reason for redirection) and the label in
 // front of every field.
 struct NumberLayout {
-    const char* prefix;
+    Word prefix;
     int headerOctets;
 };
 
@@ -52,7 +52,7 @@ constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", 2};
 constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", 1};
 constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", 3};
 
-void Field(TextWriter& w, const char* prefix, const char* field) {
+void Field(TextWriter& w, Word prefix, Word field) {
     AppendText(w, prefix);
     AppendText(w, field);
 }
@@ -60,8 +60,8 @@ void Field(TextWriter& w, const char* prefix, const char* field) {
 // One digit as the character it codes. A NUL octet is shown as "." so that
 // it cannot end the text early.
 void AppendDigit(TextWriter& w, uint8_t octet) {
-    const char digit[2] = {octet == 0 ? '.' : static_cast<char>(octet), '\0'};
-    AppendText(w, digit);
+    w.Put(octet == 0 ? '.' : static_cast<char>(octet));
+    w.TrailingBlank();
 }
 
 void AppendSpacedHex(TextWriter& w, uint8_t octet) {
@@ -89,7 +89,7 @@ void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w,
     }
 }
 
-void DecodeSubaddressOctet(const char* prefix, uint8_t octet, TextWriter& w, uint8_t index) {
+void DecodeSubaddressOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         Field(w, prefix, "type     : ");
         AppendWord(w, kSubaddressTypes, (octet >> 4) & 7, "Reserved");
@@ -124,7 +124,7 @@ void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) 
 }
 
 void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index) {
-    constexpr const char* prefix = "\nQ931: Transit Ntwk Sel: ";
+    constexpr Word prefix = "\nQ931: Transit Ntwk Sel: ";
     if (index == 0) {
         Field(w, prefix, "Type of Ntwk Id: ");
         AppendWord(w, kNetworkIdTypes, (octet >> 4) & 7);
@@ -141,8 +141,8 @@ void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index
 // type and plan octet; the octets after it are the facility specification.
 // All of them run together as hex digits.
 void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t index) {
-    constexpr const char* prefix = "\nQ931: Ntwk spec. facilities : ";
-    constexpr const char* specification = "\nQ931: Ntwk spec. facilities spec: ";
+    constexpr Word prefix = "\nQ931: Ntwk spec. facilities : ";
+    constexpr Word specification = "\nQ931: Ntwk spec. facilities spec: ";
     IeDecoderState& state = ElementState();
     if (index == 0) {
         state.networkIdLength = octet;

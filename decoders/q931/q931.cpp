@@ -29,10 +29,8 @@ thread_local IeDecoderState tElementState;
 // The element decoder of a variable-length element identifier: the one in
 // the row of table 5 that names it, nothing for an identifier without a row.
 IeOctetDecoder DecoderOf(uint8_t identifier) {
-    int found = 0;
-    int row = 0;
-    FindValueName(kQ931ElementNames, identifier, found, row);
-    return found != 0 ? IeDecoderTable[static_cast<std::size_t>(row)] : DecodeIeNone;
+    const ValueName* row = FindRowById(kTableElement, identifier);
+    return row != nullptr ? IeDecoderTable[static_cast<std::size_t>(row - kQ931ElementNames)] : DecodeIeNone;
 }
 
 // Call reference length octet; 0 when the message has no second octet.
@@ -50,7 +48,9 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
     if (!message.Has(1)) return;
     const int32_t length = CallReferenceLength(message);
     if (!message.HasRange(2, length)) return;
-    AppendFormat(w, "  Call Ref  0x%06x    ", static_cast<int32_t>(CallReferenceValue(message)), 0);
+    AppendText(w, "  Call Ref  0x");
+    AppendHexNumber(w, CallReferenceValue(message), 6);
+    AppendText(w, "    ");
     if (!message.Has(2 + length)) return;
     LookupValueName(kTableMessageType, message.At(2 + length), w);
 }
@@ -170,7 +170,8 @@ void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWrite
     if (elementOctets <= 0) return;
     const int32_t header = CallReferenceLength(message) + 3;
     if (!message.HasRange(0, header)) return;
-    AppendFormat(w, "\nQ931: Call Reference: 0x%x", static_cast<int32_t>(CallReferenceValue(message)), 0);
+    AppendText(w, "\nQ931: Call Reference: 0x");
+    AppendHexNumber(w, CallReferenceValue(message), 1);
     AppendText(w, "\nQ931: Message type  : ");
     LookupValueName(kTableMessageType, message.At(header - 1), w);
     WalkInformationElements(message.From(header).First(elementOctets), w);
