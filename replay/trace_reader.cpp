@@ -111,8 +111,8 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
             column_ = static_cast<int64_t>(length);
             break;
         }
-        case 1:  // length line: short, taken character by character
-            for (std::size_t i = 0; i < length; ++i) Take(static_cast<unsigned char>(line[i]));
+        case 1:  // length line: the number from column 9, the direction in column 20
+            TakeLengthLine(line, length);
             break;
         case 2:  // header line: not read
             column_ = static_cast<int64_t>(length);
@@ -125,28 +125,66 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
     EndLine();
 }
 
+// The same as Take() over every character of a whole length line.
+void TraceReader::TakeLengthLine(const char* line, std::size_t length) {
+    constexpr std::size_t kNumberColumn = 9;
+    constexpr std::size_t kDirectionColumn = 20;
+    if (length >= kDirectionColumn) lineDirection_ = line[kDirectionColumn - 1];
+    std::size_t i = kNumberColumn - 1;
+    while (i < length && line[i] == ' ') ++i;
+    if (i < length && (line[i] == '+' || line[i] == '-')) {
+        negative_ = line[i] == '-';
+        ++i;
+    }
+    int64_t magnitude = 0;
+    for (; i < length && line[i] >= '0' && line[i] <= '9'; ++i) {
+        sawDigit_ = true;
+        magnitude = std::min(magnitude * 10 + (line[i] - '0'), kNumberCeiling);
+    }
+    magnitude_ = magnitude;
+    column_ = static_cast<int64_t>(length);
+}
+
 // Hex pairs from the data column on: one blank between pairs is skipped; two
 // blanks, any other character or a half pair end the data of the line.
 void TraceReader::TakeDataLine(const char* line, std::size_t length) {
-    std::size_t i = kDataColumn - 1;
+    if (length < kDataColumn) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(line) + kDataColumn - 1;
+    const auto* const end = reinterpret_cast<const unsigned char*>(line) + length;
+    int64_t gathered = gathered_;
     bool afterBlank = false;
-    while (i < length) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        if (c == ' ') {
-            if (afterBlank) return;
+    // The usual layout first: pairs each followed by one blank. Whatever
+    // else comes is left to the general walk below, in the same state.
+    while (end - p >= 3 && gathered < kMaxFrameLength) {
+        const uint8_t high = kHexValues[p[0]];
+        const uint8_t low = kHexValues[p[1]];
+        if ((high | low) >= 16) break;
+        octets_[gathered++] = static_cast<unsigned char>((high << 4) | low);
+        if (p[2] != ' ') {
+            p += 2;
+            afterBlank = false;
+            break;
+        }
+        p += 3;
+        afterBlank = true;
+    }
+    while (p < end) {
+        if (*p == ' ') {
+            if (afterBlank) break;
             afterBlank = true;
-            ++i;
+            ++p;
             continue;
         }
-        if (i + 1 >= length) return;
-        const uint8_t high = kHexValues[c];
-        const uint8_t low = kHexValues[static_cast<unsigned char>(line[i + 1])];
-        if ((high | low) >= 16) return;
-        if (gathered_ < kMaxFrameLength) octets_[gathered_] = static_cast<unsigned char>((high << 4) | low);
-        if (gathered_ < kNumberCeiling) ++gathered_;
+        if (end - p < 2) break;
+        const uint8_t high = kHexValues[p[0]];
+        const uint8_t low = kHexValues[p[1]];
+        if ((high | low) >= 16) break;
+        if (gathered < kMaxFrameLength) octets_[gathered] = static_cast<unsigned char>((high << 4) | low);
+        if (gathered < kNumberCeiling) ++gathered;
         afterBlank = false;
-        i += 2;
+        p += 2;
     }
+    gathered_ = gathered;
 }
 
 void TraceReader::Take(unsigned char c) {
