@@ -1,6 +1,7 @@
 #include "core/output.h"
 
 #include <cstdio>
+#include <array>
 #include <cstring>
 
 
@@ -124,18 +125,53 @@ int AppendIntegers(TextWriter& w, const char* format, int32_t first, int32_t sec
 
 namespace {
 
-// The digits of magnitude, behind a minus sign when negative.
+// "00" to "99": two decimal digits at a time.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+int DecimalDigits(uint32_t value) {
+    int n = 1;
+    for (uint32_t bound = 10; n < 10 && value >= bound; bound *= 10) ++n;
+    return n;
+}
+
+// Writes the decimal digits of value backwards, ending just before end.
+void PutDigits(char* end, uint32_t value) {
+    while (value >= 100) {
+        const uint32_t pair = value % 100 * 2;
+        value /= 100;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    }
+    if (value >= 10) {
+        *--end = kDigitPairs[value * 2 + 1];
+        *--end = kDigitPairs[value * 2];
+    } else {
+        *--end = static_cast<char>('0' + value);
+    }
+}
+
+// The digits of magnitude, behind a minus sign when negative; straight into
+// the buffer when they fit.
 int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
-    char text[12];
-    char* const end = text + sizeof text;
-    char* p = end;
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (negative) *--p = '-';
-    const auto n = static_cast<int>(end - p);
-    WriteShort(w, p, n);
+    const int digits = DecimalDigits(magnitude);
+    const int n = digits + (negative ? 1 : 0);
+    if (char* p = w.Reserve(n)) {
+        if (negative) *p = '-';
+        PutDigits(p + n, magnitude);
+        w.Commit(n);
+    } else {
+        char text[12];
+        text[0] = '-';
+        PutDigits(text + n, magnitude);
+        w.Write(text, static_cast<std::size_t>(n));
+    }
     w.TrailingBlank();
     return n;
 }
@@ -174,32 +210,57 @@ int AppendFormatInt(TextWriter& w, const char* format, int32_t value) {
     return AppendIntegers(w, format, value, 0, 1);
 }
 
+namespace {
+
+// "xx " of every octet value, in four characters (the fourth is a blank too),
+// so that one four-character store writes an octet and the next store
+// overwrites the spare character.
+constexpr auto kHexTriples = [] {
+    std::array<std::array<char, 4>, 256> triples{};
+    for (int v = 0; v < 256; ++v) {
+        triples[static_cast<std::size_t>(v)] = {kLowerHexDigits[v >> 4], kLowerHexDigits[v & 0x0F], ' ', ' '};
+    }
+    return triples;
+}();
+
+constexpr int kRowOctets = 24;
+constexpr std::size_t kIndentLength = 7;
+
+// One row: octets "xx " and, after a full row, HexDumpIndent. to has room
+// for the row and one character more. Returns the row's length.
+std::size_t PutHexRow(char* to, const unsigned char* bytes, int32_t octets) {
+    std::size_t n = 0;
+    for (int32_t i = 0; i < octets; ++i) {
+        std::memcpy(to + n, kHexTriples[bytes[i]].data(), 4);
+        n += 3;
+    }
+    if (octets == kRowOctets) {
+        std::memcpy(to + n, HexDumpIndent, kIndentLength);
+        n += kIndentLength;
+    }
+    return n;
+}
+
+}  // namespace
+
 void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32_t& count,
                    bool leadingBreak) {
     if (leadingBreak) AppendText(w, HexDumpIndent);
-    // Rows of 24 octets are built in a local buffer and written at once.
-    constexpr int kRowOctets = 24;
-    constexpr std::size_t kIndentLength = 7;
-    char row[kRowOctets * 3 + kIndentLength];
+    // Row by row: straight into the buffer where the row fits, else built
+    // here and written through the writer's cut.
+    constexpr auto kRowRoom = static_cast<int32_t>(kRowOctets * 3 + kIndentLength + 1);
     while (count > 0 && frame.Has(cursor)) {
         int32_t octets = count < kRowOctets ? count : kRowOctets;
         if (!frame.HasRange(cursor, octets)) octets = frame.Size() - cursor;
         const unsigned char* bytes = frame.Range(cursor, octets);
-        std::size_t n = 0;
-        for (int32_t i = 0; i < octets; ++i) {
-            const uint8_t octet = bytes[i];
-            row[n] = kLowerHexDigits[octet >> 4];
-            row[n + 1] = kLowerHexDigits[octet & 0x0F];
-            row[n + 2] = ' ';
-            n += 3;
-        }
         cursor += octets;
         count -= octets;
-        if (octets == kRowOctets) {
-            std::memcpy(row + n, HexDumpIndent, kIndentLength);
-            n += kIndentLength;
+        if (char* to = w.Reserve(kRowRoom)) {
+            w.Commit(static_cast<int32_t>(PutHexRow(to, bytes, octets)));
+        } else {
+            char row[kRowRoom];
+            w.Write(row, PutHexRow(row, bytes, octets));
         }
-        w.Write(row, n);
     }
     w.TrailingBlank();
     count = 0;
@@ -212,7 +273,7 @@ void AppendHexTrace(TextWriter& w, const FrameView& frame) {
     AppendHexDump(w, frame, cursor, count, true);
 }
 
-uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {
+uint32_t ReadBigEndianFolded(const unsigned char* bytes, int32_t count) {
     if (bytes == nullptr || count <= 0) return 0;
     uint32_t result = 0;
     for (int32_t d = 0; d < count; ++d) {
@@ -220,11 +281,6 @@ uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {
         result |= static_cast<uint32_t>(bytes[count - 1 - d]) << shift;
     }
     return result;
-}
-
-int TestBits(uint32_t value, uint32_t mask) {
-    uint32_t m = mask & 0xFF;
-    return (value & m) == m ? 1 : 0;
 }
 
 }  // namespace korvex

@@ -28,7 +28,7 @@ inline constexpr const char* HexDumpIndent = "\n      ";
 inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
 
 // The text unchanged (a % in it is not interpreted).
-inline int AppendText(TextWriter& w, const char* text) {
+KORVEX_INLINE int AppendText(TextWriter& w, const char* text) {
     const std::size_t n = text == nullptr ? 0 : std::strlen(text);
     w.Write(text, n);
     w.TrailingBlank();
@@ -47,14 +47,14 @@ struct Word {
 };
 
 // The same as AppendText of the word's text.
-inline int AppendText(TextWriter& w, Word word) {
+KORVEX_INLINE int AppendText(TextWriter& w, Word word) {
     w.Write(word.text, word.length);
     w.TrailingBlank();
     return static_cast<int>(word.length);
 }
 
 // Two lower-case hex digits of the low 8 bits ("%02x").
-inline int AppendHexByte(TextWriter& w, uint32_t value) {
+KORVEX_INLINE int AppendHexByte(TextWriter& w, uint32_t value) {
     const char digits[2] = {kLowerHexDigits[(value >> 4) & 0x0F], kLowerHexDigits[value & 0x0F]};
     w.Write(digits, 2);
     w.TrailingBlank();
@@ -62,7 +62,7 @@ inline int AppendHexByte(TextWriter& w, uint32_t value) {
 }
 
 // Three decimal digits with leading zeros of the low 8 bits ("%03d").
-inline int AppendDec3(TextWriter& w, uint32_t value) {
+KORVEX_INLINE int AppendDec3(TextWriter& w, uint32_t value) {
     const uint32_t v = value & 0xFF;
     const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
                             static_cast<char>('0' + v % 10)};
@@ -73,7 +73,7 @@ inline int AppendDec3(TextWriter& w, uint32_t value) {
 
 // Writes n (at most 16) characters: straight into the buffer when they fit,
 // else through the writer's cut.
-inline void WriteShort(TextWriter& w, const char* text, int n) {
+KORVEX_INLINE void WriteShort(TextWriter& w, const char* text, int n) {
     if (char* p = w.Reserve(16)) {
         for (int i = 0; i < n; ++i) p[i] = text[i];
         w.Commit(n);
@@ -83,7 +83,7 @@ inline void WriteShort(TextWriter& w, const char* text, int n) {
 }
 
 // The decimal value of the low 8 bits without leading zeros ("%01d").
-inline int AppendDec1(TextWriter& w, uint32_t value) {
+KORVEX_INLINE int AppendDec1(TextWriter& w, uint32_t value) {
     const uint32_t v = value & 0xFF;
     char digits[3];
     int n = 0;
@@ -112,18 +112,18 @@ int AppendUnsigned(TextWriter& w, uint32_t value);
 int AppendHexNumber(TextWriter& w, uint32_t value, int width);
 
 // A label text followed by AppendDecimal / AppendUnsigned of the value.
-inline void AppendLabelDecimal(TextWriter& w, const char* label, int32_t value) {
+KORVEX_INLINE void AppendLabelDecimal(TextWriter& w, const char* label, int32_t value) {
     AppendText(w, label);
     AppendDecimal(w, value);
 }
 
-inline void AppendLabelUnsigned(TextWriter& w, const char* label, uint32_t value) {
+KORVEX_INLINE void AppendLabelUnsigned(TextWriter& w, const char* label, uint32_t value) {
     AppendText(w, label);
     AppendUnsigned(w, value);
 }
 
 // Four hex digits, the two bytes with nothing between them ("0a1b").
-inline void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
+KORVEX_INLINE void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
     const char digits[4] = {kLowerHexDigits[(first >> 4) & 0x0F], kLowerHexDigits[first & 0x0F],
                             kLowerHexDigits[(second >> 4) & 0x0F], kLowerHexDigits[second & 0x0F]};
     w.Write(digits, 4);
@@ -131,7 +131,7 @@ inline void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
 }
 
 // A label text followed by AppendHexPair.
-inline void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second) {
+KORVEX_INLINE void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second) {
     AppendText(w, label);
     AppendHexPair(w, first, second);
 }
@@ -149,17 +149,35 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
 void AppendHexTrace(TextWriter& w, const FrameView& frame);
 
 // Entry index of the shared label list, copied with nothing after it.
-inline void AppendLabel(TextWriter& w, int index) {
+KORVEX_INLINE void AppendLabel(TextWriter& w, int index) {
     const std::string_view text = LabelView(index);
     w.Write(text.data(), text.size());
 }
 
 // The value of count bytes, most significant first; bytes beyond the fourth
 // from the end fold onto the same bit positions again. 0 for count <= 0.
-uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count);
+uint32_t ReadBigEndianFolded(const unsigned char* bytes, int32_t count);
+
+KORVEX_INLINE uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {
+    if (bytes == nullptr || count <= 0) return 0;
+    switch (count) {
+        case 1:
+            return bytes[0];
+        case 2:
+            return static_cast<uint32_t>(bytes[0]) << 8 | bytes[1];
+        case 4:
+            return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
+                   static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
+        default:
+            return ReadBigEndianFolded(bytes, count);
+    }
+}
 
 // 1 when every bit of the mask's low 8 bits is set in the value's low 8
 // bits, else 0.
-int TestBits(uint32_t value, uint32_t mask);
+KORVEX_INLINE int TestBits(uint32_t value, uint32_t mask) {
+    const uint32_t m = mask & 0xFF;
+    return (value & m) == m ? 1 : 0;
+}
 
 }  // namespace korvex

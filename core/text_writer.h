@@ -8,6 +8,14 @@
 #include <cstdint>
 #include <cstring>
 
+// Forces inlining of the small writing steps: with the text's length known
+// where they are called, a copy of a constant text becomes a few moves.
+#if defined(__GNUC__)
+#define KORVEX_INLINE [[gnu::always_inline]] inline
+#else
+#define KORVEX_INLINE inline
+#endif
+
 namespace korvex {
 
 class TextWriter {
@@ -20,7 +28,7 @@ public:
     // True once any character had to be dropped for lack of room.
     bool Truncated() const { return truncated_; }
 
-    void Put(char c) {
+    KORVEX_INLINE void Put(char c) {
         if (pos_ + 1 < capacity_) {
             out_[pos_++] = c;
         } else {
@@ -28,12 +36,12 @@ public:
         }
     }
 
-    void Write(const char* text, std::size_t n) {
+    KORVEX_INLINE void Write(const char* text, std::size_t n) {
         // Inlined into every primitive: with a constant n the copy becomes a
         // few moves. Room for the text and the closing NUL is the common case.
         if (n == 0) return;
         if (n < static_cast<std::size_t>(capacity_ - pos_)) [[likely]] {
-            std::memcpy(out_ + pos_, text, n);
+            Copy(out_ + pos_, text, n);
             pos_ += static_cast<int32_t>(n);
             return;
         }
@@ -43,12 +51,12 @@ public:
     // Where count characters can be stored at once with room left for the
     // closing NUL; null when they do not fit. Commit() then counts those of
     // them that were stored (at most count).
-    char* Reserve(int32_t count) { return count < capacity_ - pos_ ? out_ + pos_ : nullptr; }
-    void Commit(int32_t stored) { pos_ += stored; }
+    KORVEX_INLINE char* Reserve(int32_t count) { return count < capacity_ - pos_ ? out_ + pos_ : nullptr; }
+    KORVEX_INLINE void Commit(int32_t stored) { pos_ += stored; }
 
     // Store a blank right after the text without counting it: the formatting
     // primitives leave one there, and the next write starts on it.
-    void TrailingBlank() {
+    KORVEX_INLINE void TrailingBlank() {
         if (pos_ < capacity_) out_[pos_] = ' ';
     }
 
@@ -67,6 +75,46 @@ public:
     }
 
 private:
+    // n characters from to: a constant count is left to the compiler, which
+    // turns it into a few moves; a short variable one (a name from a table)
+    // is copied as two overlapping pieces, without a call.
+    KORVEX_INLINE static void Copy(char* to, const char* from, std::size_t n) {
+#if defined(__GNUC__)
+        if (__builtin_constant_p(n)) {
+            std::memcpy(to, from, n);
+            return;
+        }
+#endif
+        if (n > 32) {
+            std::memcpy(to, from, n);
+        } else if (n >= 16) {
+            CopyEnds<16>(to, from, n);
+        } else if (n >= 8) {
+            CopyEnds<8>(to, from, n);
+        } else if (n >= 4) {
+            CopyEnds<4>(to, from, n);
+        } else {
+            // 1 to 3 characters.
+            const char first = from[0];
+            const char middle = from[n / 2];
+            const char last = from[n - 1];
+            to[0] = first;
+            to[n / 2] = middle;
+            to[n - 1] = last;
+        }
+    }
+
+    // The first and the last k characters of n (k <= n <= 2k).
+    template <std::size_t k>
+    KORVEX_INLINE static void CopyEnds(char* to, const char* from, std::size_t n) {
+        char head[k];
+        char tail[k];
+        std::memcpy(head, from, k);
+        std::memcpy(tail, from + n - k, k);
+        std::memcpy(to, head, k);
+        std::memcpy(to + n - k, tail, k);
+    }
+
     // The part of text that fits, when not all of it does.
     void WriteCut(const char* text, std::size_t n) {
         const std::size_t room = pos_ + 1 < capacity_ ? static_cast<std::size_t>(capacity_ - 1 - pos_) : 0;

@@ -109,7 +109,7 @@ inline constexpr std::array<std::string_view, kLabelCount> kLabelList = {
 const char* LabelText(int index);
 
 // The same entry with its length; empty outside 0 to 50.
-inline std::string_view LabelView(int index) {
+constexpr std::string_view LabelView(int index) {
     if (index < 0 || index >= kLabelCount) return {};
     return kLabelList[static_cast<std::size_t>(index)];
 }

@@ -81,6 +81,15 @@ constexpr RowIndex kRowIndex = [] {
     return index;
 }();
 
+// The largest key of each table: a key above it is in no row.
+constexpr auto kLargestKey = [] {
+    std::array<uint32_t, kTableCount> largest{};
+    for (std::size_t t = 0; t < kTables.size(); ++t) {
+        for (const ValueName& row : kTables[t]) largest[t] = row.key > largest[t] ? row.key : largest[t];
+    }
+    return largest;
+}();
+
 }  // namespace
 
 ValueNameTable TableById(int tableId) {
@@ -91,6 +100,7 @@ ValueNameTable TableById(int tableId) {
 const ValueName* FindRowById(int tableId, uint32_t key) {
     if (tableId < 0 || tableId >= kTableCount) return nullptr;
     const auto t = static_cast<std::size_t>(tableId);
+    if (key > kLargestKey[t]) return nullptr;
     if (key < kIndexedKeys) {
         const uint8_t row = kRowIndex[t][key];
         return row == 0 ? nullptr : &kTables[t][row - 1];

@@ -57,6 +57,7 @@ private:
     void TakeDataLine(const char* line, std::size_t length);
     void Take(unsigned char c);  // one character of the current line
     void EndLine();
+    void EndFrame();
     bool FrameReady(TraceFrame& frame);
 
     std::istream& in_;

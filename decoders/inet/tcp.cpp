@@ -6,6 +6,9 @@
 #include "core/value_names.h"
 #include "decoders/inet/ip.h"
 
+#include <array>
+#include <string_view>
+
 namespace korvex {
 
 namespace {
@@ -15,6 +18,25 @@ namespace {
 constexpr int kLabelFirstFlag = 21;
 constexpr int kFlagCount = 6;
 
+// The start of each flag's line, up to its bit: "\nTCP: ", the flag's label
+// and "              : ", put together when compiling.
+struct FlagLine {
+    std::array<char, 64> text{};
+    std::size_t length = 0;
+};
+
+constexpr auto kFlagLines = [] {
+    std::array<FlagLine, kFlagCount> lines{};
+    for (int index = 0; index < kFlagCount; ++index) {
+        FlagLine& line = lines[static_cast<std::size_t>(index)];
+        for (std::string_view part : {std::string_view("\nTCP: "), LabelView(kLabelFirstFlag + index),
+                                      std::string_view("              : ")}) {
+            for (char c : part) line.text[line.length++] = c;
+        }
+    }
+    return lines;
+}();
+
 uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
     return ReadBigEndian(d.Data() + first, count);
 }
@@ -22,10 +44,10 @@ uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
 }  // namespace
 
 void AppendTcpFlag(int index, uint32_t flags, TextWriter& w) {
-    AppendText(w, "\nTCP: ");
-    AppendLabel(w, kLabelFirstFlag + index);
-    AppendText(w, "              : ");
-    AppendDec1(w, static_cast<uint32_t>(TestBits(flags, 1u << index)));
+    const FlagLine& line = kFlagLines[static_cast<std::size_t>(index)];
+    w.Write(line.text.data(), line.length);
+    w.Put(static_cast<char>('0' + TestBits(flags, 1u << index)));
+    w.TrailingBlank();
 }
 
 void AppendTcpFlags(uint32_t flags, TextWriter& w) {

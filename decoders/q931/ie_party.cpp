@@ -69,7 +69,10 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
     AppendText(w, " ");
 }
 
-void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+// The octets up to the first digit. Kept out of line, so that the digits,
+// one call each, take the short way below.
+[[gnu::noinline]] void DecodeNumberHeader(const NumberLayout& layout, uint8_t octet, TextWriter& w,
+                                          uint8_t index) {
     if (index >= layout.headerOctets) {
         if (index == layout.headerOctets) Field(w, layout.prefix, "Digits        : ");
         AppendDigit(w, octet);
@@ -86,6 +89,14 @@ void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w,
     } else {
         Field(w, layout.prefix, "Reason        : ");
         if (LookupValueName(kTableRedirectionReason, octet & 0x0F, w) == 0) AppendText(w, "Reserved");
+    }
+}
+
+void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+    if (index > layout.headerOctets) {
+        AppendDigit(w, octet);
+    } else {
+        DecodeNumberHeader(layout, octet, w, index);
     }
 }
 
