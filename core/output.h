@@ -30,8 +30,7 @@ inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
 // The text unchanged (a % in it is not interpreted).
 KORVEX_INLINE int AppendText(TextWriter& w, const char* text) {
     const std::size_t n = text == nullptr ? 0 : std::strlen(text);
-    w.Write(text, n);
-    w.TrailingBlank();
+    w.WriteWithBlank(text, n);
     return static_cast<int>(n);
 }
 
@@ -48,16 +47,14 @@ struct Word {
 
 // The same as AppendText of the word's text.
 KORVEX_INLINE int AppendText(TextWriter& w, Word word) {
-    w.Write(word.text, word.length);
-    w.TrailingBlank();
+    w.WriteWithBlank(word.text, word.length);
     return static_cast<int>(word.length);
 }
 
 // Two lower-case hex digits of the low 8 bits ("%02x").
 KORVEX_INLINE int AppendHexByte(TextWriter& w, uint32_t value) {
     const char digits[2] = {kLowerHexDigits[(value >> 4) & 0x0F], kLowerHexDigits[value & 0x0F]};
-    w.Write(digits, 2);
-    w.TrailingBlank();
+    w.WriteWithBlank(digits, 2);
     return 2;
 }
 
@@ -66,8 +63,7 @@ KORVEX_INLINE int AppendDec3(TextWriter& w, uint32_t value) {
     const uint32_t v = value & 0xFF;
     const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
                             static_cast<char>('0' + v % 10)};
-    w.Write(digits, 3);
-    w.TrailingBlank();
+    w.WriteWithBlank(digits, 3);
     return 3;
 }
 
@@ -126,8 +122,7 @@ KORVEX_INLINE void AppendLabelUnsigned(TextWriter& w, const char* label, uint32_
 KORVEX_INLINE void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
     const char digits[4] = {kLowerHexDigits[(first >> 4) & 0x0F], kLowerHexDigits[first & 0x0F],
                             kLowerHexDigits[(second >> 4) & 0x0F], kLowerHexDigits[second & 0x0F]};
-    w.Write(digits, 4);
-    w.TrailingBlank();
+    w.WriteWithBlank(digits, 4);
 }
 
 // A label text followed by AppendHexPair.

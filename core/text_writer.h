@@ -48,6 +48,35 @@ public:
         WriteCut(text, n);
     }
 
+    // Write() followed by TrailingBlank(), in one step: when the text fits,
+    // the blank is known to fit behind it.
+    KORVEX_INLINE void WriteWithBlank(const char* text, std::size_t n) {
+        char* const out = out_;
+        const int32_t pos = pos_;
+        if (n < static_cast<std::size_t>(capacity_ - pos)) [[likely]] {
+            if (n != 0) Copy(out + pos, text, n);
+            out[pos + static_cast<int32_t>(n)] = ' ';
+            pos_ = pos + static_cast<int32_t>(n);
+            return;
+        }
+        WriteCut(text, n);
+        TrailingBlank();
+    }
+
+    // Put() followed by TrailingBlank(), in one step.
+    KORVEX_INLINE void PutWithBlank(char c) {
+        char* const out = out_;
+        const int32_t pos = pos_;
+        if (pos + 1 < capacity_) [[likely]] {
+            out[pos] = c;
+            out[pos + 1] = ' ';
+            pos_ = pos + 1;
+            return;
+        }
+        truncated_ = true;
+        TrailingBlank();
+    }
+
     // Where count characters can be stored at once with room left for the
     // closing NUL; null when they do not fit. Commit() then counts those of
     // them that were stored (at most count).

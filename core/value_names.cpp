@@ -15,13 +15,6 @@ const char* FindValueName(ValueNameTable table, uint32_t key, int& found, int& r
     return nullptr;
 }
 
-int LookupValueName(int tableId, uint32_t key, TextWriter& w) {
-    const ValueName* row = FindRowById(tableId, key);
-    if (row == nullptr) return 0;
-    w.Write(row->text, row->length);
-    return 1;
-}
-
 const char* LabelText(int index) {
     if (index < 0 || index >= kLabelCount) return nullptr;
     return kLabelList[static_cast<std::size_t>(index)].data();

@@ -90,14 +90,8 @@ constexpr auto kLargestKey = [] {
     return largest;
 }();
 
-}  // namespace
-
-ValueNameTable TableById(int tableId) {
-    if (tableId < 0 || tableId >= kTableCount) return {};
-    return kTables[static_cast<std::size_t>(tableId)];
-}
-
-const ValueName* FindRowById(int tableId, uint32_t key) {
+// The first row of table tableId with key, through the row index.
+KORVEX_INLINE const ValueName* FindRow(int tableId, uint32_t key) {
     if (tableId < 0 || tableId >= kTableCount) return nullptr;
     const auto t = static_cast<std::size_t>(tableId);
     if (key > kLargestKey[t]) return nullptr;
@@ -109,6 +103,24 @@ const ValueName* FindRowById(int tableId, uint32_t key) {
         if (row.key == key) return &row;
     }
     return nullptr;
+}
+
+}  // namespace
+
+ValueNameTable TableById(int tableId) {
+    if (tableId < 0 || tableId >= kTableCount) return {};
+    return kTables[static_cast<std::size_t>(tableId)];
+}
+
+const ValueName* FindRowById(int tableId, uint32_t key) { return FindRow(tableId, key); }
+
+// Beside the table of tables rather than with the other lookups, so that
+// the row index is read in place.
+int LookupValueName(int tableId, uint32_t key, TextWriter& w) {
+    const ValueName* row = FindRow(tableId, key);
+    if (row == nullptr) return 0;
+    w.Write(row->text, row->length);
+    return 1;
 }
 
 }  // namespace korvex

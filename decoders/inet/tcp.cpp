@@ -46,8 +46,7 @@ uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
 void AppendTcpFlag(int index, uint32_t flags, TextWriter& w) {
     const FlagLine& line = kFlagLines[static_cast<std::size_t>(index)];
     w.Write(line.text.data(), line.length);
-    w.Put(static_cast<char>('0' + TestBits(flags, 1u << index)));
-    w.TrailingBlank();
+    w.PutWithBlank(static_cast<char>('0' + TestBits(flags, 1u << index)));
 }
 
 void AppendTcpFlags(uint32_t flags, TextWriter& w) {

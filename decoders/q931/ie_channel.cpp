@@ -21,7 +21,7 @@ constexpr std::array<Word, 4> kOtherChannels = {"No channel", "As indicated in f
                                                        "Reserved", "Any channel"};
 constexpr std::array<Word, 2> kNumberOrMap = {"Number", "Map"};
 
-void Label(TextWriter& w, Word field) {
+KORVEX_INLINE void Label(TextWriter& w, Word field) {
     AppendText(w, "\nQ931: Channel Idenfication : ");
     AppendText(w, field);
 }

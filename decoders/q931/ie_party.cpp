@@ -52,7 +52,7 @@ constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", 2};
 constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", 1};
 constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", 3};
 
-void Field(TextWriter& w, Word prefix, Word field) {
+KORVEX_INLINE void Field(TextWriter& w, Word prefix, Word field) {
     AppendText(w, prefix);
     AppendText(w, field);
 }
@@ -60,8 +60,7 @@ void Field(TextWriter& w, Word prefix, Word field) {
 // One digit as the character it codes. A NUL octet is shown as "." so that
 // it cannot end the text early.
 void AppendDigit(TextWriter& w, uint8_t octet) {
-    w.Put(octet == 0 ? '.' : static_cast<char>(octet));
-    w.TrailingBlank();
+    w.PutWithBlank(octet == 0 ? '.' : static_cast<char>(octet));
 }
 
 void AppendSpacedHex(TextWriter& w, uint8_t octet) {

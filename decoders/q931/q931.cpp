@@ -28,8 +28,7 @@ thread_local IeDecoderState tElementState;
 
 // The element decoder of a variable-length element identifier: the one in
 // the row of table 5 that names it, nothing for an identifier without a row.
-IeOctetDecoder DecoderOf(uint8_t identifier) {
-    const ValueName* row = FindRowById(kTableElement, identifier);
+IeOctetDecoder DecoderOfRow(const ValueName* row) {
     return row != nullptr ? IeDecoderTable[static_cast<std::size_t>(row - kQ931ElementNames)] : DecodeIeNone;
 }
 
@@ -147,8 +146,10 @@ void WalkInformationElements(const FrameView& elements, TextWriter& w) {
                     LookupValueName(kTableElement, key, w);
                     DecodeSingleOctetIe(octet, w);
                 } else {
-                    LookupValueName(kTableElement, octet, w);
-                    decoder = DecoderOf(octet);
+                    // The element's name, and its decoder from the same row.
+                    const ValueName* row = FindRowById(kTableElement, octet);
+                    if (row != nullptr) w.Write(row->text, row->length);
+                    decoder = DecoderOfRow(row);
                     state = State::Length;
                 }
                 break;
