@@ -105,6 +105,16 @@ std::vector<Entry> Entries() {
     };
 }
 
+// A stream over text in memory, read in place (an istringstream would copy
+// the whole text first).
+class TextBuffer : public std::streambuf {
+public:
+    explicit TextBuffer(const std::string& text) {
+        char* start = const_cast<char*>(text.data());
+        setg(start, start, start + text.size());
+    }
+};
+
 // The text of frames as a hex trace file.
 std::string TraceText(const Frames& frames) {
     std::ostringstream text;
@@ -119,7 +129,8 @@ std::string TraceText(const Frames& frames) {
 void TraceReaderOnly(benchmark::State& state, const std::string& text) {
     int64_t frames = 0;
     for (auto _ : state) {
-        std::istringstream in(text);
+        TextBuffer buffer(text);
+        std::istream in(&buffer);
         korvex::TraceReader reader(in);
         korvex::TraceFrame frame;
         int64_t octets = 0;
@@ -138,7 +149,8 @@ void ReplayTrace(benchmark::State& state, const std::string& text, KorvexDecoder
     int64_t frames = 0;
     int64_t characters = 0;
     for (auto _ : state) {
-        std::istringstream in(text);
+        TextBuffer buffer(text);
+        std::istream in(&buffer);
         korvex::TraceReader reader(in);
         korvex::TraceFrame frame;
         while (reader.Next(frame)) {

@@ -12,7 +12,7 @@ namespace korvex::cli {
 
 class OutputBuffer : public std::streambuf {
 public:
-    static constexpr std::size_t kDefaultSize = std::size_t{1} << 20;
+    static constexpr std::size_t kDefaultSize = std::size_t{1} << 18;
 
     explicit OutputBuffer(int fd, std::size_t size = kDefaultSize);
     ~OutputBuffer() override;  // writes out what is pending

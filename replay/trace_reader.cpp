@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace korvex {
@@ -21,6 +22,44 @@ constexpr auto kHexValues = [] {
     for (int c = 'A'; c <= 'F'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'A' + 10);
     return values;
 }();
+
+// The octet of every pair of characters, indexed by the first character
+// plus 256 times the second: the octet's value, or kBadPair when either
+// character is not a hex digit.
+constexpr uint16_t kBadPair = 0x100;
+constexpr auto kPairValues = [] {
+    std::array<uint16_t, 65536> values{};
+    for (int second = 0; second < 256; ++second) {
+        for (int first = 0; first < 256; ++first) {
+            const uint8_t high = kHexValues[static_cast<std::size_t>(first)];
+            const uint8_t low = kHexValues[static_cast<std::size_t>(second)];
+            values[static_cast<std::size_t>(first + 256 * second)] =
+                (high | low) >= 16 ? kBadPair : static_cast<uint16_t>(high << 4 | low);
+        }
+    }
+    return values;
+}();
+
+uint16_t PairValue(const unsigned char* p) { return kPairValues[p[0] | static_cast<std::size_t>(p[1]) << 8]; }
+
+// True when the eight characters at 2, 5, 8, ... 23 of the 24 from p on are
+// blanks: the blanks behind eight pairs.
+bool BlanksBehindEightPairs(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t q[3];
+        std::memcpy(q, p, sizeof q);
+        constexpr uint64_t kMask0 = 0x0000FF0000FF0000;  // characters 2 and 5
+        constexpr uint64_t kMask1 = 0x00FF0000FF0000FF;  // 8, 11 and 14
+        constexpr uint64_t kMask2 = 0xFF0000FF0000FF00;  // 17, 20 and 23
+        constexpr uint64_t kBlanks = 0x2020202020202020;
+        return (((q[0] ^ kBlanks) & kMask0) | ((q[1] ^ kBlanks) & kMask1) | ((q[2] ^ kBlanks) & kMask2)) == 0;
+    } else {
+        for (int k = 2; k < 24; k += 3) {
+            if (p[k] != ' ') return false;
+        }
+        return true;
+    }
+}
 
 // Data lines hold their hex pairs from this column (1-based) on.
 constexpr std::size_t kDataColumn = 7;
@@ -171,26 +210,22 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
     // the octets gathered is never handed out.
     constexpr int kGroup = 8;
     while (end - p >= 3 * kGroup && gathered + kGroup <= kMaxFrameLength) {
-        unsigned digits = 0;
-        unsigned blanks = 0;
+        unsigned pairs = 0;
 #pragma GCC unroll 8
         for (int k = 0; k < kGroup; ++k) {
-            const uint8_t high = kHexValues[p[3 * k]];
-            const uint8_t low = kHexValues[p[3 * k + 1]];
-            digits |= high | low;
-            blanks |= p[3 * k + 2] ^ static_cast<unsigned>(' ');
-            octets_[gathered + k] = static_cast<unsigned char>((high << 4) | low);
+            const uint16_t value = PairValue(p + 3 * k);
+            pairs |= value;
+            octets_[gathered + k] = static_cast<unsigned char>(value);
         }
-        if ((digits & 0x10) != 0 || blanks != 0) break;
+        if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
         p += 3 * kGroup;
         gathered += kGroup;
         afterBlank = true;
     }
     while (end - p >= 3 && gathered < kMaxFrameLength) {
-        const uint8_t high = kHexValues[p[0]];
-        const uint8_t low = kHexValues[p[1]];
-        if ((high | low) >= 16) break;
-        octets_[gathered++] = static_cast<unsigned char>((high << 4) | low);
+        const uint16_t value = PairValue(p);
+        if (value == kBadPair) break;
+        octets_[gathered++] = static_cast<unsigned char>(value);
         if (p[2] != ' ') {
             p += 2;
             afterBlank = false;
