@@ -37,7 +37,9 @@ constexpr BearerLabels kLowLayerCompat = {
     "\nQ931: LL Compatibility: Transfer Rate      : ",
 };
 
-void DecodeBearerOctet(const BearerLabels& labels, uint8_t octet, TextWriter& w, uint8_t index) {
+// Made for each element, so that its labels are constant texts.
+template <const BearerLabels& labels>
+void DecodeBearerOctet(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         AppendText(w, labels.codingStandard);
         AppendCodingStandard(w, octet >> 5);
@@ -55,11 +57,11 @@ void DecodeBearerOctet(const BearerLabels& labels, uint8_t octet, TextWriter& w,
 }  // namespace
 
 void DecodeIeBearerCapability(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeBearerOctet(kBearerCapability, octet, w, index);
+    DecodeBearerOctet<kBearerCapability>(octet, w, index);
 }
 
 void DecodeIeLowLayerCompat(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeBearerOctet(kLowLayerCompat, octet, w, index);
+    DecodeBearerOctet<kLowLayerCompat>(octet, w, index);
 }
 
 void DecodeIeHighLayerCompat(uint8_t octet, TextWriter& w, uint8_t index) {

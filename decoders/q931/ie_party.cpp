@@ -68,10 +68,11 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
     AppendText(w, " ");
 }
 
-// The octets up to the first digit. Kept out of line, so that the digits,
-// one call each, take the short way below.
-[[gnu::noinline]] void DecodeNumberHeader(const NumberLayout& layout, uint8_t octet, TextWriter& w,
-                                          uint8_t index) {
+// The octets up to the first digit. Made for each layout, so that its
+// prefix is a constant text; kept out of line, so that the digits, one call
+// each, take the short way below.
+template <const NumberLayout& layout>
+[[gnu::noinline]] void DecodeNumberHeader(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index >= layout.headerOctets) {
         if (index == layout.headerOctets) Field(w, layout.prefix, "Digits        : ");
         AppendDigit(w, octet);
@@ -91,11 +92,12 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
     }
 }
 
-void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+template <const NumberLayout& layout>
+void DecodeNumberOctet(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index > layout.headerOctets) {
         AppendDigit(w, octet);
     } else {
-        DecodeNumberHeader(layout, octet, w, index);
+        DecodeNumberHeader<layout>(octet, w, index);
     }
 }
 
@@ -114,15 +116,15 @@ void DecodeSubaddressOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t in
 }  // namespace
 
 void DecodeIeCallingPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet(kCallingNumber, octet, w, index);
+    DecodeNumberOctet<kCallingNumber>(octet, w, index);
 }
 
 void DecodeIeCalledPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet(kCalledNumber, octet, w, index);
+    DecodeNumberOctet<kCalledNumber>(octet, w, index);
 }
 
 void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet(kRedirectingNumber, octet, w, index);
+    DecodeNumberOctet<kRedirectingNumber>(octet, w, index);
 }
 
 void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
