@@ -229,16 +229,15 @@ constexpr std::size_t kIndentLength = 7;
 // One row: octets "xx " and, after a full row, HexDumpIndent. to has room
 // for the row and one character more. Returns the row's length.
 std::size_t PutHexRow(char* to, const unsigned char* bytes, int32_t octets) {
-    std::size_t n = 0;
-    for (int32_t i = 0; i < octets; ++i) {
-        std::memcpy(to + n, kHexTriples[bytes[i]].data(), 4);
-        n += 3;
-    }
     if (octets == kRowOctets) {
-        std::memcpy(to + n, HexDumpIndent, kIndentLength);
-        n += kIndentLength;
+#pragma GCC unroll 24
+        for (int32_t i = 0; i < kRowOctets; ++i) std::memcpy(to + 3 * i, kHexTriples[bytes[i]].data(), 4);
+        std::memcpy(to + 3 * kRowOctets, HexDumpIndent, kIndentLength);
+        return 3 * kRowOctets + kIndentLength;
     }
-    return n;
+#pragma GCC unroll 4
+    for (int32_t i = 0; i < octets; ++i) std::memcpy(to + 3 * i, kHexTriples[bytes[i]].data(), 4);
+    return static_cast<std::size_t>(3 * octets);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -58,12 +59,46 @@ KORVEX_INLINE int AppendHexByte(TextWriter& w, uint32_t value) {
     return 2;
 }
 
+// The decimal text of every octet value followed by blanks, and the number
+// of its digits: "7   " 1, "42  " 2, "255 " 3; and with leading zeros,
+// "007 ".
+struct OctetDecimal {
+    char text[4];
+    uint8_t digits;
+};
+
+inline constexpr auto kOctetDecimals = [] {
+    std::array<OctetDecimal, 256> decimals{};
+    for (int v = 0; v < 256; ++v) {
+        OctetDecimal& d = decimals[static_cast<std::size_t>(v)];
+        uint8_t n = 0;
+        if (v >= 100) d.text[n++] = static_cast<char>('0' + v / 100);
+        if (v >= 10) d.text[n++] = static_cast<char>('0' + v / 10 % 10);
+        d.text[n++] = static_cast<char>('0' + v % 10);
+        d.digits = n;
+        for (; n < 4; ++n) d.text[n] = ' ';
+    }
+    return decimals;
+}();
+
+inline constexpr auto kOctetDecimals3 = [] {
+    std::array<std::array<char, 4>, 256> decimals{};
+    for (int v = 0; v < 256; ++v) {
+        decimals[static_cast<std::size_t>(v)] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+                                                 static_cast<char>('0' + v % 10), ' '};
+    }
+    return decimals;
+}();
+
 // Three decimal digits with leading zeros of the low 8 bits ("%03d").
 KORVEX_INLINE int AppendDec3(TextWriter& w, uint32_t value) {
-    const uint32_t v = value & 0xFF;
-    const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
-                            static_cast<char>('0' + v % 10)};
-    w.WriteWithBlank(digits, 3);
+    const std::array<char, 4>& digits = kOctetDecimals3[value & 0xFF];
+    if (char* p = w.Reserve(3)) {
+        std::memcpy(p, digits.data(), 4);  // the digits and the trailing blank
+        w.Commit(3);
+    } else {
+        w.WriteWithBlank(digits.data(), 3);
+    }
     return 3;
 }
 
@@ -80,14 +115,17 @@ KORVEX_INLINE void WriteShort(TextWriter& w, const char* text, int n) {
 
 // The decimal value of the low 8 bits without leading zeros ("%01d").
 KORVEX_INLINE int AppendDec1(TextWriter& w, uint32_t value) {
-    const uint32_t v = value & 0xFF;
-    char digits[3];
-    int n = 0;
-    if (v >= 100) digits[n++] = static_cast<char>('0' + v / 100);
-    if (v >= 10) digits[n++] = static_cast<char>('0' + v / 10 % 10);
-    digits[n++] = static_cast<char>('0' + v % 10);
-    WriteShort(w, digits, n);
-    w.TrailingBlank();
+    const OctetDecimal& d = kOctetDecimals[value & 0xFF];
+    const int n = d.digits;
+    if (char* p = w.Reserve(3)) {
+        // The digits and the trailing blank, n + 1 characters, as two
+        // overlapping pairs.
+        std::memcpy(p, d.text, 2);
+        std::memcpy(p + n - 1, d.text + n - 1, 2);
+        w.Commit(n);
+    } else {
+        w.WriteWithBlank(d.text, static_cast<std::size_t>(n));
+    }
     return n;
 }
 

@@ -9,8 +9,6 @@
 
 #include "decoders/inet/ip.h"
 
-#include <array>
-
 #include "core/output.h"
 #include "core/value_names.h"
 #include "korvex/korvex.h"
@@ -36,31 +34,17 @@ constexpr int32_t kAddressTextWidth = 15;
 
 // Dotted decimal of the four octets from first on, blank-filled to 15
 // characters.
-// The decimal text of every octet value: its digits and, last, their count.
-constexpr auto kOctetDecimals = [] {
-    std::array<std::array<char, 4>, 256> decimals{};
-    for (int v = 0; v < 256; ++v) {
-        auto& d = decimals[static_cast<std::size_t>(v)];
-        int n = 0;
-        if (v >= 100) d[static_cast<std::size_t>(n++)] = static_cast<char>('0' + v / 100);
-        if (v >= 10) d[static_cast<std::size_t>(n++)] = static_cast<char>('0' + v / 10 % 10);
-        d[static_cast<std::size_t>(n++)] = static_cast<char>('0' + v % 10);
-        d[3] = static_cast<char>(n);
-    }
-    return decimals;
-}();
-
 void AddressText(const FrameView& datagram, int32_t first, char (&text)[16]) {
     int n = 0;
     for (int32_t i = 0; i < 4; ++i) {
-        const auto& decimal = kOctetDecimals[datagram.At(first + i)];
+        const OctetDecimal& decimal = kOctetDecimals[datagram.At(first + i)];
         if (i > 0) text[n++] = '.';
         // Three characters are copied whatever the count; the next octet's
         // text or the blanks below overwrite what is beyond it.
-        text[n] = decimal[0];
-        text[n + 1] = decimal[1];
-        text[n + 2] = decimal[2];
-        n += decimal[3];
+        text[n] = decimal.text[0];
+        text[n + 1] = decimal.text[1];
+        text[n + 2] = decimal.text[2];
+        n += decimal.digits;
     }
     for (; n < kAddressTextWidth; ++n) text[n] = ' ';
     text[kAddressTextWidth] = '\0';
