@@ -129,41 +129,31 @@ int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {
 }
 
 void WalkInformationElements(const FrameView& elements, TextWriter& w) {
-    enum class State { Identifier, Length, Contents };
-    State state = State::Identifier;
-    IeOctetDecoder decoder = DecodeIeNone;
-    uint8_t octetsLeft = 0;
-    uint8_t index = 0;
-    for (int32_t i = 0; i < elements.Size(); ++i) {
-        const uint8_t octet = elements.At(i);
-        switch (state) {
-            case State::Identifier:
-                AppendText(w, "\nQ931: IE: ");
-                if ((octet & 0x80) != 0) {
-                    // Single-octet elements are named by their high four
-                    // bits, except the two whose whole octet has a name.
-                    const uint32_t key = octet == 0xA0 || octet == 0xA1 ? octet : octet & 0xF0u;
-                    LookupValueName(kTableElement, key, w);
-                    DecodeSingleOctetIe(octet, w);
-                } else {
-                    // The element's name, and its decoder from the same row.
-                    const ValueName* row = FindRowById(kTableElement, octet);
-                    if (row != nullptr) w.Write(row->text, row->length);
-                    decoder = DecoderOfRow(row);
-                    state = State::Length;
-                }
-                break;
-            case State::Length:
-                index = 0;
-                octetsLeft = octet;
-                state = octet == 0 ? State::Identifier : State::Contents;
-                break;
-            case State::Contents:
-                decoder(octet, w, index);
-                ++index;
-                if (--octetsLeft == 0) state = State::Identifier;
-                break;
+    const int32_t size = elements.Size();
+    int32_t i = 0;
+    while (i < size) {
+        const uint8_t identifier = elements.At(i++);
+        AppendText(w, "\nQ931: IE: ");
+        if ((identifier & 0x80) != 0) {
+            // Single-octet elements are named by their high four bits,
+            // except the two whose whole octet has a name.
+            const uint32_t key = identifier == 0xA0 || identifier == 0xA1 ? identifier : identifier & 0xF0u;
+            LookupValueName(kTableElement, key, w);
+            DecodeSingleOctetIe(identifier, w);
+            continue;
         }
+        // The element's name, and its decoder from the same row.
+        const ValueName* row = FindRowById(kTableElement, identifier);
+        if (row != nullptr) w.Write(row->text, row->length);
+        if (i == size) break;  // the message ends before the length octet
+        const uint8_t length = elements.At(i++);
+        // Each content octet the message holds, with its index in the
+        // contents; a message cut short ends the element early.
+        const IeOctetDecoder decoder = DecoderOfRow(row);
+        const int32_t count = size - i < length ? size - i : length;
+        const unsigned char* contents = elements.Range(i, count);
+        for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
+        i += count;
     }
 }
 
