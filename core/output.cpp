@@ -170,7 +170,7 @@ int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
         char text[12];
         text[0] = '-';
         PutDigits(text + n, magnitude);
-        w.Write(text, static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) w.Put(text[i]);  // as much as fits
     }
     w.TrailingBlank();
     return n;

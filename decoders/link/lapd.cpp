@@ -7,6 +7,7 @@
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/link/lapf_address.h"
+#include "decoders/q931/q931.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
@@ -241,6 +242,8 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
     FrameView frame(request.frame, request.length);
+    constexpr uint32_t kLayer3Detail = DECODE_DETAIL | DECODE_LAYER3;
+    const ElementStateCheckpoint checkpoint((request.flags & kLayer3Detail) == kLayer3Detail);
     AppendText(w, request.timestamp);
     LapdFrameFields fields;
     SummaryWalk(w, frame, request.flags, fields);
@@ -248,5 +251,7 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
     AppendText(w, "\n");
     if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
-    return w.Finish();
+    const int32_t count = w.Finish();
+    checkpoint.RestoreIfCut(w);
+    return count;
 }

@@ -58,6 +58,14 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
 
 IeDecoderState& ElementState() { return tElementState; }
 
+ElementStateCheckpoint::ElementStateCheckpoint(bool active) : active_(active) {
+    if (active_) saved_ = tElementState;
+}
+
+void ElementStateCheckpoint::RestoreIfCut(const TextWriter& w) const {
+    if (active_ && w.Room() <= 1) tElementState = saved_;
+}
+
 void AppendCodingStandard(TextWriter& w, uint32_t standard) {
     AppendLabel(w, 39 + static_cast<int>(standard & 3));
 }
@@ -174,6 +182,7 @@ extern "C" int32_t DecodeQ931(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
     FrameView message(request.frame, request.length);
+    const ElementStateCheckpoint checkpoint((request.flags & DECODE_DETAIL) != 0);
     AppendText(w, request.timestamp);
     WriteSummary(message, w);
     if ((request.flags & DECODE_DETAIL) != 0) {
@@ -188,5 +197,7 @@ extern "C" int32_t DecodeQ931(DecodeRequest request) {
         AppendText(w, "\n");
     }
     AppendText(w, "\n");
-    return w.Finish();
+    const int32_t count = w.Finish();
+    checkpoint.RestoreIfCut(w);
+    return count;
 }
