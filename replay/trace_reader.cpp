@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <string_view>
 
 namespace korvex {
 
@@ -29,12 +30,16 @@ constexpr auto kHexValues = [] {
 constexpr uint16_t kBadPair = 0x100;
 constexpr auto kPairValues = [] {
     std::array<uint16_t, 65536> values{};
-    for (int second = 0; second < 256; ++second) {
-        for (int first = 0; first < 256; ++first) {
-            const uint8_t high = kHexValues[static_cast<std::size_t>(first)];
-            const uint8_t low = kHexValues[static_cast<std::size_t>(second)];
-            values[static_cast<std::size_t>(first + 256 * second)] =
-                (high | low) >= 16 ? kBadPair : static_cast<uint16_t>(high << 4 | low);
+    values.fill(kBadPair);
+    // Only the pairs of digits are set one by one: few enough steps for any
+    // compiler's limit on evaluation when compiling.
+    constexpr std::string_view kDigits = "0123456789ABCDEFabcdef";
+    for (char second : kDigits) {
+        for (char first : kDigits) {
+            const uint8_t high = kHexValues[static_cast<unsigned char>(first)];
+            const uint8_t low = kHexValues[static_cast<unsigned char>(second)];
+            values[static_cast<unsigned char>(first) + 256 * std::size_t{static_cast<unsigned char>(second)}] =
+                static_cast<uint16_t>(high << 4 | low);
         }
     }
     return values;
