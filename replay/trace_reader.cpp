@@ -158,8 +158,10 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
     ++lineNumber_;
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
-            std::size_t n = 0;
-            for (std::size_t i = 24; i < length && i < 33; ++i) timestamp_[n++] = line[i];
+            constexpr std::size_t kFirst = 24;
+            constexpr std::size_t kCount = 9;
+            const std::size_t n = length <= kFirst ? 0 : std::min(length - kFirst, kCount);
+            if (n > 0) std::memcpy(timestamp_, line + kFirst, n);
             timestamp_[n] = '\0';
             state_ = 1;
             break;
