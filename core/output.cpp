@@ -9,6 +9,41 @@ namespace korvex {
 
 namespace {
 
+// The first and the last k characters of n (k <= n <= 2k): all of them.
+template <std::size_t k>
+void CopyEnds(char* to, const char* from, std::size_t n) {
+    char head[k];
+    char tail[k];
+    std::memcpy(head, from, k);
+    std::memcpy(tail, from + n - k, k);
+    std::memcpy(to, head, k);
+    std::memcpy(to + n - k, tail, k);
+}
+
+}  // namespace
+
+void CopyText(char* to, const char* from, std::size_t n) {
+    if (n > 32) {
+        std::memcpy(to, from, n);
+    } else if (n >= 16) {
+        CopyEnds<16>(to, from, n);
+    } else if (n >= 8) {
+        CopyEnds<8>(to, from, n);
+    } else if (n >= 4) {
+        CopyEnds<4>(to, from, n);
+    } else if (n > 0) {
+        // 1 to 3 characters.
+        const char first = from[0];
+        const char middle = from[n / 2];
+        const char last = from[n - 1];
+        to[0] = first;
+        to[n / 2] = middle;
+        to[n - 1] = last;
+    }
+}
+
+namespace {
+
 // The local buffer of one formatted write. The formats are the decoders' own
 // constant texts with at most two integer fields, so they always fit.
 constexpr std::size_t kFormatRoom = 1024;

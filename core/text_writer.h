@@ -18,6 +18,10 @@
 
 namespace korvex {
 
+// Copies n characters (n > 0) without going through the C library's
+// memcpy: the texts are short, and a call of that costs more than the copy.
+void CopyText(char* to, const char* from, std::size_t n);
+
 class TextWriter {
 public:
     TextWriter(char* out, int32_t capacity)
@@ -105,8 +109,8 @@ public:
 
 private:
     // n characters from to: a constant count is left to the compiler, which
-    // turns it into a few moves; a short variable one (a name from a table)
-    // is copied as two overlapping pieces, without a call.
+    // turns it into a few moves; a variable one (a name from a table) goes
+    // to CopyText.
     KORVEX_INLINE static void Copy(char* to, const char* from, std::size_t n) {
 #if defined(__GNUC__)
         if (__builtin_constant_p(n)) {
@@ -114,34 +118,7 @@ private:
             return;
         }
 #endif
-        if (n > 32) {
-            std::memcpy(to, from, n);
-        } else if (n >= 16) {
-            CopyEnds<16>(to, from, n);
-        } else if (n >= 8) {
-            CopyEnds<8>(to, from, n);
-        } else if (n >= 4) {
-            CopyEnds<4>(to, from, n);
-        } else {
-            // 1 to 3 characters.
-            const char first = from[0];
-            const char middle = from[n / 2];
-            const char last = from[n - 1];
-            to[0] = first;
-            to[n / 2] = middle;
-            to[n - 1] = last;
-        }
-    }
-
-    // The first and the last k characters of n (k <= n <= 2k).
-    template <std::size_t k>
-    KORVEX_INLINE static void CopyEnds(char* to, const char* from, std::size_t n) {
-        char head[k];
-        char tail[k];
-        std::memcpy(head, from, k);
-        std::memcpy(tail, from + n - k, k);
-        std::memcpy(to, head, k);
-        std::memcpy(to + n - k, tail, k);
+        CopyText(to, from, n);
     }
 
     // The part of text that fits, when not all of it does.

@@ -40,13 +40,32 @@ ValueNameTable TableById(int tableId);
 // matching row, or the number of rows when nothing matched.
 const char* FindValueName(ValueNameTable table, uint32_t key, int& found, int& rowIndex);
 
-// The first row of table tableId whose key is key, or null. Keys below 256
-// are found through an index built when compiling.
-const ValueName* FindRowById(int tableId, uint32_t key);
+// The row index of the table of tables, made when compiling beside it: for
+// each table and each key below kIndexedKeys, the first row with that key,
+// null when no row has it.
+inline constexpr uint32_t kIndexedKeys = 256;
+using RowIndex = std::array<std::array<const ValueName*, kIndexedKeys>, kTableCount>;
+extern const RowIndex TableRowIndex;
+
+// The same for the keys the index does not hold (and ids outside 0 to 33).
+const ValueName* FindRowBeyondIndex(int tableId, uint32_t key);
+
+// The first row of table tableId whose key is key, or null.
+KORVEX_INLINE const ValueName* FindRowById(int tableId, uint32_t key) {
+    if (static_cast<uint32_t>(tableId) >= static_cast<uint32_t>(kTableCount) || key >= kIndexedKeys) {
+        return FindRowBeyondIndex(tableId, key);
+    }
+    return TableRowIndex[static_cast<std::size_t>(tableId)][key];
+}
 
 // Copies the name of key in table tableId at the writer's position, with
 // nothing after it. Returns 1 when the key was found, else 0 (nothing written).
-int LookupValueName(int tableId, uint32_t key, TextWriter& w);
+KORVEX_INLINE int LookupValueName(int tableId, uint32_t key, TextWriter& w) {
+    const ValueName* row = FindRowById(tableId, key);
+    if (row == nullptr) return 0;
+    w.Write(row->text, row->length);
+    return 1;
+}
 
 // Short labels picked by index. The groups are reached by a base index plus
 // a bit field: TCP flags 21 + bit number, codesets 31 + codeset, coding

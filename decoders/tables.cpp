@@ -62,25 +62,6 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kQ931UserProtocols,               // 33
 };
 
-// For each table, the row of every key below 256: the index of the first
-// row with that key plus 1, 0 when no row has it. Every table's keys lie
-// below 256 and no table has 255 rows, so a lookup is one load.
-constexpr int kIndexedKeys = 256;
-using RowIndex = std::array<std::array<uint8_t, kIndexedKeys>, kTableCount>;
-
-constexpr RowIndex kRowIndex = [] {
-    RowIndex index{};
-    for (std::size_t t = 0; t < kTables.size(); ++t) {
-        const ValueNameTable table = kTables[t];
-        if (table.size() >= 255) throw "a table too large for the row index";
-        for (std::size_t row = 0; row < table.size(); ++row) {
-            const uint32_t key = table[row].key;
-            if (key < kIndexedKeys && index[t][key] == 0) index[t][key] = static_cast<uint8_t>(row + 1);
-        }
-    }
-    return index;
-}();
-
 // The largest key of each table: a key above it is in no row.
 constexpr auto kLargestKey = [] {
     std::array<uint32_t, kTableCount> largest{};
@@ -90,37 +71,34 @@ constexpr auto kLargestKey = [] {
     return largest;
 }();
 
-// The first row of table tableId with key, through the row index.
-KORVEX_INLINE const ValueName* FindRow(int tableId, uint32_t key) {
-    if (tableId < 0 || tableId >= kTableCount) return nullptr;
-    const auto t = static_cast<std::size_t>(tableId);
-    if (key > kLargestKey[t]) return nullptr;
-    if (key < kIndexedKeys) {
-        const uint8_t row = kRowIndex[t][key];
-        return row == 0 ? nullptr : &kTables[t][row - 1];
-    }
-    for (const ValueName& row : kTables[t]) {
-        if (row.key == key) return &row;
-    }
-    return nullptr;
-}
-
 }  // namespace
+
+// Every table's first row of each key below kIndexedKeys.
+constexpr RowIndex TableRowIndex = [] {
+    RowIndex index{};
+    for (std::size_t t = 0; t < kTables.size(); ++t) {
+        index[t].fill(nullptr);
+        const ValueNameTable table = kTables[t];
+        for (std::size_t row = table.size(); row-- > 0;) {
+            if (table[row].key < kIndexedKeys) index[t][table[row].key] = &table[row];
+        }
+    }
+    return index;
+}();
 
 ValueNameTable TableById(int tableId) {
     if (tableId < 0 || tableId >= kTableCount) return {};
     return kTables[static_cast<std::size_t>(tableId)];
 }
 
-const ValueName* FindRowById(int tableId, uint32_t key) { return FindRow(tableId, key); }
-
-// Beside the table of tables rather than with the other lookups, so that
-// the row index is read in place.
-int LookupValueName(int tableId, uint32_t key, TextWriter& w) {
-    const ValueName* row = FindRow(tableId, key);
-    if (row == nullptr) return 0;
-    w.Write(row->text, row->length);
-    return 1;
+const ValueName* FindRowBeyondIndex(int tableId, uint32_t key) {
+    if (tableId < 0 || tableId >= kTableCount) return nullptr;
+    const auto t = static_cast<std::size_t>(tableId);
+    if (key > kLargestKey[t]) return nullptr;
+    for (const ValueName& row : kTables[t]) {
+        if (row.key == key) return &row;
+    }
+    return nullptr;
 }
 
 }  // namespace korvex
