@@ -41,16 +41,36 @@ constexpr std::array<Word, 4> kNetworkIdPlans = {"Unknown", "Carrier Identificat
                                                         "DNIC (X.121)"};
 
 // A party number: how many octets precede the digits (type and plan;
-// presentation and screening; reason for redirection) and the label in
-// front of every field.
+// presentation and screening; reason for redirection) and the start of each
+// of its lines, the element's prefix and the field's name in one text.
 struct NumberLayout {
-    Word prefix;
+    Word typeOfNumber;
+    Word numberingPlan;
+    Word presentation;
+    Word screening;
+    Word reason;
+    Word digits;
     int headerOctets;
 };
 
-constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", 2};
-constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", 1};
-constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", 3};
+constexpr NumberLayout kCallingNumber = {
+    "\nQ931: Calling PN: Type of number: ", "\nQ931: Calling PN: Numbering plan: ",
+    "\nQ931: Calling PN: Presentation  : ", "\nQ931: Calling PN: Screening     : ",
+    "\nQ931: Calling PN: Reason        : ", "\nQ931: Calling PN: Digits        : ",
+    2,
+};
+constexpr NumberLayout kCalledNumber = {
+    "\nQ931: Called PN: Type of number: ", "\nQ931: Called PN: Numbering plan: ",
+    "\nQ931: Called PN: Presentation  : ", "\nQ931: Called PN: Screening     : ",
+    "\nQ931: Called PN: Reason        : ", "\nQ931: Called PN: Digits        : ",
+    1,
+};
+constexpr NumberLayout kRedirectingNumber = {
+    "\nQ931: Redirecting Number: Type of number: ", "\nQ931: Redirecting Number: Numbering plan: ",
+    "\nQ931: Redirecting Number: Presentation  : ", "\nQ931: Redirecting Number: Screening     : ",
+    "\nQ931: Redirecting Number: Reason        : ", "\nQ931: Redirecting Number: Digits        : ",
+    3,
+};
 
 KORVEX_INLINE void Field(TextWriter& w, Word prefix, Word field) {
     AppendText(w, prefix);
@@ -69,25 +89,25 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
 }
 
 // The octets up to the first digit. Made for each layout, so that its
-// prefix is a constant text; kept out of line, so that the digits, one call
+// texts are constants; kept out of line, so that the digits, one call
 // each, take the short way below.
 template <const NumberLayout& layout>
 [[gnu::noinline]] void DecodeNumberHeader(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index >= layout.headerOctets) {
-        if (index == layout.headerOctets) Field(w, layout.prefix, "Digits        : ");
+        if (index == layout.headerOctets) AppendText(w, layout.digits);
         AppendDigit(w, octet);
     } else if (index == 0) {
-        Field(w, layout.prefix, "Type of number: ");
+        AppendText(w, layout.typeOfNumber);
         AppendWord(w, kTypesOfNumber, (octet >> 4) & 7);
-        Field(w, layout.prefix, "Numbering plan: ");
+        AppendText(w, layout.numberingPlan);
         AppendWord(w, kNumberingPlans, octet & 0x0F);
     } else if (index == 1) {
-        Field(w, layout.prefix, "Presentation  : ");
+        AppendText(w, layout.presentation);
         AppendWord(w, kPresentations, (octet >> 5) & 3);
-        Field(w, layout.prefix, "Screening     : ");
+        AppendText(w, layout.screening);
         AppendWord(w, kScreenings, octet & 3);
     } else {
-        Field(w, layout.prefix, "Reason        : ");
+        AppendText(w, layout.reason);
         if (LookupValueName(kTableRedirectionReason, octet & 0x0F, w) == 0) AppendText(w, "Reserved");
     }
 }
