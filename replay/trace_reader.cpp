@@ -45,7 +45,15 @@ constexpr auto kPairValues = [] {
     return values;
 }();
 
-uint16_t PairValue(const unsigned char* p) { return kPairValues[p[0] | static_cast<std::size_t>(p[1]) << 8]; }
+uint16_t PairValue(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint16_t pair;
+        std::memcpy(&pair, p, sizeof pair);  // the first character in the low octet
+        return kPairValues[pair];
+    } else {
+        return kPairValues[p[0] | static_cast<std::size_t>(p[1]) << 8];
+    }
+}
 
 // True when the eight characters at 2, 5, 8, ... 23 of the 24 from p on are
 // blanks: the blanks behind eight pairs.

@@ -50,7 +50,7 @@ void AppendCodingStandard(TextWriter& w, uint32_t standard);
 // index past the list writes beyond (nothing when it is null). No text
 // outside the list is ever read.
 template <std::size_t N>
-void AppendWord(TextWriter& w, const std::array<Word, N>& words, uint32_t index, Word beyond = nullptr) {
+KORVEX_INLINE void AppendWord(TextWriter& w, const std::array<Word, N>& words, uint32_t index, Word beyond = nullptr) {
     const Word word = index < N ? words[index] : beyond;
     if (word.text != nullptr) AppendText(w, word);
 }
