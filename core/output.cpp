@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <array>
+#include <bit>
 #include <cstring>
 
 
@@ -170,10 +171,13 @@ constexpr auto kDigitPairs = [] {
     return pairs;
 }();
 
+// The number of decimal digits of value: from its bit length, the estimate
+// of the power of ten below it, corrected by one comparison.
 int DecimalDigits(uint32_t value) {
-    int n = 1;
-    for (uint32_t bound = 10; n < 10 && value >= bound; bound *= 10) ++n;
-    return n;
+    static constexpr uint32_t kPowers[] = {0,      10,      100,      1000,      10000,
+                                           100000, 1000000, 10000000, 100000000, 1000000000};
+    const int estimate = static_cast<int>((std::bit_width(value | 1u) * 1233u) >> 12);
+    return estimate + (value >= kPowers[estimate] ? 1 : 0);
 }
 
 // Writes the decimal digits of value backwards, ending just before end.

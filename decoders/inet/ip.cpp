@@ -9,6 +9,8 @@
 
 #include "decoders/inet/ip.h"
 
+#include <cstring>
+
 #include "core/output.h"
 #include "core/value_names.h"
 #include "korvex/korvex.h"
@@ -35,18 +37,18 @@ constexpr int32_t kAddressTextWidth = 15;
 // Dotted decimal of the four octets from first on, blank-filled to 15
 // characters.
 void AddressText(const FrameView& datagram, int32_t first, char (&text)[16]) {
+    std::memset(text, ' ', kAddressTextWidth);
     int n = 0;
     for (int32_t i = 0; i < 4; ++i) {
         const OctetDecimal& decimal = kOctetDecimals[datagram.At(first + i)];
         if (i > 0) text[n++] = '.';
-        // Three characters are copied whatever the count; the next octet's
-        // text or the blanks below overwrite what is beyond it.
+        // Three characters whatever the count: the digits and the blanks
+        // behind them; the next octet's text overwrites the blanks.
         text[n] = decimal.text[0];
         text[n + 1] = decimal.text[1];
         text[n + 2] = decimal.text[2];
         n += decimal.digits;
     }
-    for (; n < kAddressTextWidth; ++n) text[n] = ' ';
     text[kAddressTextWidth] = '\0';
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace korvex {
 
@@ -37,6 +38,14 @@ constexpr auto kFlagLines = [] {
     return lines;
 }();
 
+// One flag's line, its length known when compiling.
+template <std::size_t index>
+KORVEX_INLINE void AppendFlagLine(uint32_t flags, TextWriter& w) {
+    constexpr std::size_t length = kFlagLines[index].length;
+    w.Write(kFlagLines[index].text.data(), length);
+    w.PutWithBlank(static_cast<char>('0' + TestBits(flags, 1u << index)));
+}
+
 uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
     return ReadBigEndian(d.Data() + first, count);
 }
@@ -50,7 +59,9 @@ void AppendTcpFlag(int index, uint32_t flags, TextWriter& w) {
 }
 
 void AppendTcpFlags(uint32_t flags, TextWriter& w) {
-    for (int index = 0; index < kFlagCount; ++index) AppendTcpFlag(index, flags, w);
+    [&]<std::size_t... index>(std::index_sequence<index...>) {
+        (AppendFlagLine<index>(flags, w), ...);
+    }(std::make_index_sequence<kFlagCount>{});
 }
 
 void DecodeTcp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
