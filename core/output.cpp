@@ -1,6 +1,7 @@
 #include "core/output.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -226,17 +227,19 @@ int AppendDecimal(TextWriter& w, int32_t value) {
 int AppendUnsigned(TextWriter& w, uint32_t value) { return AppendMagnitude(w, value, false); }
 
 int AppendHexNumber(TextWriter& w, uint32_t value, int width) {
+    const int digits = std::max((static_cast<int>(std::bit_width(value)) + 3) / 4, 1);
+    const int n = std::clamp(width, digits, 16);
     char text[16];
-    char* const end = text + sizeof text;
-    char* p = end;
-    if (width > 16) width = 16;
-    do {
-        *--p = kLowerHexDigits[value & 0x0F];
-        value >>= 4;
-    } while (value != 0);
-    while (end - p < width) *--p = '0';
-    const auto n = static_cast<int>(end - p);
-    WriteShort(w, p, n);
+    char* to = w.Reserve(n);
+    char* const start = to != nullptr ? to : text;
+    // The digits from the last one back, then the leading zeros.
+    for (int i = n - 1; i >= n - digits; --i, value >>= 4) start[i] = kLowerHexDigits[value & 0x0F];
+    for (int i = n - digits - 1; i >= 0; --i) start[i] = '0';
+    if (to != nullptr) {
+        w.Commit(n);
+    } else {
+        for (int i = 0; i < n; ++i) w.Put(text[i]);  // as much as fits
+    }
     w.TrailingBlank();
     return n;
 }

@@ -34,7 +34,7 @@ constexpr int kLabelGroupTei = 12;
 constexpr uint8_t kKeyInformation = 0xFF;
 constexpr uint8_t kKeyFrameReject = 0x97;
 
-enum class WalkState { Sapi, Tei, Dlci1, Dlci2, Dlci3, Dlci4, Control1, Control2, Rest };
+enum class WalkState { Sapi, Tei, Dlci1, Dlci2, Dlci3, Dlci4, Control1, Control2 };
 
 // The end of the summary line, once the frame key is known: the frame's
 // name, the FCS and, when dumpInformation is set, the information field
@@ -141,19 +141,16 @@ void SummaryWalk(TextWriter& w, const FrameView& frame, uint32_t flags, LapdFram
                     AppendText(w, "---");
                     state = WalkState::Control2;
                 } else {
-                    if (UFrameSteps(w, frame, flags, octet, cursor, remaining, fields)) {
-                        remaining = 0;
-                        continue;
-                    }
-                    state = WalkState::Rest;
+                    // The summary reads nothing after a U frame's control field.
+                    UFrameSteps(w, frame, flags, octet, cursor, remaining, fields);
+                    remaining = 0;
+                    continue;
                 }
                 break;
             case WalkState::Control2:
                 Control2Steps(w, frame, flags, control1, octet, cursor, remaining, fields);
                 remaining = 0;
                 continue;
-            case WalkState::Rest:
-                break;
         }
         ++cursor;
         --remaining;
