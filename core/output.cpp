@@ -1,11 +1,10 @@
 #include "core/output.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdio>
 #include <cstring>
-
 
 namespace korvex {
 

@@ -11,9 +11,9 @@
 // and its copy is a few moves.
 #pragma once
 
-#include <cstdint>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -100,17 +100,6 @@ KORVEX_INLINE int AppendDec3(TextWriter& w, uint32_t value) {
         w.WriteWithBlank(digits.data(), 3);
     }
     return 3;
-}
-
-// Writes n (at most 16) characters: straight into the buffer when they fit,
-// else through the writer's cut.
-KORVEX_INLINE void WriteShort(TextWriter& w, const char* text, int n) {
-    if (char* p = w.Reserve(16)) {
-        for (int i = 0; i < n; ++i) p[i] = text[i];
-        w.Commit(n);
-    } else {
-        w.Write(text, static_cast<std::size_t>(n));
-    }
 }
 
 // The decimal value of the low 8 bits without leading zeros ("%01d").
