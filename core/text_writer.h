@@ -25,16 +25,16 @@ void CopyText(char* to, const char* from, std::size_t n);
 class TextWriter {
 public:
     TextWriter(char* out, int32_t capacity)
-        : out_(out), capacity_(out == nullptr || capacity < 0 ? 0 : capacity) {}
+        : out_(out), cur_(out), end_(out == nullptr || capacity < 0 ? out : out + capacity) {}
 
-    int32_t Position() const { return pos_; }
+    int32_t Position() const { return static_cast<int32_t>(cur_ - out_); }
 
     // True once any character had to be dropped for lack of room.
     bool Truncated() const { return truncated_; }
 
     KORVEX_INLINE void Put(char c) {
-        if (pos_ + 1 < capacity_) {
-            out_[pos_++] = c;
+        if (end_ - cur_ > 1) {
+            *cur_++ = c;
         } else {
             truncated_ = true;
         }
@@ -44,9 +44,10 @@ public:
         // Inlined into every primitive: with a constant n the copy becomes a
         // few moves. Room for the text and the closing NUL is the common case.
         if (n == 0) return;
-        if (n < static_cast<std::size_t>(capacity_ - pos_)) [[likely]] {
-            Copy(out_ + pos_, text, n);
-            pos_ += static_cast<int32_t>(n);
+        char* const cur = cur_;
+        if (n < static_cast<std::size_t>(end_ - cur)) [[likely]] {
+            Copy(cur, text, n);
+            cur_ = cur + n;
             return;
         }
         WriteCut(text, n);
@@ -55,12 +56,11 @@ public:
     // Write() followed by TrailingBlank(), in one step: when the text fits,
     // the blank is known to fit behind it.
     KORVEX_INLINE void WriteWithBlank(const char* text, std::size_t n) {
-        char* const out = out_;
-        const int32_t pos = pos_;
-        if (n < static_cast<std::size_t>(capacity_ - pos)) [[likely]] {
-            if (n != 0) Copy(out + pos, text, n);
-            out[pos + static_cast<int32_t>(n)] = ' ';
-            pos_ = pos + static_cast<int32_t>(n);
+        char* const cur = cur_;
+        if (n < static_cast<std::size_t>(end_ - cur)) [[likely]] {
+            if (n != 0) Copy(cur, text, n);
+            cur[n] = ' ';
+            cur_ = cur + n;
             return;
         }
         WriteCut(text, n);
@@ -69,12 +69,11 @@ public:
 
     // Put() followed by TrailingBlank(), in one step.
     KORVEX_INLINE void PutWithBlank(char c) {
-        char* const out = out_;
-        const int32_t pos = pos_;
-        if (pos + 1 < capacity_) [[likely]] {
-            out[pos] = c;
-            out[pos + 1] = ' ';
-            pos_ = pos + 1;
+        char* const cur = cur_;
+        if (end_ - cur > 1) [[likely]] {
+            cur[0] = c;
+            cur[1] = ' ';
+            cur_ = cur + 1;
             return;
         }
         truncated_ = true;
@@ -84,27 +83,27 @@ public:
     // Where count characters can be stored at once with room left for the
     // closing NUL; null when they do not fit. Commit() then counts those of
     // them that were stored (at most count).
-    KORVEX_INLINE char* Reserve(int32_t count) { return count < capacity_ - pos_ ? out_ + pos_ : nullptr; }
-    KORVEX_INLINE void Commit(int32_t stored) { pos_ += stored; }
+    KORVEX_INLINE char* Reserve(int32_t count) { return count < end_ - cur_ ? cur_ : nullptr; }
+    KORVEX_INLINE void Commit(int32_t stored) { cur_ += stored; }
 
     // Store a blank right after the text without counting it: the formatting
     // primitives leave one there, and the next write starts on it.
     KORVEX_INLINE void TrailingBlank() {
-        if (pos_ < capacity_) out_[pos_] = ' ';
+        if (cur_ < end_) *cur_ = ' ';
     }
 
     // A writer for a nested decode that appends at this writer's position
     // with the room that is left; Advance() takes its count back.
-    char* Cursor() const { return out_ == nullptr ? nullptr : out_ + pos_; }
-    int32_t Room() const { return capacity_ - pos_; }
+    char* Cursor() const { return cur_; }
+    int32_t Room() const { return static_cast<int32_t>(end_ - cur_); }
     void Advance(int32_t n) {
-        if (n > 0 && n < Room()) pos_ += n;
+        if (n > 0 && n < Room()) cur_ += n;
     }
 
     // Store the closing NUL at the position and return the position.
     int32_t Finish() {
-        if (pos_ < capacity_) out_[pos_] = '\0';
-        return pos_;
+        if (cur_ < end_) *cur_ = '\0';
+        return Position();
     }
 
 private:
@@ -123,16 +122,16 @@ private:
 
     // The part of text that fits, when not all of it does.
     void WriteCut(const char* text, std::size_t n) {
-        const std::size_t room = pos_ + 1 < capacity_ ? static_cast<std::size_t>(capacity_ - 1 - pos_) : 0;
+        const std::size_t room = end_ - cur_ > 1 ? static_cast<std::size_t>(end_ - cur_ - 1) : 0;
         const std::size_t k = n < room ? n : room;
-        if (k > 0) std::memcpy(out_ + pos_, text, k);
-        pos_ += static_cast<int32_t>(k);
+        if (k > 0) std::memcpy(cur_, text, k);
+        cur_ += k;
         if (k < n) truncated_ = true;
     }
 
-    char* out_;
-    int32_t capacity_;
-    int32_t pos_ = 0;
+    char* out_;   // the buffer's first character
+    char* cur_;   // the write position
+    char* end_;   // just past the buffer: end_ - cur_ is the room, the NUL's included
     bool truncated_ = false;
 };
 
