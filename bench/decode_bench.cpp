@@ -1,21 +1,46 @@
-// Decoding speed: single frames through the LAPD/LAPF, Q.931, X.25 (on their
-// own and embedded), Ethernet and IPv4 decoders, and a large hex trace
-// through the streaming reader and the decoder together.
+// Decoding speed. Every figure comes with frames/s (items_per_second) and,
+// where text is written, characters of text/s (bytes_per_second):
+//
+//   Decode/<entry>/<frames>/<level>  one entry point over a set of frames,
+//       summary only, with the detail block (and the layer-3 hand-off for
+//       LAPD and LAPF), and with the detail block and the hex trace. The
+//       frame sets: each protocol's sample trace, IPv4/TCP datagrams and
+//       LAPD I frames carrying Q.931 SETUP messages as bench_frames.h makes
+//       them, and random octets (damaged input).
+//   TraceReader/<frames>             the hex trace reader alone over the text
+//       of 20000 such frames; bytes_per_second is trace text read.
+//   LoadTraceFile/<sample>/<level>   the viewer's load of a sample file.
+//   ReplayTrace/<frames>             reader and decoder together into one
+//       buffer, as korvex replay does without its output.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/bench_frames.h"
 #include "korvex/korvex.h"
 #include "replay/replay.h"
 #include "replay/trace_reader.h"
+#include "replay/trace_writer.h"
 
 namespace {
 
-using Frames = std::vector<std::vector<unsigned char>>;
+using korvex::bench::Frames;
+
+std::string SamplePath(const char* name) { return std::string(KORVEX_SAMPLES_DIR) + "/" + name; }
+
+// The frames of a hex trace file, as the reader hands them out.
+Frames ReadTraceFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    korvex::TraceReader reader(in);
+    korvex::TraceFrame frame;
+    Frames frames;
+    while (reader.Next(frame)) frames.emplace_back(frame.bytes, frame.bytes + frame.length);
+    return frames;
+}
 
 Frames RandomFrames(int count) {
     std::mt19937 rng(42);
@@ -28,168 +53,184 @@ Frames RandomFrames(int count) {
     return frames;
 }
 
-// An embedded decode has no timestamp.
-void DecodeFrames(benchmark::State& state, const Frames& frames, int32_t (*entry)(DecodeRequest),
-                  uint32_t flags) {
+// Decodes the frames one after another into one buffer.
+void DecodeFrames(benchmark::State& state, const Frames& frames, KorvexDecoder entry, uint32_t flags) {
     const char* timestamp = (flags & DECODE_EMBEDDED) != 0 ? nullptr : "12:01.250";
-    std::vector<char> out(65536);
+    std::vector<char> out(1 << 16);
     std::size_t i = 0;
-    int64_t octets = 0;
+    int64_t characters = 0;
     for (auto _ : state) {
-        const auto& f = frames[i++ % frames.size()];
+        const auto& f = frames[i];
+        if (++i == frames.size()) i = 0;
         DecodeRequest request{flags, timestamp, f.data(), out.data(), static_cast<int32_t>(f.size()),
                               static_cast<int32_t>(out.size())};
-        benchmark::DoNotOptimize(entry(request));
-        octets += static_cast<int64_t>(f.size());
+        const int32_t n = entry(request);
+        benchmark::DoNotOptimize(n);
+        characters += n;
     }
-    state.SetBytesProcessed(octets);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+    state.SetBytesProcessed(characters);
 }
 
-void BM_LapdSummary(benchmark::State& s) { DecodeFrames(s, RandomFrames(1024), DecodeLapd, DECODE_SUMMARY); }
-void BM_LapdDetailHex(benchmark::State& s) {
-    DecodeFrames(s, RandomFrames(1024), DecodeLapd, DECODE_DETAIL | DECODE_HEX);
-}
-void BM_LapfDetailHex(benchmark::State& s) {
-    DecodeFrames(s, RandomFrames(1024), DecodeLapf, DECODE_DETAIL | DECODE_HEX);
-}
-BENCHMARK(BM_LapdSummary);
-BENCHMARK(BM_LapdDetailHex);
-BENCHMARK(BM_LapfDetailHex);
-
-// Random X.25 packets whose type octet cycles through the named types, so
-// that every detail path is taken.
-Frames X25Packets(int count) {
-    const unsigned char types[] = {0x0B, 0x0F, 0x13, 0x17, 0x52, 0x23, 0x27, 0x21,
-                                   0x25, 0x29, 0x1B, 0x1F, 0xFB, 0xFF, 0xF1};
-    auto packets = RandomFrames(count);
-    for (std::size_t i = 0; i < packets.size(); ++i) {
-        packets[i][0] = static_cast<unsigned char>(0x10 | (packets[i][0] & 0x0F));
-        packets[i][2] = types[i % sizeof types];
-    }
-    return packets;
-}
-
-void BM_X25Summary(benchmark::State& s) { DecodeFrames(s, X25Packets(1024), DecodeX25, DECODE_SUMMARY); }
-void BM_X25DetailHex(benchmark::State& s) { DecodeFrames(s, X25Packets(1024), DecodeX25, DECODE_DETAIL | DECODE_HEX); }
-void BM_X25Embedded(benchmark::State& s) {
-    DecodeFrames(s, X25Packets(1024), DecodeX25, DECODE_DETAIL | DECODE_EMBEDDED);
-}
-BENCHMARK(BM_X25Summary);
-BENCHMARK(BM_X25DetailHex);
-BENCHMARK(BM_X25Embedded);
-
-// Ethernet frames and IPv4 datagrams of 14 to 96 octets; every datagram
-// carries ICMP, TCP or UDP, so that the transport lines are written too.
-Frames LanFrames(bool datagrams) {
-    std::mt19937 rng(43);
-    const unsigned char protocols[] = {1, 6, 17};
+struct FrameSet {
+    const char* name;
     Frames frames;
-    for (int i = 0; i < 1024; ++i) {
-        std::vector<unsigned char> frame(14 + rng() % 83);
-        for (unsigned char& o : frame) o = static_cast<unsigned char>(rng());
-        if (datagrams) {
-            frame[0] = 0x45;
-            frame[9] = protocols[i % 3];
-        }
-        frames.push_back(frame);
+};
+
+struct Entry {
+    const char* name;
+    KorvexDecoder decoder;
+    uint32_t extraFlags;       // DECODE_EMBEDDED for the embedded X.25 packet
+    bool layer3;               // the detail level adds DECODE_LAYER3
+    std::vector<FrameSet> sets;
+};
+
+std::vector<Entry> Entries() {
+    using namespace korvex::bench;
+    return {
+        {"lapd", DecodeLapd, 0, true,
+         {{"sample", ReadTraceFile(SamplePath("lapd.txt"))}, {"setup", SetupFrames(1024)},
+          {"random", RandomFrames(1024)}}},
+        {"lapf", DecodeLapf, 0, true,
+         {{"sample", ReadTraceFile(SamplePath("q922.txt"))}, {"random", RandomFrames(1024)}}},
+        {"q931", DecodeQ931, 0, false,
+         {{"sample", ReadTraceFile(SamplePath("q931.txt"))}, {"setup", SetupMessages(1024)}}},
+        {"x25", DecodeX25, 0, false, {{"sample", ReadTraceFile(SamplePath("x25.txt"))}}},
+        {"x25-embedded", DecodeX25, DECODE_EMBEDDED, false,
+         {{"sample", ReadTraceFile(SamplePath("x25.txt"))}}},
+        {"eth", DecodeEthernet, 0, false, {{"sample", ReadTraceFile(SamplePath("eth.txt"))}}},
+        {"ip", DecodeIp, 0, false,
+         {{"sample", ReadTraceFile(SamplePath("ip.txt"))}, {"tcp", TcpDatagrams(1024)},
+          {"random", RandomFrames(1024)}}},
+    };
+}
+
+// A stream over text in memory, read in place (an istringstream would copy
+// the whole text first).
+class TextBuffer : public std::streambuf {
+public:
+    explicit TextBuffer(const std::string& text) {
+        char* start = const_cast<char*>(text.data());
+        setg(start, start, start + text.size());
     }
-    return frames;
-}
+};
 
-void BM_EthernetSummary(benchmark::State& s) { DecodeFrames(s, LanFrames(false), DecodeEthernet, DECODE_SUMMARY); }
-void BM_EthernetDetailHex(benchmark::State& s) {
-    DecodeFrames(s, LanFrames(false), DecodeEthernet, DECODE_DETAIL | DECODE_HEX);
-}
-void BM_IpSummary(benchmark::State& s) { DecodeFrames(s, LanFrames(true), DecodeIp, DECODE_SUMMARY); }
-void BM_IpDetailHex(benchmark::State& s) { DecodeFrames(s, LanFrames(true), DecodeIp, DECODE_DETAIL | DECODE_HEX); }
-BENCHMARK(BM_EthernetSummary);
-BENCHMARK(BM_EthernetDetailHex);
-BENCHMARK(BM_IpSummary);
-BENCHMARK(BM_IpDetailHex);
-
-// Call control messages: a real header (discriminator, one-octet call
-// reference, message type) in front of elements with random contents, so
-// that the element walk and the element decoders do the work.
-Frames RandomCallControlMessages(int count) {
-    std::mt19937 rng(931);
-    Frames messages;
-    for (int i = 0; i < count; ++i) {
-        std::vector<unsigned char> message = {0x08, 0x01, static_cast<unsigned char>(rng()), 0x05};
-        while (message.size() < 60) {
-            const auto identifier = static_cast<unsigned char>(rng() % 0x80);
-            const auto length = static_cast<unsigned char>(rng() % 12);
-            message.push_back(identifier);
-            message.push_back(length);
-            for (int k = 0; k < length; ++k) message.push_back(static_cast<unsigned char>(rng()));
-        }
-        messages.push_back(message);
+// The text of frames as a hex trace file.
+std::string TraceText(const Frames& frames) {
+    std::ostringstream text;
+    korvex::TraceWriter writer(text);
+    int i = 0;
+    for (const auto& f : frames) {
+        writer.Write("12:01.250", (++i & 1) != 0 ? 'U' : 'N', f.data(), static_cast<int32_t>(f.size()));
     }
-    return messages;
+    return text.str();
 }
 
-void BM_Q931Summary(benchmark::State& s) {
-    DecodeFrames(s, RandomCallControlMessages(1024), DecodeQ931, DECODE_SUMMARY);
-}
-void BM_Q931DetailHex(benchmark::State& s) {
-    DecodeFrames(s, RandomCallControlMessages(1024), DecodeQ931, DECODE_DETAIL | DECODE_HEX);
-}
-BENCHMARK(BM_Q931Summary);
-BENCHMARK(BM_Q931DetailHex);
-
-std::string TraceText(int frames) {
-    std::string text;
-    char line[128];
-    for (const auto& f : RandomFrames(frames)) {
-        std::snprintf(line, sizeof line, "Frame                   12:01.250\nLength: %-11zuU\nOffset  Data\n", f.size());
-        text += line;
-        for (std::size_t o = 0; o < f.size(); o += 16) {
-            text += "0000:";
-            for (std::size_t k = o; k < f.size() && k < o + 16; ++k) {
-                std::snprintf(line, sizeof line, " %02X", f[k]);
-                text += line;
-            }
-            text += "  ................\n";
-        }
-        text += "\n";
-    }
-    return text;
-}
-
-void BM_ReplayTrace(benchmark::State& state) {
-    const std::string text = TraceText(10000);
+// The frames of text through the reader, and through decoder as well when
+// one is given. bytes_per_second counts the trace text read, or with a
+// decoder the text it wrote.
+void ReadTrace(benchmark::State& state, const std::string& text, KorvexDecoder decoder = nullptr,
+               uint32_t flags = 0) {
     std::vector<char> out;
+    int64_t frames = 0;
+    int64_t characters = 0;
     for (auto _ : state) {
-        std::istringstream in(text);
-        korvex::TraceReader reader(in);
-        korvex::TraceFrame frame;
-        int64_t characters = 0;
-        while (reader.Next(frame)) {
-            characters += korvex::DecodeWhole(DecodeLapd, DECODE_DETAIL | DECODE_HEX, frame.timestamp,
-                                              frame.bytes, frame.length, out);
-        }
-        benchmark::DoNotOptimize(characters);
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-}
-BENCHMARK(BM_ReplayTrace)->Unit(benchmark::kMillisecond);
-
-}  // namespace
-
-namespace {
-
-// The reader alone: hex trace text in, frames out, nothing decoded.
-void BM_TraceReaderOnly(benchmark::State& state) {
-    const std::string text = TraceText(20000);
-    for (auto _ : state) {
-        std::istringstream in(text);
+        TextBuffer buffer(text);
+        std::istream in(&buffer);
         korvex::TraceReader reader(in);
         korvex::TraceFrame frame;
         int64_t octets = 0;
-        while (reader.Next(frame)) octets += frame.length;
+        while (reader.Next(frame)) {
+            ++frames;
+            octets += frame.length;
+            if (decoder != nullptr) {
+                characters += korvex::DecodeWhole(decoder, flags, frame.timestamp, frame.bytes, frame.length, out);
+            }
+        }
         benchmark::DoNotOptimize(octets);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+    state.SetItemsProcessed(frames);
+    state.SetBytesProcessed(decoder != nullptr ? characters
+                                               : static_cast<int64_t>(state.iterations()) *
+                                                     static_cast<int64_t>(text.size()));
 }
-BENCHMARK(BM_TraceReaderOnly)->Unit(benchmark::kMillisecond);
+
+void LoadSample(benchmark::State& state, const std::string& path, KorvexDecoder decoder, uint32_t flags) {
+    const auto frames = static_cast<int64_t>(ReadTraceFile(path).size());
+    korvex::ResetReplay();
+    korvex::CurrentSelection = korvex::Selection{decoder, path.c_str(), 2, "bench"};
+    korvex::DecodeFlags = flags;
+    int64_t characters = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvex::LoadTraceFile(path.c_str(), 2));
+        characters += korvex::TextAreaLength();
+    }
+    state.SetItemsProcessed(frames * static_cast<int64_t>(state.iterations()));
+    state.SetBytesProcessed(characters);
+    korvex::ResetReplay();
+}
+
+void Register() {
+    struct Level {
+        const char* name;
+        uint32_t flags;
+    };
+    const Level levels[] = {{"summary", DECODE_SUMMARY},
+                            {"detail", DECODE_DETAIL},
+                            {"detail_hex", DECODE_DETAIL | DECODE_HEX}};
+    for (const Entry& entry : Entries()) {
+        for (const FrameSet& set : entry.sets) {
+            for (const Level& level : levels) {
+                uint32_t flags = level.flags | entry.extraFlags;
+                if (entry.layer3 && (flags & DECODE_DETAIL) != 0) flags |= DECODE_LAYER3;
+                const std::string name = std::string("Decode/") + entry.name + "/" + set.name + "/" + level.name;
+                benchmark::RegisterBenchmark(name.c_str(), [frames = set.frames, decoder = entry.decoder,
+                                                            flags](benchmark::State& state) {
+                    DecodeFrames(state, frames, decoder, flags);
+                });
+            }
+        }
+    }
+
+    using namespace korvex::bench;
+    const std::string tcp = TraceText(TcpDatagrams(20000));
+    const std::string setup = TraceText(SetupFrames(20000));
+    benchmark::RegisterBenchmark("TraceReader/tcp", [tcp](benchmark::State& s) { ReadTrace(s, tcp); })
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("TraceReader/setup", [setup](benchmark::State& s) { ReadTrace(s, setup); })
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ReplayTrace/tcp/detail", [tcp](benchmark::State& s) {
+        ReadTrace(s, tcp, DecodeIp, DECODE_DETAIL);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ReplayTrace/setup/detail_layer3", [setup](benchmark::State& s) {
+        ReadTrace(s, setup, DecodeLapd, DECODE_DETAIL | DECODE_LAYER3);
+    })->Unit(benchmark::kMillisecond);
+
+    struct Sample {
+        const char* file;
+        KorvexDecoder decoder;
+    };
+    const Sample samples[] = {{"lapd.txt", DecodeLapd}, {"q922.txt", DecodeLapf}, {"q931.txt", DecodeQ931},
+                              {"x25.txt", DecodeX25},   {"eth.txt", DecodeEthernet}, {"ip.txt", DecodeIp}};
+    for (const Sample& sample : samples) {
+        for (const Level& level : levels) {
+            if ((level.flags & DECODE_HEX) != 0) continue;  // the viewer's BASIC and DETAIL loads
+            const std::string name = std::string("LoadTraceFile/") + sample.file + "/" + level.name;
+            benchmark::RegisterBenchmark(name.c_str(), [path = SamplePath(sample.file), decoder = sample.decoder,
+                                                        flags = level.flags](benchmark::State& s) {
+                LoadSample(s, path, decoder, flags);
+            });
+        }
+    }
+}
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    Register();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,5 +1,7 @@
 #include "cli/frame_output.h"
 
+#include <algorithm>
+
 namespace korvex::cli {
 
 namespace {
@@ -30,17 +32,44 @@ void WriteColoured(std::ostream& out, std::string_view text, char direction) {
 }  // namespace
 
 TraceOutput::TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured)
-    : out_(out), decoder_(decoder), flags_(flags), coloured_(coloured) {}
+    : out_(out), decoder_(decoder), flags_(flags), coloured_(coloured) {
+    if (!coloured_) direct_ = dynamic_cast<OutputBuffer*>(out_.rdbuf());
+}
 
 void TraceOutput::Emit(const TraceFrame& frame) {
-    Write(DecodeWhole(decoder_, flags_, frame.timestamp, frame.bytes, frame.length, buffer_),
-          frame.direction);
+    Decode(decoder_, frame, frame.bytes, frame.length);
     if (ip_ != nullptr && frame.length > kEthernetHeader && frame.bytes[12] == 0x08 &&
         frame.bytes[13] == 0x00) {
-        Write(DecodeWhole(ip_, flags_, frame.timestamp, frame.bytes + kEthernetHeader,
-                          frame.length - kEthernetHeader, buffer_),
-              frame.direction);
+        Decode(ip_, frame, frame.bytes + kEthernetHeader, frame.length - kEthernetHeader);
     }
+}
+
+void TraceOutput::Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes,
+                         int32_t length) {
+    // Frames of a hex trace (at most 96 octets) give far less text than
+    // this; longer captured frames take the general path when they do not
+    // fit, as they would without the buffer.
+    constexpr std::size_t kFrameRoom = 64 * 1024;
+    if (direct_ != nullptr && direct_->Size() > kFrameRoom) {
+        std::size_t room = 0;
+        char* at = direct_->Free(room);
+        if (room <= kFrameRoom) {
+            direct_->Drain();
+            at = direct_->Free(room);
+        }
+        if (room > kFrameRoom) {
+            const auto capacity = static_cast<int32_t>(std::min<std::size_t>(room, 1 << 30));
+            const DecodeRequest request{flags_, frame.timestamp, bytes, at, length, capacity};
+            const int32_t n = decoder(request);
+            // Below capacity - 1 the text is whole; at capacity - 1 it may
+            // have been cut: then it is decoded anew with room to spare.
+            if (n < capacity - 1) {
+                direct_->Commit(static_cast<std::size_t>(n));
+                return;
+            }
+        }
+    }
+    Write(DecodeWhole(decoder, flags_, frame.timestamp, bytes, length, buffer_), frame.direction);
 }
 
 void TraceOutput::Write(int32_t length, char direction) {

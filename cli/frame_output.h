@@ -1,7 +1,9 @@
 // The one path from frames to text that every streaming command shares: each
 // frame is decoded as it comes and its text written at once, coloured by the
 // frame's direction when asked. Memory stays flat whatever the number of
-// frames: one frame's text is held at a time.
+// frames: one frame's text is held at a time. When the stream writes through
+// an OutputBuffer (the tool's standard output), uncoloured text is decoded
+// straight into that buffer's free part.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/output_buffer.h"
 #include "replay/replay.h"
 #include "replay/trace_reader.h"
 
@@ -38,6 +41,7 @@ public:
     }
 
 private:
+    void Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes, int32_t length);
     void Write(int32_t length, char direction);
 
     std::ostream& out_;
@@ -46,6 +50,7 @@ private:
     uint32_t flags_;
     bool coloured_;
     std::vector<char> buffer_;
+    OutputBuffer* direct_ = nullptr;  // where text is decoded in place, if anywhere
 };
 
 }  // namespace korvex::cli

@@ -50,11 +50,11 @@ void ColourOption::AddTo(CLI::App& app) {
         ->check(CLI::IsMember({"auto", "always", "never"}));
 }
 
-std::streamsize PeekedBuffer::Fetch(std::streamsize want) {
+std::streamsize PeekedBuffer::Fetch(char* to, std::streamsize want) {
     // A read error surfaces as an exception from a file's buffer; it ends the
     // input here, and the command reports it.
     try {
-        return source_->sgetn(buffer_, want);
+        return source_->sgetn(to, want);
     } catch (const std::ios_base::failure& e) {
         readError_ = e.code().value() != 0 ? e.code().value() : (errno != 0 ? errno : EIO);
         return 0;
@@ -65,7 +65,7 @@ void PeekedBuffer::Attach(std::streambuf* source) {
     source_ = source;
     std::streamsize got = 0;
     while (got < static_cast<std::streamsize>(kPeek) && readError_ == 0) {
-        const std::streamsize n = Fetch(static_cast<std::streamsize>(kPeek) - got);
+        const std::streamsize n = Fetch(buffer_, static_cast<std::streamsize>(kPeek) - got);
         if (n <= 0) break;
         std::memcpy(start_ + got, buffer_, static_cast<std::size_t>(n));
         got += n;
@@ -83,10 +83,27 @@ PeekedBuffer::int_type PeekedBuffer::underflow() {
     const std::streamsize ready = source_->in_avail();
     const std::streamsize want =
         std::clamp<std::streamsize>(ready, 1, static_cast<std::streamsize>(sizeof buffer_));
-    const std::streamsize n = Fetch(want);
+    const std::streamsize n = Fetch(buffer_, want);
     if (n <= 0) return traits_type::eof();
     setg(buffer_, buffer_, buffer_ + n);
     return traits_type::to_int_type(*gptr());
+}
+
+std::streamsize PeekedBuffer::xsgetn(char* s, std::streamsize n) {
+    std::streamsize got = std::min<std::streamsize>(egptr() - gptr(), n);
+    if (got > 0) {
+        std::memcpy(s, gptr(), static_cast<std::size_t>(got));
+        setg(eback(), gptr() + got, egptr());
+    }
+    // Then as underflow() would, what the source has ready (at least one
+    // octet), but into s, until n octets are there or the source ends.
+    while (got < n && source_ != nullptr && readError_ == 0) {
+        const std::streamsize ready = source_->in_avail();
+        const std::streamsize k = Fetch(s + got, std::clamp<std::streamsize>(ready, 1, n - got));
+        if (k <= 0) break;
+        got += k;
+    }
+    return got;
 }
 
 std::streamsize PeekedBuffer::showmanyc() {

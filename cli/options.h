@@ -60,9 +60,11 @@ public:
 protected:
     int_type underflow() override;
     std::streamsize showmanyc() override;
+    // A large read goes from the source straight into the reader's buffer.
+    std::streamsize xsgetn(char* s, std::streamsize n) override;
 
 private:
-    std::streamsize Fetch(std::streamsize want);
+    std::streamsize Fetch(char* to, std::streamsize want);
 
     std::streambuf* source_ = nullptr;
     char start_[kPeek] = {};

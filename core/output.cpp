@@ -1,15 +1,49 @@
 #include "core/output.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
-
-#include "core/value_names.h"
 
 namespace korvex {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
+// The first and the last k characters of n (k <= n <= 2k): all of them.
+template <std::size_t k>
+void CopyEnds(char* to, const char* from, std::size_t n) {
+    char head[k];
+    char tail[k];
+    std::memcpy(head, from, k);
+    std::memcpy(tail, from + n - k, k);
+    std::memcpy(to, head, k);
+    std::memcpy(to + n - k, tail, k);
+}
+
+}  // namespace
+
+void CopyText(char* to, const char* from, std::size_t n) {
+    if (n > 32) {
+        std::memcpy(to, from, n);
+    } else if (n >= 16) {
+        CopyEnds<16>(to, from, n);
+    } else if (n >= 8) {
+        CopyEnds<8>(to, from, n);
+    } else if (n >= 4) {
+        CopyEnds<4>(to, from, n);
+    } else if (n > 0) {
+        // 1 to 3 characters.
+        const char first = from[0];
+        const char middle = from[n / 2];
+        const char last = from[n - 1];
+        to[0] = first;
+        to[n / 2] = middle;
+        to[n - 1] = last;
+    }
+}
+
+namespace {
 
 // The local buffer of one formatted write. The formats are the decoders' own
 // constant texts with at most two integer fields, so they always fit.
@@ -125,37 +159,86 @@ int AppendIntegers(TextWriter& w, const char* format, int32_t first, int32_t sec
 
 }  // namespace
 
-int AppendText(TextWriter& w, const char* text) {
-    std::size_t n = text == nullptr ? 0 : std::strlen(text);
-    w.Write(text, n);
-    w.TrailingBlank();
-    return static_cast<int>(n);
+namespace {
+
+// "00" to "99": two decimal digits at a time.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The number of decimal digits of value: from its bit length, the estimate
+// of the power of ten below it, corrected by one comparison.
+int DecimalDigits(uint32_t value) {
+    static constexpr uint32_t kPowers[] = {0,      10,      100,      1000,      10000,
+                                           100000, 1000000, 10000000, 100000000, 1000000000};
+    const int estimate = static_cast<int>((std::bit_width(value | 1u) * 1233u) >> 12);
+    return estimate + (value >= kPowers[estimate] ? 1 : 0);
 }
 
-int AppendHexByte(TextWriter& w, uint32_t value) {
-    const char digits[2] = {kHexDigits[(value >> 4) & 0x0F], kHexDigits[value & 0x0F]};
-    w.Write(digits, 2);
-    w.TrailingBlank();
-    return 2;
+// Writes the decimal digits of value backwards, ending just before end.
+void PutDigits(char* end, uint32_t value) {
+    while (value >= 100) {
+        const uint32_t pair = value % 100 * 2;
+        value /= 100;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    }
+    if (value >= 10) {
+        *--end = kDigitPairs[value * 2 + 1];
+        *--end = kDigitPairs[value * 2];
+    } else {
+        *--end = static_cast<char>('0' + value);
+    }
 }
 
-int AppendDec3(TextWriter& w, uint32_t value) {
-    const uint32_t v = value & 0xFF;
-    const char digits[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
-                            static_cast<char>('0' + v % 10)};
-    w.Write(digits, 3);
+// The digits of magnitude, behind a minus sign when negative; straight into
+// the buffer when they fit.
+int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
+    const int digits = DecimalDigits(magnitude);
+    const int n = digits + (negative ? 1 : 0);
+    if (char* p = w.Reserve(n)) {
+        if (negative) *p = '-';
+        PutDigits(p + n, magnitude);
+        w.Commit(n);
+    } else {
+        char text[12];
+        text[0] = '-';
+        PutDigits(text + n, magnitude);
+        for (int i = 0; i < n; ++i) w.Put(text[i]);  // as much as fits
+    }
     w.TrailingBlank();
-    return 3;
+    return n;
 }
 
-int AppendDec1(TextWriter& w, uint32_t value) {
-    const uint32_t v = value & 0xFF;
-    char digits[3];
-    int n = 0;
-    if (v >= 100) digits[n++] = static_cast<char>('0' + v / 100);
-    if (v >= 10) digits[n++] = static_cast<char>('0' + v / 10 % 10);
-    digits[n++] = static_cast<char>('0' + v % 10);
-    w.Write(digits, static_cast<std::size_t>(n));
+}  // namespace
+
+int AppendDecimal(TextWriter& w, int32_t value) {
+    const bool negative = value < 0;
+    return AppendMagnitude(w, negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value),
+                           negative);
+}
+
+int AppendUnsigned(TextWriter& w, uint32_t value) { return AppendMagnitude(w, value, false); }
+
+int AppendHexNumber(TextWriter& w, uint32_t value, int width) {
+    const int digits = std::max((static_cast<int>(std::bit_width(value)) + 3) / 4, 1);
+    const int n = std::clamp(width, digits, 16);
+    char text[16];
+    char* to = w.Reserve(n);
+    char* const start = to != nullptr ? to : text;
+    // The digits from the last one back, then the leading zeros.
+    for (int i = n - 1; i >= n - digits; --i, value >>= 4) start[i] = kLowerHexDigits[value & 0x0F];
+    for (int i = n - digits - 1; i >= 0; --i) start[i] = '0';
+    if (to != nullptr) {
+        w.Commit(n);
+    } else {
+        for (int i = 0; i < n; ++i) w.Put(text[i]);  // as much as fits
+    }
     w.TrailingBlank();
     return n;
 }
@@ -168,42 +251,56 @@ int AppendFormatInt(TextWriter& w, const char* format, int32_t value) {
     return AppendIntegers(w, format, value, 0, 1);
 }
 
-void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
-    AppendHexByte(w, first);
-    AppendHexByte(w, second);
+namespace {
+
+// "xx " of every octet value, in four characters (the fourth is a blank too),
+// so that one four-character store writes an octet and the next store
+// overwrites the spare character.
+constexpr auto kHexTriples = [] {
+    std::array<std::array<char, 4>, 256> triples{};
+    for (int v = 0; v < 256; ++v) {
+        triples[static_cast<std::size_t>(v)] = {kLowerHexDigits[v >> 4], kLowerHexDigits[v & 0x0F], ' ', ' '};
+    }
+    return triples;
+}();
+
+constexpr int kRowOctets = 24;
+constexpr std::size_t kIndentLength = 7;
+
+// One row: octets "xx " and, after a full row, HexDumpIndent. to has room
+// for the row and one character more. Returns the row's length.
+std::size_t PutHexRow(char* to, const unsigned char* bytes, int32_t octets) {
+    if (octets == kRowOctets) {
+#pragma GCC unroll 24
+        for (int32_t i = 0; i < kRowOctets; ++i) std::memcpy(to + 3 * i, kHexTriples[bytes[i]].data(), 4);
+        std::memcpy(to + 3 * kRowOctets, HexDumpIndent, kIndentLength);
+        return 3 * kRowOctets + kIndentLength;
+    }
+#pragma GCC unroll 4
+    for (int32_t i = 0; i < octets; ++i) std::memcpy(to + 3 * i, kHexTriples[bytes[i]].data(), 4);
+    return static_cast<std::size_t>(3 * octets);
 }
 
-void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second) {
-    AppendText(w, label);
-    AppendHexPair(w, first, second);
-}
+}  // namespace
 
 void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32_t& count,
                    bool leadingBreak) {
     if (leadingBreak) AppendText(w, HexDumpIndent);
-    // Rows of 24 octets are built in a local buffer and written at once.
-    constexpr int kRowOctets = 24;
-    constexpr std::size_t kIndentLength = 7;
-    char row[kRowOctets * 3 + kIndentLength];
+    // Row by row: straight into the buffer where the row fits, else built
+    // here and written through the writer's cut.
+    constexpr auto kRowRoom = static_cast<int32_t>(kRowOctets * 3 + kIndentLength + 1);
     while (count > 0 && frame.Has(cursor)) {
         int32_t octets = count < kRowOctets ? count : kRowOctets;
         if (!frame.HasRange(cursor, octets)) octets = frame.Size() - cursor;
         const unsigned char* bytes = frame.Range(cursor, octets);
-        std::size_t n = 0;
-        for (int32_t i = 0; i < octets; ++i) {
-            const uint8_t octet = bytes[i];
-            row[n] = kHexDigits[octet >> 4];
-            row[n + 1] = kHexDigits[octet & 0x0F];
-            row[n + 2] = ' ';
-            n += 3;
-        }
         cursor += octets;
         count -= octets;
-        if (octets == kRowOctets) {
-            std::memcpy(row + n, HexDumpIndent, kIndentLength);
-            n += kIndentLength;
+        if (char* to = w.Reserve(kRowRoom)) {
+            w.Commit(static_cast<int32_t>(PutHexRow(to, bytes, octets)));
+        } else {
+            char row[kRowRoom];
+            w.Write(row, PutHexRow(row, bytes, octets));
         }
-        w.Write(row, n);
     }
     w.TrailingBlank();
     count = 0;
@@ -216,12 +313,7 @@ void AppendHexTrace(TextWriter& w, const FrameView& frame) {
     AppendHexDump(w, frame, cursor, count, true);
 }
 
-void AppendLabel(TextWriter& w, int index) {
-    const std::string_view text = LabelView(index);
-    w.Write(text.data(), text.size());
-}
-
-uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {
+uint32_t ReadBigEndianFolded(const unsigned char* bytes, int32_t count) {
     if (bytes == nullptr || count <= 0) return 0;
     uint32_t result = 0;
     for (int32_t d = 0; d < count; ++d) {
@@ -229,11 +321,6 @@ uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {
         result |= static_cast<uint32_t>(bytes[count - 1 - d]) << shift;
     }
     return result;
-}
-
-int TestBits(uint32_t value, uint32_t mask) {
-    uint32_t m = mask & 0xFF;
-    return (value & m) == m ? 1 : 0;
 }
 
 }  // namespace korvex

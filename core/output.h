@@ -1,32 +1,122 @@
 // Output primitives: every decoder writes its text through these, at the
 // writer's position. The formatting primitives (AppendText, AppendHexByte,
-// AppendDec3, AppendDec1, AppendFormat, AppendFormatInt) leave one uncounted
-// blank right after their characters, which the next write overwrites; the
-// copying primitives (AppendLabel, LookupValueName) write nothing after the
-// text. Each returns the number of characters it wrote.
+// AppendDec3, AppendDec1, AppendFormat, AppendFormatInt, and the number
+// primitives AppendDecimal, AppendUnsigned and AppendHexNumber) leave one
+// uncounted blank right after their characters, which the next write
+// overwrites; the copying primitives (AppendLabel, LookupValueName) write
+// nothing after the text. Each returns the number of characters it wrote.
+//
+// The small primitives are defined here so that they are inlined where they
+// are called: the length of a constant text is then known when compiling,
+// and its copy is a few moves.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "core/frame_view.h"
 #include "core/text_writer.h"
+#include "core/value_names.h"
 
 namespace korvex {
 
 // "\n" and six blanks: starts every row of a hex dump.
 inline constexpr const char* HexDumpIndent = "\n      ";
 
+inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
+
 // The text unchanged (a % in it is not interpreted).
-int AppendText(TextWriter& w, const char* text);
+KORVEX_INLINE int AppendText(TextWriter& w, const char* text) {
+    const std::size_t n = text == nullptr ? 0 : std::strlen(text);
+    w.WriteWithBlank(text, n);
+    return static_cast<int>(n);
+}
+
+// A constant text with its length, measured when compiling. A null text is
+// an empty entry: it writes nothing.
+struct Word {
+    constexpr Word(const char* t)
+        : text(t), length(t == nullptr ? 0 : static_cast<uint32_t>(std::char_traits<char>::length(t))) {}
+    constexpr Word(std::nullptr_t) : text(nullptr), length(0) {}
+
+    const char* text;
+    uint32_t length;
+};
+
+// The same as AppendText of the word's text.
+KORVEX_INLINE int AppendText(TextWriter& w, Word word) {
+    w.WriteWithBlank(word.text, word.length);
+    return static_cast<int>(word.length);
+}
 
 // Two lower-case hex digits of the low 8 bits ("%02x").
-int AppendHexByte(TextWriter& w, uint32_t value);
+KORVEX_INLINE int AppendHexByte(TextWriter& w, uint32_t value) {
+    const char digits[2] = {kLowerHexDigits[(value >> 4) & 0x0F], kLowerHexDigits[value & 0x0F]};
+    w.WriteWithBlank(digits, 2);
+    return 2;
+}
+
+// The decimal text of every octet value followed by blanks, and the number
+// of its digits: "7   " 1, "42  " 2, "255 " 3; and with leading zeros,
+// "007 ".
+struct OctetDecimal {
+    char text[4];
+    uint8_t digits;
+};
+
+inline constexpr auto kOctetDecimals = [] {
+    std::array<OctetDecimal, 256> decimals{};
+    for (int v = 0; v < 256; ++v) {
+        OctetDecimal& d = decimals[static_cast<std::size_t>(v)];
+        uint8_t n = 0;
+        if (v >= 100) d.text[n++] = static_cast<char>('0' + v / 100);
+        if (v >= 10) d.text[n++] = static_cast<char>('0' + v / 10 % 10);
+        d.text[n++] = static_cast<char>('0' + v % 10);
+        d.digits = n;
+        for (; n < 4; ++n) d.text[n] = ' ';
+    }
+    return decimals;
+}();
+
+inline constexpr auto kOctetDecimals3 = [] {
+    std::array<std::array<char, 4>, 256> decimals{};
+    for (int v = 0; v < 256; ++v) {
+        decimals[static_cast<std::size_t>(v)] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+                                                 static_cast<char>('0' + v % 10), ' '};
+    }
+    return decimals;
+}();
 
 // Three decimal digits with leading zeros of the low 8 bits ("%03d").
-int AppendDec3(TextWriter& w, uint32_t value);
+KORVEX_INLINE int AppendDec3(TextWriter& w, uint32_t value) {
+    const std::array<char, 4>& digits = kOctetDecimals3[value & 0xFF];
+    if (char* p = w.Reserve(3)) {
+        std::memcpy(p, digits.data(), 4);  // the digits and the trailing blank
+        w.Commit(3);
+    } else {
+        w.WriteWithBlank(digits.data(), 3);
+    }
+    return 3;
+}
 
 // The decimal value of the low 8 bits without leading zeros ("%01d").
-int AppendDec1(TextWriter& w, uint32_t value);
+KORVEX_INLINE int AppendDec1(TextWriter& w, uint32_t value) {
+    const OctetDecimal& d = kOctetDecimals[value & 0xFF];
+    const int n = d.digits;
+    if (char* p = w.Reserve(3)) {
+        // The digits and the trailing blank, n + 1 characters, as two
+        // overlapping pairs.
+        std::memcpy(p, d.text, 2);
+        std::memcpy(p + n - 1, d.text + n - 1, 2);
+        w.Commit(n);
+    } else {
+        w.WriteWithBlank(d.text, static_cast<std::size_t>(n));
+    }
+    return n;
+}
 
 // A printf-style format applied to two integers (a format may use one).
 int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t second);
@@ -34,11 +124,39 @@ int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t secon
 // A printf-style format applied to one integer.
 int AppendFormatInt(TextWriter& w, const char* format, int32_t value);
 
+// The signed decimal of value, as "%d" writes it.
+int AppendDecimal(TextWriter& w, int32_t value);
+
+// The unsigned decimal of value, as "%u" writes it.
+int AppendUnsigned(TextWriter& w, uint32_t value);
+
+// Lower-case hex digits of value, at least width of them with leading zeros,
+// as "%0<width>x" writes it (width 0 or 1: "%x").
+int AppendHexNumber(TextWriter& w, uint32_t value, int width);
+
+// A label text followed by AppendDecimal / AppendUnsigned of the value.
+KORVEX_INLINE void AppendLabelDecimal(TextWriter& w, const char* label, int32_t value) {
+    AppendText(w, label);
+    AppendDecimal(w, value);
+}
+
+KORVEX_INLINE void AppendLabelUnsigned(TextWriter& w, const char* label, uint32_t value) {
+    AppendText(w, label);
+    AppendUnsigned(w, value);
+}
+
 // Four hex digits, the two bytes with nothing between them ("0a1b").
-void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second);
+KORVEX_INLINE void AppendHexPair(TextWriter& w, uint32_t first, uint32_t second) {
+    const char digits[4] = {kLowerHexDigits[(first >> 4) & 0x0F], kLowerHexDigits[first & 0x0F],
+                            kLowerHexDigits[(second >> 4) & 0x0F], kLowerHexDigits[second & 0x0F]};
+    w.WriteWithBlank(digits, 4);
+}
 
 // A label text followed by AppendHexPair.
-void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second);
+KORVEX_INLINE void AppendLabelHexPair(TextWriter& w, const char* label, uint32_t first, uint32_t second) {
+    AppendText(w, label);
+    AppendHexPair(w, first, second);
+}
 
 // Hex dump of count octets of the frame from cursor on: "xx " per octet,
 // 24 octets a row, each row after HexDumpIndent (the first one only when
@@ -53,14 +171,35 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
 void AppendHexTrace(TextWriter& w, const FrameView& frame);
 
 // Entry index of the shared label list, copied with nothing after it.
-void AppendLabel(TextWriter& w, int index);
+KORVEX_INLINE void AppendLabel(TextWriter& w, int index) {
+    const std::string_view text = LabelView(index);
+    w.Write(text.data(), text.size());
+}
 
 // The value of count bytes, most significant first; bytes beyond the fourth
 // from the end fold onto the same bit positions again. 0 for count <= 0.
-uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count);
+uint32_t ReadBigEndianFolded(const unsigned char* bytes, int32_t count);
+
+KORVEX_INLINE uint32_t ReadBigEndian(const unsigned char* bytes, int32_t count) {
+    if (bytes == nullptr || count <= 0) return 0;
+    switch (count) {
+        case 1:
+            return bytes[0];
+        case 2:
+            return static_cast<uint32_t>(bytes[0]) << 8 | bytes[1];
+        case 4:
+            return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
+                   static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
+        default:
+            return ReadBigEndianFolded(bytes, count);
+    }
+}
 
 // 1 when every bit of the mask's low 8 bits is set in the value's low 8
 // bits, else 0.
-int TestBits(uint32_t value, uint32_t mask);
+KORVEX_INLINE int TestBits(uint32_t value, uint32_t mask) {
+    const uint32_t m = mask & 0xFF;
+    return (value & m) == m ? 1 : 0;
+}
 
 }  // namespace korvex

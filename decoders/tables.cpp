@@ -3,6 +3,7 @@
 // imports nothing from the decoders and each table stays beside its code.
 
 #include <array>
+#include <cstdint>
 
 #include "core/value_names.h"
 #include "decoders/inet/ip_tables.h"
@@ -61,11 +62,43 @@ constexpr std::array<ValueNameTable, kTableCount> kTables = {
     kQ931UserProtocols,               // 33
 };
 
+// The largest key of each table: a key above it is in no row.
+constexpr auto kLargestKey = [] {
+    std::array<uint32_t, kTableCount> largest{};
+    for (std::size_t t = 0; t < kTables.size(); ++t) {
+        for (const ValueName& row : kTables[t]) largest[t] = row.key > largest[t] ? row.key : largest[t];
+    }
+    return largest;
+}();
+
 }  // namespace
+
+// Every table's first row of each key below kIndexedKeys.
+constexpr RowIndex TableRowIndex = [] {
+    RowIndex index{};
+    for (std::size_t t = 0; t < kTables.size(); ++t) {
+        index[t].fill(nullptr);
+        const ValueNameTable table = kTables[t];
+        for (std::size_t row = table.size(); row-- > 0;) {
+            if (table[row].key < kIndexedKeys) index[t][table[row].key] = &table[row];
+        }
+    }
+    return index;
+}();
 
 ValueNameTable TableById(int tableId) {
     if (tableId < 0 || tableId >= kTableCount) return {};
     return kTables[static_cast<std::size_t>(tableId)];
+}
+
+const ValueName* FindRowBeyondIndex(int tableId, uint32_t key) {
+    if (tableId < 0 || tableId >= kTableCount) return nullptr;
+    const auto t = static_cast<std::size_t>(tableId);
+    if (key > kLargestKey[t]) return nullptr;
+    for (const ValueName& row : kTables[t]) {
+        if (row.key == key) return &row;
+    }
+    return nullptr;
 }
 
 }  // namespace korvex

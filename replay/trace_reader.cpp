@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <string_view>
 
 namespace korvex {
 
@@ -21,6 +23,56 @@ constexpr auto kHexValues = [] {
     for (int c = 'A'; c <= 'F'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'A' + 10);
     return values;
 }();
+
+// The octet of every pair of characters, indexed by the first character
+// plus 256 times the second: the octet's value, or kBadPair when either
+// character is not a hex digit.
+constexpr uint16_t kBadPair = 0x100;
+constexpr auto kPairValues = [] {
+    std::array<uint16_t, 65536> values{};
+    values.fill(kBadPair);
+    // Only the pairs of digits are set one by one: few enough steps for any
+    // compiler's limit on evaluation when compiling.
+    constexpr std::string_view kDigits = "0123456789ABCDEFabcdef";
+    for (char second : kDigits) {
+        for (char first : kDigits) {
+            const uint8_t high = kHexValues[static_cast<unsigned char>(first)];
+            const uint8_t low = kHexValues[static_cast<unsigned char>(second)];
+            values[static_cast<unsigned char>(first) + 256 * std::size_t{static_cast<unsigned char>(second)}] =
+                static_cast<uint16_t>(high << 4 | low);
+        }
+    }
+    return values;
+}();
+
+uint16_t PairValue(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint16_t pair;
+        std::memcpy(&pair, p, sizeof pair);  // the first character in the low octet
+        return kPairValues[pair];
+    } else {
+        return kPairValues[p[0] | static_cast<std::size_t>(p[1]) << 8];
+    }
+}
+
+// True when the eight characters at 2, 5, 8, ... 23 of the 24 from p on are
+// blanks: the blanks behind eight pairs.
+bool BlanksBehindEightPairs(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t q[3];
+        std::memcpy(q, p, sizeof q);
+        constexpr uint64_t kMask0 = 0x0000FF0000FF0000;  // characters 2 and 5
+        constexpr uint64_t kMask1 = 0x00FF0000FF0000FF;  // 8, 11 and 14
+        constexpr uint64_t kMask2 = 0xFF0000FF0000FF00;  // 17, 20 and 23
+        constexpr uint64_t kBlanks = 0x2020202020202020;
+        return (((q[0] ^ kBlanks) & kMask0) | ((q[1] ^ kBlanks) & kMask1) | ((q[2] ^ kBlanks) & kMask2)) == 0;
+    } else {
+        for (int k = 2; k < 24; k += 3) {
+            if (p[k] != ' ') return false;
+        }
+        return true;
+    }
+}
 
 // Data lines hold their hex pairs from this column (1-based) on.
 constexpr std::size_t kDataColumn = 7;
@@ -59,13 +111,15 @@ bool TraceReader::Next(TraceFrame& frame) {
         while (chunkPos_ < chunkSize_ && !ready_) {
             if (column_ == 0 && !pendingCr_) {
                 const char* start = chunk_ + chunkPos_;
-                const void* end = std::memchr(start, '\n', chunkSize_ - chunkPos_);
-                if (end != nullptr) {
-                    const auto length = static_cast<std::size_t>(static_cast<const char*>(end) - start);
-                    chunkPos_ += length + 1;
-                    TakeLine(start, length);
-                    continue;
+                const char* const stop = chunk_ + chunkSize_;
+                while (!ready_) {
+                    const auto* end = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
+                    if (end == nullptr) break;
+                    TakeLine(start, static_cast<std::size_t>(end - start));
+                    start = end + 1;
                 }
+                chunkPos_ = static_cast<std::size_t>(start - chunk_);
+                if (ready_ || chunkPos_ == chunkSize_) continue;
             }
             Feed(static_cast<unsigned char>(chunk_[chunkPos_++]));
         }
@@ -101,51 +155,129 @@ void TraceReader::Feed(unsigned char c) {
     }
 }
 
+// A whole line at the start of a line: the same effect as feeding its
+// characters and its line end one by one, in one pass. The per-line state
+// of the character walk is not touched: it stays as it was at the line's
+// start, reset.
 void TraceReader::TakeLine(const char* line, std::size_t length) {
     // A carriage return right before the line feed belongs to the line end;
     // any other one is an ordinary character of the line.
     if (length > 0 && line[length - 1] == '\r') --length;
+    ++lineNumber_;
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
-            for (std::size_t i = 24; i < length && i < 33; ++i) lineTimestamp_[lineTimestampLength_++] = line[i];
-            column_ = static_cast<int64_t>(length);
+            constexpr std::size_t kFirst = 24;
+            constexpr std::size_t kCount = 9;
+            const std::size_t n = length <= kFirst ? 0 : std::min(length - kFirst, kCount);
+            if (n > 0) std::memcpy(timestamp_, line + kFirst, n);
+            timestamp_[n] = '\0';
+            state_ = 1;
             break;
         }
-        case 1:  // length line: short, taken character by character
-            for (std::size_t i = 0; i < length; ++i) Take(static_cast<unsigned char>(line[i]));
+        case 1:  // length line: the number from column 9, the direction in column 20
+            TakeLengthLine(line, length);
+            state_ = 2;
             break;
         case 2:  // header line: not read
-            column_ = static_cast<int64_t>(length);
+            gathered_ = 0;
+            state_ = 3;
             break;
         default:
-            TakeDataLine(line, length);
-            column_ = static_cast<int64_t>(length);
+            if (length == 0) {
+                EndFrame();
+            } else {
+                TakeDataLine(line, length);
+            }
             break;
     }
-    EndLine();
+}
+
+void TraceReader::TakeLengthLine(const char* line, std::size_t length) {
+    constexpr std::size_t kNumberColumn = 9;
+    constexpr std::size_t kDirectionColumn = 20;
+    std::size_t i = kNumberColumn - 1;
+    while (i < length && line[i] == ' ') ++i;
+    bool negative = false;
+    if (i < length && (line[i] == '+' || line[i] == '-')) {
+        negative = line[i] == '-';
+        ++i;
+    }
+    int64_t magnitude = 0;
+    for (; i < length && line[i] >= '0' && line[i] <= '9'; ++i) {
+        magnitude = std::min(magnitude * 10 + (line[i] - '0'), kNumberCeiling);
+    }
+    declared_ = negative ? -magnitude : magnitude;
+    direction_ = !useFileDirection_ ? '\x01' : length >= kDirectionColumn ? line[kDirectionColumn - 1] : ' ';
 }
 
 // Hex pairs from the data column on: one blank between pairs is skipped; two
 // blanks, any other character or a half pair end the data of the line.
 void TraceReader::TakeDataLine(const char* line, std::size_t length) {
-    std::size_t i = kDataColumn - 1;
+    if (length < kDataColumn) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(line) + kDataColumn - 1;
+    const auto* const end = reinterpret_cast<const unsigned char*>(line) + length;
+    int64_t gathered = gathered_;
     bool afterBlank = false;
-    while (i < length) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        if (c == ' ') {
-            if (afterBlank) return;
+    // The usual layout first: pairs each followed by one blank, eight at a
+    // time, then one at a time. Whatever else comes is left to the general
+    // walk below, in the same state. A group that turns out not to be eight
+    // such pairs is walked again one pair at a time; what it stored beyond
+    // the octets gathered is never handed out.
+    constexpr int kGroup = 8;
+    while (end - p >= 3 * kGroup && gathered + kGroup <= kMaxFrameLength) {
+        unsigned pairs = 0;
+#pragma GCC unroll 8
+        for (int k = 0; k < kGroup; ++k) {
+            const uint16_t value = PairValue(p + 3 * k);
+            pairs |= value;
+            octets_[gathered + k] = static_cast<unsigned char>(value);
+        }
+        if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
+        p += 3 * kGroup;
+        gathered += kGroup;
+        afterBlank = true;
+    }
+    while (end - p >= 3 && gathered < kMaxFrameLength) {
+        const uint16_t value = PairValue(p);
+        if (value == kBadPair) break;
+        octets_[gathered++] = static_cast<unsigned char>(value);
+        if (p[2] != ' ') {
+            p += 2;
+            afterBlank = false;
+            break;
+        }
+        p += 3;
+        afterBlank = true;
+    }
+    while (p < end) {
+        if (*p == ' ') {
+            if (afterBlank) break;
             afterBlank = true;
-            ++i;
+            ++p;
             continue;
         }
-        if (i + 1 >= length) return;
-        const uint8_t high = kHexValues[c];
-        const uint8_t low = kHexValues[static_cast<unsigned char>(line[i + 1])];
-        if ((high | low) >= 16) return;
-        if (gathered_ < kMaxFrameLength) octets_[gathered_] = static_cast<unsigned char>((high << 4) | low);
-        if (gathered_ < kNumberCeiling) ++gathered_;
+        if (end - p < 2) break;
+        const uint8_t high = kHexValues[p[0]];
+        const uint8_t low = kHexValues[p[1]];
+        if ((high | low) >= 16) break;
+        if (gathered < kMaxFrameLength) octets_[gathered] = static_cast<unsigned char>((high << 4) | low);
+        if (gathered < kNumberCeiling) ++gathered;
         afterBlank = false;
-        i += 2;
+        p += 2;
+    }
+    gathered_ = gathered;
+}
+
+// The empty line that ends a frame: the frame is ready, or passed over when
+// it has nothing to decode.
+void TraceReader::EndFrame() {
+    state_ = 0;
+    const int64_t length = std::min<int64_t>(std::min<int64_t>(declared_, kMaxFrameLength), gathered_);
+    if (declared_ <= 0 || length <= 0) {
+        ++skipped_;
+    } else {
+        ready_ = true;
+        readyLine_ = lineNumber_;
     }
 }
 
@@ -233,17 +365,7 @@ void TraceReader::EndLine() {
             state_ = 3;
             break;
         default:
-            if (column_ == 0) {
-                // The empty line ends the frame.
-                state_ = 0;
-                int64_t length = std::min<int64_t>(std::min<int64_t>(declared_, kMaxFrameLength), gathered_);
-                if (declared_ <= 0 || length <= 0) {
-                    ++skipped_;
-                } else {
-                    ready_ = true;
-                    readyLine_ = lineNumber_;
-                }
-            }
+            if (column_ == 0) EndFrame();  // the empty line ends the frame
             break;
     }
     // Start the next line afresh.

@@ -53,9 +53,11 @@ private:
     // A whole line (without its line end) that begins at column 1: the same
     // effect as feeding its characters one by one, in one pass.
     void TakeLine(const char* line, std::size_t length);
+    void TakeLengthLine(const char* line, std::size_t length);
     void TakeDataLine(const char* line, std::size_t length);
     void Take(unsigned char c);  // one character of the current line
     void EndLine();
+    void EndFrame();
     bool FrameReady(TraceFrame& frame);
 
     std::istream& in_;

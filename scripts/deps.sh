@@ -9,6 +9,7 @@ declare -A KORVEX_PACKAGES=(
     [tool]="libcli11-dev libpcap-dev"
     [test]="libgtest-dev libgmock-dev python3 python3-pytest pkg-config binutils"
     [fuzz]="clang libclang-rt-14-dev"
+    [bench]="libbenchmark-dev python3 time"
     [viewer]="cmake g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine"
     [viewer-check]="xvfb xdotool imagemagick"
 )

@@ -1,6 +1,7 @@
 // The output primitives through the bounded writer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -193,6 +194,131 @@ TEST(AppendFormat, WritesWhatTheCLibraryWrites) {
                 EXPECT_EQ(one.Text(), std::string(expected, static_cast<std::size_t>(n))) << format << ' ' << first;
             }
         }
+    }
+}
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Every capacity from 0 to a little beyond the text: the writer keeps what
+// fits (the whole text's first capacity - 1 characters), stores its NUL,
+// and never writes past the capacity, whichever way the primitive writes.
+void ExpectCutLikeTheWholeText(const std::string& name, const std::function<void(TextWriter&)>& write) {
+    std::vector<char> whole(256, '#');
+    TextWriter full(whole.data(), static_cast<int32_t>(whole.size()));
+    write(full);
+    const std::string text(whole.data(), static_cast<std::size_t>(full.Finish()));
+    for (int32_t capacity = 0; capacity <= static_cast<int32_t>(text.size()) + 2; ++capacity) {
+        std::vector<char> chars(static_cast<std::size_t>(capacity) + 8, '#');
+        TextWriter w(chars.data(), capacity);
+        write(w);
+        const int32_t n = w.Finish();
+        const std::size_t kept = capacity == 0 ? 0 : std::min(text.size(), static_cast<std::size_t>(capacity - 1));
+        ASSERT_EQ(static_cast<std::size_t>(n), kept) << name << ", capacity " << capacity;
+        EXPECT_EQ(std::string(chars.data(), kept), text.substr(0, kept)) << name << ", capacity " << capacity;
+        for (std::size_t i = static_cast<std::size_t>(capacity); i < chars.size(); ++i) {
+            ASSERT_EQ(chars[i], '#') << name << ": written past capacity " << capacity;
+        }
+    }
+}
+
+TEST(NumberPrimitives, WriteWhatTheCLibraryWrites) {
+    const int64_t values[] = {0,          1,          9,          10,         99,         100,
+                              999,        1000,       65535,      99999,      100000,     999999999,
+                              1000000000, 2147483647, -1,         -9,         -10,        -2147483648LL,
+                              4294967295, 2147483648, 4000000000, 0x0c8041,   0x7f,       0xabcdef};
+    for (int64_t value : values) {
+        const auto i32 = static_cast<int32_t>(value);
+        const auto u32 = static_cast<uint32_t>(value);
+        struct Check {
+            std::string expected;
+            std::function<int(TextWriter&)> write;
+        };
+        char text[64];
+        std::vector<Check> checks;
+        std::snprintf(text, sizeof text, "%d", i32);
+        checks.push_back({text, [i32](TextWriter& w) { return AppendDecimal(w, i32); }});
+        std::snprintf(text, sizeof text, "%u", u32);
+        checks.push_back({text, [u32](TextWriter& w) { return AppendUnsigned(w, u32); }});
+        for (int width : {0, 1, 2, 4, 6, 8}) {
+            std::snprintf(text, sizeof text, "%0*x", width, u32);
+            checks.push_back({text, [u32, width](TextWriter& w) { return AppendHexNumber(w, u32, width); }});
+        }
+        for (const Check& c : checks) {
+            Buffer b;
+            EXPECT_EQ(c.write(b.w), static_cast<int>(c.expected.size())) << c.expected;
+            EXPECT_EQ(b.Text(), c.expected);
+            EXPECT_EQ(b.After(), ' ') << c.expected;
+            ExpectCutLikeTheWholeText(c.expected, [&c](TextWriter& w) { c.write(w); });
+        }
+    }
+}
+
+TEST(OctetPrimitives, EveryValueAsTheCLibraryWritesIt) {
+    for (uint32_t value = 0; value < 512; ++value) {
+        char dec3[8];
+        char dec1[8];
+        char hex[8];
+        std::snprintf(dec3, sizeof dec3, "%03u", value & 0xFF);
+        std::snprintf(dec1, sizeof dec1, "%u", value & 0xFF);
+        std::snprintf(hex, sizeof hex, "%02x", value & 0xFF);
+        Buffer a, b, c;
+        EXPECT_EQ(AppendDec3(a.w, value), 3);
+        EXPECT_EQ(a.Text(), dec3);
+        EXPECT_EQ(a.After(), ' ');
+        EXPECT_EQ(AppendDec1(b.w, value), static_cast<int>(std::strlen(dec1)));
+        EXPECT_EQ(b.Text(), dec1);
+        EXPECT_EQ(b.After(), ' ');
+        EXPECT_EQ(AppendHexByte(c.w, value), 2);
+        EXPECT_EQ(c.Text(), hex);
+    }
+    for (uint32_t value : {0u, 7u, 42u, 100u, 255u}) {
+        const std::string name = std::to_string(value);
+        ExpectCutLikeTheWholeText("dec3 " + name, [value](TextWriter& w) { AppendDec3(w, value); });
+        ExpectCutLikeTheWholeText("dec1 " + name, [value](TextWriter& w) { AppendDec1(w, value); });
+        ExpectCutLikeTheWholeText("two dec1 " + name, [value](TextWriter& w) {
+            AppendDec1(w, value);
+            AppendDec1(w, value + 1);
+        });
+    }
+}
+
+TEST(TextPrimitives, TextsOfEveryLengthWhetherKnownWhenCompilingOrNot) {
+    const std::string source = "The quick brown fox jumps over the lazy dog, 0123456789 times.";
+    for (std::size_t length = 0; length <= 48; ++length) {
+        const std::string text = source.substr(0, length);
+        const Word word(text.c_str());
+        Buffer a, b;
+        EXPECT_EQ(AppendText(a.w, word), static_cast<int>(length));
+        EXPECT_EQ(a.Text(), text);
+        EXPECT_EQ(a.After(), ' ');
+        EXPECT_EQ(AppendText(b.w, text.c_str()), static_cast<int>(length));
+        EXPECT_EQ(b.Text(), text);
+        ExpectCutLikeTheWholeText("text of " + std::to_string(length), [&text](TextWriter& w) {
+            AppendText(w, "<");
+            AppendText(w, Word(text.c_str()));
+            AppendText(w, ">");
+        });
+    }
+    Buffer none;
+    EXPECT_EQ(AppendText(none.w, Word(nullptr)), 0);
+    EXPECT_EQ(none.Text(), "");
+}
+
+TEST(HexDump, CutAtEveryCapacityLikeTheWholeDump) {
+    std::vector<unsigned char> octets(60);
+    for (std::size_t i = 0; i < octets.size(); ++i) octets[i] = static_cast<unsigned char>(i * 37);
+    for (int32_t count : {1, 23, 24, 25, 48, 60}) {
+        ExpectCutLikeTheWholeText("dump of " + std::to_string(count), [&octets, count](TextWriter& w) {
+            FrameView frame(octets.data(), static_cast<int32_t>(octets.size()));
+            int32_t cursor = 0;
+            int32_t n = count;
+            AppendHexDump(w, frame, cursor, n, true);
+            AppendText(w, "|");
+        });
     }
 }
 

@@ -2,8 +2,10 @@
 // element decoders, one case a row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "decoders/q931/ie_decoders.h"
@@ -645,6 +647,80 @@ TEST(Q931Elements, UserUserProtocolDiscriminators) {
                   std::string("\nQ931: IE: User user\nQ931: User User: Protocol Desc.: ") + c.text)
             << c.octet;
     }
+}
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+// A message of some 6,700 characters of detail whose first channel
+// identification names its interface and so shows its channel by the
+// number/map flag of an earlier element, and whose last one sets that flag.
+std::string LongMessage() {
+    std::string hex = "08 01 01 05 18 03 E9 01 85";
+    for (int i = 0; i < 30; ++i) hex += " 04 02 80 90";
+    return hex + " 18 03 A9 93 85";
+}
+
+// The text of one decode into a buffer of capacity characters, and its count.
+std::pair<std::string, int32_t> DecodeInto(test::Entry entry, uint32_t flags, const std::vector<unsigned char>& octets,
+                                           int32_t capacity) {
+    std::vector<char> out(static_cast<std::size_t>(capacity) + 1, '#');
+    DecodeRequest request{flags, "12:01.250", octets.data(), out.data(), static_cast<int32_t>(octets.size()),
+                          capacity};
+    const int32_t n = entry(request);
+    return {std::string(out.data(), static_cast<std::size_t>(std::max(n, 0))), n};
+}
+
+TEST(Q931Detail, ADecodeThatMayHaveBeenCutLeavesTheElementStateForTheNextTry) {
+    // A caller that gets a count of capacity - 1 or more cannot tell a cut
+    // text from a whole one and decodes again with more room: that decode
+    // gives the text one decode with room enough gives.
+    const std::vector<unsigned char> message = test::Octets(LongMessage());
+    std::vector<unsigned char> frame = test::Octets("02 01 00 00");  // LAPD I frame, SAPI 0
+    frame.insert(frame.end(), message.begin(), message.end());
+    frame.insert(frame.end(), {0x12, 0x34});  // FCS
+    const struct {
+        const char* name;
+        test::Entry entry;
+        uint32_t flags;
+        const std::vector<unsigned char>& octets;
+    } cases[] = {
+        {"Q.931", DecodeQ931, DECODE_DETAIL, message},
+        {"Q.931 with hex", DecodeQ931, DECODE_DETAIL | DECODE_HEX, message},
+        {"LAPD with layer 3", DecodeLapd, DECODE_DETAIL | DECODE_LAYER3, frame},
+    };
+    constexpr int32_t kRoom = 1 << 16;
+    for (const auto& c : cases) {
+        ElementState().Reset();
+        const auto [whole, count] = DecodeInto(c.entry, c.flags, c.octets, kRoom);
+        ASSERT_NE(whole.find("Ch num/slot map: 0x05"), std::string::npos) << c.name;
+        for (int32_t capacity : {0, 1, 2, 100, 4096, count - 1, count, count + 1}) {
+            ElementState().Reset();
+            const auto [first, n] = DecodeInto(c.entry, c.flags, c.octets, capacity);
+            EXPECT_EQ(first, whole.substr(0, static_cast<std::size_t>(n))) << c.name << ", capacity " << capacity;
+            const auto [again, m] = DecodeInto(c.entry, c.flags, c.octets, kRoom);
+            EXPECT_EQ(again, whole) << c.name << ", decoded again after a capacity of " << capacity;
+        }
+        // A decode that was whole does carry its state on, as element
+        // decoders do from one message to the next.
+        ElementState().Reset();
+        DecodeInto(c.entry, c.flags, c.octets, count + 2);
+        EXPECT_NE(DecodeInto(c.entry, c.flags, c.octets, kRoom).first, whole) << c.name;
+    }
+}
+
+TEST(Q931Detail, TheToolWritesTheTextOfOneDecodeWithRoomEnough) {
+    // The tool starts with a buffer smaller than this message's text.
+    ElementState().Reset();
+    const std::string expected = DecodeHex(DecodeQ931, DECODE_DETAIL, LongMessage(), "00:00.000");
+    ASSERT_GT(expected.size(), 4096u);
+    ElementState().Reset();
+    const test::ToolOutcome r = test::RunTool({"decode", "q931", "--detail", LongMessage()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
 }
 
 }  // namespace

@@ -171,6 +171,61 @@ TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
     EXPECT_GT(framesRead, 100u);  // the texts do hold frames to compare
 }
 
+TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
+    // Data lines of 1 to 40 pairs in the usual layout ("HH " each, two
+    // blanks, a printable rendering), each spoiled in one of these ways at
+    // one place; frames that reach the 96-octet cap in the middle of a line.
+    // Read whole, a line goes pair by pair in groups; read one character at
+    // a time, it goes through the reader's character walk: both agree, and
+    // a clean line gives its pairs.
+    struct Fault {
+        const char* name;
+        std::string (*apply)(std::string line, std::size_t at);
+    };
+    const Fault faults[] = {
+        {"none", [](std::string line, std::size_t) { return line; }},
+        {"lower-case digit", [](std::string line, std::size_t at) { line[at] = 'c'; return line; }},
+        {"not a digit", [](std::string line, std::size_t at) { line[at] = 'G'; return line; }},
+        {"second digit not a digit", [](std::string line, std::size_t at) { line[at + 1] = ':'; return line; }},
+        {"no blank behind the pair", [](std::string line, std::size_t at) { return line.erase(at + 2, 1); }},
+        {"two blanks behind the pair", [](std::string line, std::size_t at) { return line.insert(at + 2, " "); }},
+        {"half a pair", [](std::string line, std::size_t at) { return line.erase(at + 1, 1); }},
+        {"line ends inside the pair", [](std::string line, std::size_t at) { return line.substr(0, at + 1); }},
+        {"carriage return in the line", [](std::string line, std::size_t at) { line[at + 2] = '\r'; return line; }},
+    };
+    std::size_t clean = 0;
+    for (int pairs = 1; pairs <= 40; ++pairs) {
+        std::string line;  // Record() puts the offset in front
+        std::vector<int> octets;
+        for (int i = 0; i < pairs; ++i) {
+            const int octet = (i * 29 + pairs) & 0xFF;
+            const char* digits = "0123456789ABCDEF";
+            line += digits[octet >> 4];
+            line += digits[octet & 15];
+            line += ' ';
+            octets.push_back(octet);
+        }
+        line += " ..printable..";
+        for (const Fault& fault : faults) {
+            for (int at = 0; at < pairs; at += fault.apply == faults[0].apply ? pairs : 1) {
+                const std::string spoiled = fault.apply(line, 3 * static_cast<std::size_t>(at));
+                // Three lines of the same data: past 96 octets from 3 x 33 on.
+                const std::string text = Record("00:00.001", "200", 'U', {spoiled, spoiled, spoiled});
+                const auto whole = Read(text);
+                ASSERT_EQ(Read(text, true, 1), whole) << fault.name << " at pair " << at << " of " << pairs;
+                if (fault.apply == faults[0].apply) {
+                    std::vector<int> expected;
+                    for (int copy = 0; copy < 3; ++copy) expected.insert(expected.end(), octets.begin(), octets.end());
+                    expected.resize(std::min<std::size_t>(expected.size(), 96));
+                    ASSERT_EQ(whole, (std::vector<Frame>{{"00:00.001", 'U', expected}})) << pairs << " pairs";
+                    ++clean;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(clean, 40u);
+}
+
 TEST(TraceReader, DirectionIsOneWhenTheFileDirectionIsNotUsed) {
     EXPECT_EQ(Read(Record("00:00.000", "1", 'U', {"01"}), false),
               (std::vector<Frame>{{"00:00.000", '\x01', {1}}}));

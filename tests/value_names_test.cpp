@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/value_names.h"
 
@@ -106,6 +107,43 @@ TEST(LabelList, FiftyOneEntriesReachedByBasePlusOffset) {
     for (const auto& c : cases) EXPECT_STREQ(LabelText(c.index), c.text) << c.index;
     EXPECT_EQ(LabelText(50), LabelText(43 + 7));
     EXPECT_EQ(LabelText(51), nullptr);
+}
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+TEST(FindRowById, FindsWhatTheSearchInListedOrderFinds) {
+    // Every table, every key below 512 and a few far beyond: the row index
+    // gives the first matching row, as a search through the rows does.
+    std::vector<uint32_t> keys;
+    for (uint32_t key = 0; key < 512; ++key) keys.push_back(key);
+    for (uint32_t key : {1000u, 65535u, 65536u, 0x7fffffffu, 0xffffffffu}) keys.push_back(key);
+    int foundRows = 0;
+    for (int id = -2; id < kTableCount + 2; ++id) {
+        const ValueNameTable table = TableById(id);
+        for (uint32_t key : keys) {
+            int found = 0;
+            int row = 0;
+            const char* text = FindValueName(table, key, found, row);
+            const ValueName* indexed = FindRowById(id, key);
+            if (found == 0) {
+                EXPECT_EQ(indexed, nullptr) << "table " << id << ", key " << key;
+                continue;
+            }
+            ++foundRows;
+            ASSERT_NE(indexed, nullptr) << "table " << id << ", key " << key;
+            EXPECT_EQ(indexed, &table[static_cast<std::size_t>(row)]) << "table " << id << ", key " << key;
+            EXPECT_EQ(indexed->length, std::strlen(text));
+            char out[128];
+            TextWriter w(out, sizeof out);
+            EXPECT_EQ(LookupValueName(id, key, w), 1);
+            EXPECT_EQ(std::string(out, static_cast<std::size_t>(w.Position())), text);
+        }
+    }
+    EXPECT_GT(foundRows, 400);  // the tables' rows were all reached
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ void AppendCode(uint8_t type, uint8_t code, TextWriter& w) {
     } else if (code < codes.size()) {
         AppendText(w, codes[code]);
     } else {
-        AppendFormatInt(w, "%d", code);
+        AppendDecimal(w, code);
     }
 }
 

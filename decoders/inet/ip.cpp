@@ -9,7 +9,7 @@
 
 #include "decoders/inet/ip.h"
 
-#include <cstdio>
+#include <cstring>
 
 #include "core/output.h"
 #include "core/value_names.h"
@@ -37,10 +37,25 @@ constexpr int32_t kAddressTextWidth = 15;
 // Dotted decimal of the four octets from first on, blank-filled to 15
 // characters.
 void AddressText(const FrameView& datagram, int32_t first, char (&text)[16]) {
-    int n = std::snprintf(text, sizeof text, "%d.%d.%d.%d", datagram.At(first),
-                          datagram.At(first + 1), datagram.At(first + 2), datagram.At(first + 3));
-    for (; n < kAddressTextWidth; ++n) text[n] = ' ';
+    std::memset(text, ' ', kAddressTextWidth);
+    int n = 0;
+    for (int32_t i = 0; i < 4; ++i) {
+        const OctetDecimal& decimal = kOctetDecimals[datagram.At(first + i)];
+        if (i > 0) text[n++] = '.';
+        // Three characters whatever the count: the digits and the blanks
+        // behind them; the next octet's text overwrites the blanks.
+        text[n] = decimal.text[0];
+        text[n + 1] = decimal.text[1];
+        text[n + 2] = decimal.text[2];
+        n += decimal.digits;
+    }
     text[kAddressTextWidth] = '\0';
+}
+
+// An address text: always kAddressTextWidth characters.
+void AppendAddress(TextWriter& w, const char (&text)[16]) {
+    w.Write(text, kAddressTextWidth);
+    w.TrailingBlank();
 }
 
 void GatherFields(const FrameView& d, IpHeaderFields& f) {
@@ -68,11 +83,11 @@ void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     }
     if (d.HasRange(12, 4)) {
         AppendText(w, "  SRC IP ");
-        AppendText(w, f.sourceText);
+        AppendAddress(w, f.sourceText);
     }
     if (d.HasRange(16, 4)) {
         AppendText(w, "  DST IP ");
-        AppendText(w, f.destinationText);
+        AppendAddress(w, f.destinationText);
     }
     if (d.Has(9)) {
         AppendText(w, "  PROT ");
@@ -86,7 +101,7 @@ void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
         AppendText(w, "  Flgs ");
         AppendHexByte(w, f.flags);
     }
-    if (d.HasRange(2, 2)) AppendFormatInt(w, "  Len %d", f.totalLength);
+    if (d.HasRange(2, 2)) AppendLabelDecimal(w, "  Len ", f.totalLength);
 }
 
 }  // namespace
@@ -95,7 +110,7 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     if (d.Has(0)) {
         AppendText(w, "\nIP: Version        : ");
         AppendDec1(w, f.version);
-        AppendFormatInt(w, "\nIP: IP Header Len  : %d", f.headerLength * 4);
+        AppendLabelDecimal(w, "\nIP: IP Header Len  : ", f.headerLength * 4);
     }
     if (d.Has(1)) {
         AppendText(w, "\nIP: Type of Service: Precedence : ");
@@ -105,7 +120,7 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
         AppendText(w, "\nIP: Type of Service: Reliability: ");
         AppendLabel(w, kLabelNormalHigh + ((f.typeOfService >> 2) & 1));
     }
-    if (d.HasRange(2, 2)) AppendFormatInt(w, "\nIP: Total Length   : %d", f.totalLength);
+    if (d.HasRange(2, 2)) AppendLabelDecimal(w, "\nIP: Total Length   : ", f.totalLength);
     if (d.HasRange(4, 2)) {
         AppendLabelHexPair(w, "\nIP: Identification : ", f.identificationHigh, f.identificationLow);
     }
@@ -114,8 +129,8 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
         AppendLabel(w, kLabelMayDontFragment + ((f.flags >> 1) & 1));
         AppendLabel(w, kLabelLastMoreFragments + (f.flags & 1));
     }
-    if (d.HasRange(6, 2)) AppendFormatInt(w, "\nIP: Fragment Offset: %d", f.fragmentOffset);
-    if (d.Has(8)) AppendFormatInt(w, "\nIP: Time to Live   : %d", f.timeToLive);
+    if (d.HasRange(6, 2)) AppendLabelDecimal(w, "\nIP: Fragment Offset: ", f.fragmentOffset);
+    if (d.Has(8)) AppendLabelDecimal(w, "\nIP: Time to Live   : ", f.timeToLive);
     if (d.Has(9)) {
         AppendText(w, "\nIP: Protocol       : ");
         if (LookupValueName(kTableProtocol, f.protocol, w) == 0) AppendText(w, "Unassigned");

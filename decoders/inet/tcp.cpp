@@ -2,12 +2,13 @@
 // length, the six flags one line each, window, checksum and urgent pointer.
 // Options and payload are left to the hex trace.
 
-#include <cinttypes>
-#include <cstdio>
-
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/inet/ip.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
 
 namespace korvex {
 
@@ -18,13 +19,31 @@ namespace {
 constexpr int kLabelFirstFlag = 21;
 constexpr int kFlagCount = 6;
 
-// A label and the unsigned decimal of a 32-bit value: sequence numbers
-// above 2^31 are shown as they are, never as negative numbers.
-void AppendUnsigned(TextWriter& w, const char* label, uint32_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%" PRIu32, value);
-    AppendText(w, label);
-    AppendText(w, digits);
+// The start of each flag's line, up to its bit: "\nTCP: ", the flag's label
+// and "              : ", put together when compiling.
+struct FlagLine {
+    std::array<char, 64> text{};
+    std::size_t length = 0;
+};
+
+constexpr auto kFlagLines = [] {
+    std::array<FlagLine, kFlagCount> lines{};
+    for (int index = 0; index < kFlagCount; ++index) {
+        FlagLine& line = lines[static_cast<std::size_t>(index)];
+        for (std::string_view part : {std::string_view("\nTCP: "), LabelView(kLabelFirstFlag + index),
+                                      std::string_view("              : ")}) {
+            for (char c : part) line.text[line.length++] = c;
+        }
+    }
+    return lines;
+}();
+
+// One flag's line, its length known when compiling.
+template <std::size_t index>
+KORVEX_INLINE void AppendFlagLine(uint32_t flags, TextWriter& w) {
+    constexpr std::size_t length = kFlagLines[index].length;
+    w.Write(kFlagLines[index].text.data(), length);
+    w.PutWithBlank(static_cast<char>('0' + TestBits(flags, 1u << index)));
 }
 
 uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
@@ -34,14 +53,15 @@ uint32_t Read(const FrameView& d, int32_t first, int32_t count) {
 }  // namespace
 
 void AppendTcpFlag(int index, uint32_t flags, TextWriter& w) {
-    AppendText(w, "\nTCP: ");
-    AppendLabel(w, kLabelFirstFlag + index);
-    AppendText(w, "              : ");
-    AppendDec1(w, static_cast<uint32_t>(TestBits(flags, 1u << index)));
+    const FlagLine& line = kFlagLines[static_cast<std::size_t>(index)];
+    w.Write(line.text.data(), line.length);
+    w.PutWithBlank(static_cast<char>('0' + TestBits(flags, 1u << index)));
 }
 
 void AppendTcpFlags(uint32_t flags, TextWriter& w) {
-    for (int index = 0; index < kFlagCount; ++index) AppendTcpFlag(index, flags, w);
+    [&]<std::size_t... index>(std::index_sequence<index...>) {
+        (AppendFlagLine<index>(flags, w), ...);
+    }(std::make_index_sequence<kFlagCount>{});
 }
 
 void DecodeTcp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
@@ -56,20 +76,20 @@ void DecodeTcp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
         AppendText(w, "\nTCP: Destination Port : ");
         AppendPort(d.At(at + 2), d.At(at + 3), w);
     }
-    if (d.HasRange(at + 4, 4)) AppendUnsigned(w, "\nTCP: Sequence Number  : ", Read(d, at + 4, 4));
-    if (d.HasRange(at + 8, 4)) AppendUnsigned(w, "\nTCP: Acknowl. Number  : ", Read(d, at + 8, 4));
-    if (d.Has(at + 12)) AppendFormatInt(w, "\nTCP: TCP Header Length: %d", (d.At(at + 12) >> 4) * 4);
+    if (d.HasRange(at + 4, 4)) AppendLabelUnsigned(w, "\nTCP: Sequence Number  : ", Read(d, at + 4, 4));
+    if (d.HasRange(at + 8, 4)) AppendLabelUnsigned(w, "\nTCP: Acknowl. Number  : ", Read(d, at + 8, 4));
+    if (d.Has(at + 12)) AppendLabelDecimal(w, "\nTCP: TCP Header Length: ", (d.At(at + 12) >> 4) * 4);
     if (d.Has(at + 13)) {
         const uint32_t flags = d.At(at + 13) & 0x3F;
         AppendText(w, "\nTCP: Flags            : 0x");
         AppendHexByte(w, flags);
         AppendTcpFlags(flags, w);
     }
-    if (d.HasRange(at + 14, 2)) AppendUnsigned(w, "\nTCP: Window           : ", Read(d, at + 14, 2));
+    if (d.HasRange(at + 14, 2)) AppendLabelUnsigned(w, "\nTCP: Window           : ", Read(d, at + 14, 2));
     if (d.HasRange(at + 16, 2)) {
         AppendLabelHexPair(w, "\nTCP: Checksum         : 0x", d.At(at + 16), d.At(at + 17));
     }
-    if (d.HasRange(at + 18, 2)) AppendUnsigned(w, "\nTCP: Urgent Pointer   : ", Read(d, at + 18, 2));
+    if (d.HasRange(at + 18, 2)) AppendLabelUnsigned(w, "\nTCP: Urgent Pointer   : ", Read(d, at + 18, 2));
 }
 
 }  // namespace korvex

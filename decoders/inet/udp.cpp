@@ -20,11 +20,12 @@ void DecodeUdp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
     }
     if (d.HasRange(at + 4, 2)) {
         fields.udpLength = d.At(at + 4) << 8 | d.At(at + 5);
-        AppendFormatInt(w, "\nUDP: Length           : %d", fields.udpLength);
+        AppendLabelDecimal(w, "\nUDP: Length           : ", fields.udpLength);
     }
     if (d.HasRange(at + 6, 2)) {
         fields.udpChecksum = d.At(at + 6) << 8 | d.At(at + 7);
-        AppendFormatInt(w, "\nUDP: Checksum         : %04x", fields.udpChecksum);
+        AppendText(w, "\nUDP: Checksum         : ");
+        AppendHexNumber(w, static_cast<uint32_t>(fields.udpChecksum), 4);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/link/lapf_address.h"
+#include "decoders/q931/q931.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
@@ -33,7 +34,7 @@ constexpr int kLabelGroupTei = 12;
 constexpr uint8_t kKeyInformation = 0xFF;
 constexpr uint8_t kKeyFrameReject = 0x97;
 
-enum class WalkState { Sapi, Tei, Dlci1, Dlci2, Dlci3, Dlci4, Control1, Control2, Rest };
+enum class WalkState { Sapi, Tei, Dlci1, Dlci2, Dlci3, Dlci4, Control1, Control2 };
 
 // The end of the summary line, once the frame key is known: the frame's
 // name, the FCS and, when dumpInformation is set, the information field
@@ -118,7 +119,8 @@ void SummaryWalk(TextWriter& w, const FrameView& frame, uint32_t flags, LapdFram
             case WalkState::Dlci4: {
                 int step = static_cast<int>(state) - static_cast<int>(WalkState::Dlci1);
                 if (LapfAddressStep(step, octet, fields)) {
-                    AppendFormat(w, "  DLCI  %08x", static_cast<int32_t>(fields.dlci), 0);
+                    AppendText(w, "  DLCI  ");
+                    AppendHexNumber(w, static_cast<uint32_t>(fields.dlci), 8);
                     state = WalkState::Control1;
                 } else {
                     state = static_cast<WalkState>(static_cast<int>(state) + 1);
@@ -139,19 +141,16 @@ void SummaryWalk(TextWriter& w, const FrameView& frame, uint32_t flags, LapdFram
                     AppendText(w, "---");
                     state = WalkState::Control2;
                 } else {
-                    if (UFrameSteps(w, frame, flags, octet, cursor, remaining, fields)) {
-                        remaining = 0;
-                        continue;
-                    }
-                    state = WalkState::Rest;
+                    // The summary reads nothing after a U frame's control field.
+                    UFrameSteps(w, frame, flags, octet, cursor, remaining, fields);
+                    remaining = 0;
+                    continue;
                 }
                 break;
             case WalkState::Control2:
                 Control2Steps(w, frame, flags, control1, octet, cursor, remaining, fields);
                 remaining = 0;
                 continue;
-            case WalkState::Rest:
-                break;
         }
         ++cursor;
         --remaining;
@@ -179,7 +178,10 @@ void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, Tex
                       uint32_t flags) {
     const int32_t length = frame.Size();
     if ((flags & DECODE_LAPF) != 0) {
-        if (fields.addressComplete) AppendFormat(w, "\nLAPD: DLCI: %08x", static_cast<int32_t>(fields.dlci), 0);
+        if (fields.addressComplete) {
+            AppendText(w, "\nLAPD: DLCI: ");
+            AppendHexNumber(w, static_cast<uint32_t>(fields.dlci), 8);
+        }
     } else {
         if (length >= 1) {
             AppendText(w, "\nLAPD: SAPI: ");
@@ -237,6 +239,8 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
     FrameView frame(request.frame, request.length);
+    constexpr uint32_t kLayer3Detail = DECODE_DETAIL | DECODE_LAYER3;
+    const ElementStateCheckpoint checkpoint((request.flags & kLayer3Detail) == kLayer3Detail);
     AppendText(w, request.timestamp);
     LapdFrameFields fields;
     SummaryWalk(w, frame, request.flags, fields);
@@ -244,5 +248,7 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
     AppendText(w, "\n");
     if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
-    return w.Finish();
+    const int32_t count = w.Finish();
+    checkpoint.RestoreIfCut(w);
+    return count;
 }

@@ -17,10 +17,10 @@ constexpr int kTableHighLayer = 32;
 
 // The labels of one of the two elements that share the bearer layout.
 struct BearerLabels {
-    const char* codingStandard;
-    const char* capability;
-    const char* mode;
-    const char* rate;
+    Word codingStandard;
+    Word capability;
+    Word mode;
+    Word rate;
 };
 
 constexpr BearerLabels kBearerCapability = {
@@ -37,7 +37,9 @@ constexpr BearerLabels kLowLayerCompat = {
     "\nQ931: LL Compatibility: Transfer Rate      : ",
 };
 
-void DecodeBearerOctet(const BearerLabels& labels, uint8_t octet, TextWriter& w, uint8_t index) {
+// Made for each element, so that its labels are constant texts.
+template <const BearerLabels& labels>
+void DecodeBearerOctet(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         AppendText(w, labels.codingStandard);
         AppendCodingStandard(w, octet >> 5);
@@ -55,11 +57,11 @@ void DecodeBearerOctet(const BearerLabels& labels, uint8_t octet, TextWriter& w,
 }  // namespace
 
 void DecodeIeBearerCapability(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeBearerOctet(kBearerCapability, octet, w, index);
+    DecodeBearerOctet<kBearerCapability>(octet, w, index);
 }
 
 void DecodeIeLowLayerCompat(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeBearerOctet(kLowLayerCompat, octet, w, index);
+    DecodeBearerOctet<kLowLayerCompat>(octet, w, index);
 }
 
 void DecodeIeHighLayerCompat(uint8_t octet, TextWriter& w, uint8_t index) {

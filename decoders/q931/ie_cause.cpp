@@ -115,18 +115,18 @@ constexpr ValueName kCauseClass7[] = {
 };
 
 // Notification descriptions; the values 6 to 127 are reserved as well.
-constexpr std::array<const char*, 6> kNotifications = {
+constexpr std::array<Word, 6> kNotifications = {
     "User suspended", "User resumed", "Bearer service change", "Reserved", "Reserved", "Reserved",
 };
 
 // Restart classes by the low three bits; 1 to 5 have no word.
-constexpr std::array<const char*, 8> kRestartClasses = {
+constexpr std::array<Word, 8> kRestartClasses = {
     "Indicated channels", nullptr, nullptr, nullptr, nullptr, nullptr, "Single interface", "All interfaces",
 };
 
 // Octet 3 of the cause and progress indicator elements: coding standard
 // (bits 7 and 6) and location (bits 4 to 1).
-void CodingAndLocation(TextWriter& w, uint8_t octet, const char* codingLabel, const char* locationLabel) {
+void CodingAndLocation(TextWriter& w, uint8_t octet, Word codingLabel, Word locationLabel) {
     AppendText(w, codingLabel);
     AppendCodingStandard(w, octet >> 5);
     AppendText(w, locationLabel);

@@ -11,22 +11,18 @@ namespace {
 
 constexpr int kTableChannelType = 28;
 
-constexpr std::array<const char*, 2> kInterfaceIdentification = {"Interface implicitly identified",
+constexpr std::array<Word, 2> kInterfaceIdentification = {"Interface implicitly identified",
                                                                  "Interface explicitly identified"};
-constexpr std::array<const char*, 2> kInterfaceTypes = {"Basic interface", "Other interface"};
-constexpr std::array<const char*, 2> kPreferredOrExclusive = {"Preferred", "Exclusive"};
-constexpr std::array<const char*, 2> kDChannel = {"Not D-Channel", "D-Channel"};
-constexpr std::array<const char*, 4> kBasicChannels = {"No channel", "B1 channel", "B2 channel", "Any channel"};
-constexpr std::array<const char*, 4> kOtherChannels = {"No channel", "As indicated in following octets",
+constexpr std::array<Word, 2> kInterfaceTypes = {"Basic interface", "Other interface"};
+constexpr std::array<Word, 2> kPreferredOrExclusive = {"Preferred", "Exclusive"};
+constexpr std::array<Word, 2> kDChannel = {"Not D-Channel", "D-Channel"};
+constexpr std::array<Word, 4> kBasicChannels = {"No channel", "B1 channel", "B2 channel", "Any channel"};
+constexpr std::array<Word, 4> kOtherChannels = {"No channel", "As indicated in following octets",
                                                        "Reserved", "Any channel"};
-constexpr std::array<const char*, 2> kNumberOrMap = {"Number", "Map"};
+constexpr std::array<Word, 2> kNumberOrMap = {"Number", "Map"};
 
-constexpr const char* kLabel = "\nQ931: Channel Idenfication : ";
-
-void Label(TextWriter& w, const char* field) {
-    AppendText(w, kLabel);
-    AppendText(w, field);
-}
+// Every line starts "\nQ931: Channel Idenfication : " and the field's name;
+// each is one constant text, so that it is written at once.
 
 }  // namespace
 
@@ -35,35 +31,35 @@ void DecodeIeChannelId(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         state.interfaceIdPresent = (octet >> 6) & 1;
         const uint32_t interfaceType = (octet >> 5) & 1;
-        Label(w, "Int Id present : ");
+        AppendText(w, "\nQ931: Channel Idenfication : Int Id present : ");
         AppendWord(w, kInterfaceIdentification, state.interfaceIdPresent);
-        Label(w, "Interface type : ");
+        AppendText(w, "\nQ931: Channel Idenfication : Interface type : ");
         AppendWord(w, kInterfaceTypes, interfaceType);
-        Label(w, "Pref/Excl      : ");
+        AppendText(w, "\nQ931: Channel Idenfication : Pref/Excl      : ");
         AppendWord(w, kPreferredOrExclusive, (octet >> 3) & 1);
-        Label(w, "D-Channel Ind. : ");
+        AppendText(w, "\nQ931: Channel Idenfication : D-Channel Ind. : ");
         AppendWord(w, kDChannel, (octet >> 2) & 1);
-        Label(w, "Info channel   : ");
+        AppendText(w, "\nQ931: Channel Idenfication : Info channel   : ");
         AppendWord(w, interfaceType == 0 ? kBasicChannels : kOtherChannels, octet & 0x03);
     } else if (index == 1) {
         if (state.interfaceIdPresent != 0) {
-            Label(w, "IF Identifier  : ");
+            AppendText(w, "\nQ931: Channel Idenfication : IF Identifier  : ");
             AppendHexByte(w, octet & 0x7F);
             return;
         }
         // The channel type octet; it says how the next octet is to be read,
         // by number or by slot map.
-        Label(w, "Coding Standard: ");
+        AppendText(w, "\nQ931: Channel Idenfication : Coding Standard: ");
         AppendCodingStandard(w, octet >> 5);
         state.numberOrMap = (octet >> 4) & 1;
-        Label(w, "Number / Map   : ");
+        AppendText(w, "\nQ931: Channel Idenfication : Number / Map   : ");
         AppendWord(w, kNumberOrMap, state.numberOrMap);
-        Label(w, "Chan / map type: ");
+        AppendText(w, "\nQ931: Channel Idenfication : Chan / map type: ");
         LookupValueName(kTableChannelType, octet & 0x0F, w);
     } else if (index == 2) {
         // After an interface identifier this is really the channel type
         // octet; it is read as a number or map by the flag last set.
-        Label(w, "Ch num/slot map: ");
+        AppendText(w, "\nQ931: Channel Idenfication : Ch num/slot map: ");
         AppendText(w, "0x");
         AppendHexByte(w, state.numberOrMap != 0 ? octet : octet & 0x7F);
     }

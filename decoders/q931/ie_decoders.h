@@ -50,10 +50,9 @@ void AppendCodingStandard(TextWriter& w, uint32_t standard);
 // index past the list writes beyond (nothing when it is null). No text
 // outside the list is ever read.
 template <std::size_t N>
-void AppendWord(TextWriter& w, const std::array<const char*, N>& words, uint32_t index,
-                const char* beyond = nullptr) {
-    const char* word = index < N ? words[index] : beyond;
-    if (word != nullptr) AppendText(w, word);
+KORVEX_INLINE void AppendWord(TextWriter& w, const std::array<Word, N>& words, uint32_t index, Word beyond = nullptr) {
+    const Word word = index < N ? words[index] : beyond;
+    if (word.text != nullptr) AppendText(w, word);
 }
 
 void DecodeIeNone(uint8_t octet, TextWriter& w, uint8_t index);

@@ -17,35 +17,35 @@ constexpr int kTableUserProtocol = 33;
 constexpr int kLabelSubsequentSegment = 29;
 
 // Rates by the low five bits; codes 16 to 31 are reserved as well.
-constexpr std::array<const char*, 16> kRates = {
+constexpr std::array<Word, 16> kRates = {
     "Reserved", "Reserved", "Reserved", "75",     "150",    "300",    "600",      "1 200",
     "2 400",    "4 800",    "9 600",    "19 200", "48 000", "64 000", "Reserved", "Reserved",
 };
 
-constexpr std::array<const char*, 4> kRateLabels = {
+constexpr std::array<Word, 4> kRateLabels = {
     "\nQ931: Info Rate: Incoming Rate    : ",
     "\nQ931: Info Rate: Outgoing Rate    : ",
     "\nQ931: Info Rate: Min Incoming Rate: ",
     "\nQ931: Info Rate: Min Outgoing Rate: ",
 };
 
-constexpr std::array<const char*, 6> kDateTimeFormats = {
+constexpr std::array<Word, 6> kDateTimeFormats = {
     "\nQ931: Date / Time: Year: %d", "\nQ931: Date / Time: Mon : %d", "\nQ931: Date / Time: Day : %d",
     "\nQ931: Date / Time: Hour: %d", "\nQ931: Date / Time: Min : %d", "\nQ931: Date / Time: Sec : %d",
 };
 
-constexpr std::array<const char*, 4> kFastSelect = {
+constexpr std::array<Word, 4> kFastSelect = {
     "Fast select not requested", "Fast select not requested",
     "Fast select requested with no restriction of response",
     "Fast select requested with restrictions of response"};
-constexpr std::array<const char*, 2> kExpeditedData = {"No request/request denied",
+constexpr std::array<Word, 2> kExpeditedData = {"No request/request denied",
                                                        "Request indicated/request accepted"};
-constexpr std::array<const char*, 2> kDeliveryConfirmation = {"Link-by-link confirmation",
+constexpr std::array<Word, 2> kDeliveryConfirmation = {"Link-by-link confirmation",
                                                               "End-to-end confirmation"};
-constexpr std::array<const char*, 2> kModulus = {"Modulus 8 sequencing", "Modulus 128 sequencing"};
+constexpr std::array<Word, 2> kModulus = {"Modulus 8 sequencing", "Modulus 128 sequencing"};
 
 // Indications 3 to 7 are reserved.
-constexpr std::array<const char*, 3> kClosedUserGroups = {
+constexpr std::array<Word, 3> kClosedUserGroups = {
     nullptr, "Closed user group selection", "Closed user group with outgoing access selection and indication"};
 
 constexpr const char* kOtherNetworkLayer = "Other ntwk layer or layer 3 protocols, incl X.25";
@@ -69,7 +69,7 @@ void DecodeIeSegmentedMessage(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         AppendText(w, "\nQ931: 1st Segment Indicator: ");
         AppendLabel(w, kLabelSubsequentSegment + (octet >> 7));
-        AppendFormatInt(w, "\nQ931: Num segments remaining: %d", octet & 0x7F);
+        AppendLabelDecimal(w, "\nQ931: Num segments remaining: ", octet & 0x7F);
     } else if (index == 1) {
         AppendText(w, "\nQ931: Segmented Message Type: ");
         LookupValueName(kTableMessageType, octet, w);
@@ -91,7 +91,7 @@ void DecodeIeDisplay(uint8_t octet, TextWriter& w, uint8_t index) {
 }
 
 void DecodeIeDateTime(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index < kDateTimeFormats.size()) AppendFormatInt(w, kDateTimeFormats[index], octet);
+    if (index < kDateTimeFormats.size()) AppendFormatInt(w, kDateTimeFormats[index].text, octet);
 }
 
 void DecodeIeKeypad(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -115,7 +115,7 @@ void DecodeIeTransitDelay(uint8_t octet, TextWriter& w, uint8_t index) {
         delay = ((octet & 0x7Fu) | delay) << 7;
     } else if (index == 2) {
         delay |= octet & 0x7Fu;
-        AppendFormatInt(w, "\nQ931: Transit Delay: %d", static_cast<int32_t>(delay));
+        AppendLabelDecimal(w, "\nQ931: Transit Delay: ", static_cast<int32_t>(delay));
     }
 }
 

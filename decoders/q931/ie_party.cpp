@@ -13,46 +13,66 @@ namespace {
 
 constexpr int kTableRedirectionReason = 31;
 
-constexpr std::array<const char*, 8> kTypesOfNumber = {
+constexpr std::array<Word, 8> kTypesOfNumber = {
     "Unknown",           "International number", "National number",    "Network specific number",
     "Subscriber number", nullptr,                "Abbreviated number", "Reserved for extension",
 };
 
-constexpr std::array<const char*, 16> kNumberingPlans = {
+constexpr std::array<Word, 16> kNumberingPlans = {
     "Unknown", "ISDN/telephony numbering plan", nullptr, "Data numbering plan", "Telex numbering plan",
     nullptr, nullptr, nullptr, "National standard numbering plan", "Private numbering plan",
     nullptr, nullptr, nullptr, nullptr, nullptr, "Reserved for extension",
 };
 
-constexpr std::array<const char*, 4> kPresentations = {
+constexpr std::array<Word, 4> kPresentations = {
     "Presentation allowed", "Presentation restricted", "Number not available due to interworking", "Reserved"};
 
-constexpr std::array<const char*, 4> kScreenings = {
+constexpr std::array<Word, 4> kScreenings = {
     "User-provided, not screened", "User-provided, verified and passed", "User-provided, verified and failed",
     "Network provided"};
 
 // Types 3 to 7 are reserved.
-constexpr std::array<const char*, 3> kSubaddressTypes = {"NSAP", nullptr, "User specified"};
+constexpr std::array<Word, 3> kSubaddressTypes = {"NSAP", nullptr, "User specified"};
 
 // Values above 3 name nothing.
-constexpr std::array<const char*, 4> kNetworkIdTypes = {"User specified", nullptr, "National network identification",
+constexpr std::array<Word, 4> kNetworkIdTypes = {"User specified", nullptr, "National network identification",
                                                         "International network identification"};
-constexpr std::array<const char*, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
+constexpr std::array<Word, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
                                                         "DNIC (X.121)"};
 
 // A party number: how many octets precede the digits (type and plan;
-// presentation and screening; reason for redirection) and the label in
-// front of every field.
+// presentation and screening; reason for redirection) and the start of each
+// of its lines, the element's prefix and the field's name in one text.
 struct NumberLayout {
-    const char* prefix;
+    Word typeOfNumber;
+    Word numberingPlan;
+    Word presentation;
+    Word screening;
+    Word reason;
+    Word digits;
     int headerOctets;
 };
 
-constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", 2};
-constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", 1};
-constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", 3};
+constexpr NumberLayout kCallingNumber = {
+    "\nQ931: Calling PN: Type of number: ", "\nQ931: Calling PN: Numbering plan: ",
+    "\nQ931: Calling PN: Presentation  : ", "\nQ931: Calling PN: Screening     : ",
+    "\nQ931: Calling PN: Reason        : ", "\nQ931: Calling PN: Digits        : ",
+    2,
+};
+constexpr NumberLayout kCalledNumber = {
+    "\nQ931: Called PN: Type of number: ", "\nQ931: Called PN: Numbering plan: ",
+    "\nQ931: Called PN: Presentation  : ", "\nQ931: Called PN: Screening     : ",
+    "\nQ931: Called PN: Reason        : ", "\nQ931: Called PN: Digits        : ",
+    1,
+};
+constexpr NumberLayout kRedirectingNumber = {
+    "\nQ931: Redirecting Number: Type of number: ", "\nQ931: Redirecting Number: Numbering plan: ",
+    "\nQ931: Redirecting Number: Presentation  : ", "\nQ931: Redirecting Number: Screening     : ",
+    "\nQ931: Redirecting Number: Reason        : ", "\nQ931: Redirecting Number: Digits        : ",
+    3,
+};
 
-void Field(TextWriter& w, const char* prefix, const char* field) {
+KORVEX_INLINE void Field(TextWriter& w, Word prefix, Word field) {
     AppendText(w, prefix);
     AppendText(w, field);
 }
@@ -60,8 +80,7 @@ void Field(TextWriter& w, const char* prefix, const char* field) {
 // One digit as the character it codes. A NUL octet is shown as "." so that
 // it cannot end the text early.
 void AppendDigit(TextWriter& w, uint8_t octet) {
-    const char digit[2] = {octet == 0 ? '.' : static_cast<char>(octet), '\0'};
-    AppendText(w, digit);
+    w.PutWithBlank(octet == 0 ? '.' : static_cast<char>(octet));
 }
 
 void AppendSpacedHex(TextWriter& w, uint8_t octet) {
@@ -69,27 +88,40 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
     AppendText(w, " ");
 }
 
-void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+// The octets up to the first digit. Made for each layout, so that its
+// texts are constants; kept out of line, so that the digits, one call
+// each, take the short way below.
+template <const NumberLayout& layout>
+[[gnu::noinline]] void DecodeNumberHeader(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index >= layout.headerOctets) {
-        if (index == layout.headerOctets) Field(w, layout.prefix, "Digits        : ");
+        if (index == layout.headerOctets) AppendText(w, layout.digits);
         AppendDigit(w, octet);
     } else if (index == 0) {
-        Field(w, layout.prefix, "Type of number: ");
+        AppendText(w, layout.typeOfNumber);
         AppendWord(w, kTypesOfNumber, (octet >> 4) & 7);
-        Field(w, layout.prefix, "Numbering plan: ");
+        AppendText(w, layout.numberingPlan);
         AppendWord(w, kNumberingPlans, octet & 0x0F);
     } else if (index == 1) {
-        Field(w, layout.prefix, "Presentation  : ");
+        AppendText(w, layout.presentation);
         AppendWord(w, kPresentations, (octet >> 5) & 3);
-        Field(w, layout.prefix, "Screening     : ");
+        AppendText(w, layout.screening);
         AppendWord(w, kScreenings, octet & 3);
     } else {
-        Field(w, layout.prefix, "Reason        : ");
+        AppendText(w, layout.reason);
         if (LookupValueName(kTableRedirectionReason, octet & 0x0F, w) == 0) AppendText(w, "Reserved");
     }
 }
 
-void DecodeSubaddressOctet(const char* prefix, uint8_t octet, TextWriter& w, uint8_t index) {
+template <const NumberLayout& layout>
+void DecodeNumberOctet(uint8_t octet, TextWriter& w, uint8_t index) {
+    if (index > layout.headerOctets) {
+        AppendDigit(w, octet);
+    } else {
+        DecodeNumberHeader<layout>(octet, w, index);
+    }
+}
+
+void DecodeSubaddressOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         Field(w, prefix, "type     : ");
         AppendWord(w, kSubaddressTypes, (octet >> 4) & 7, "Reserved");
@@ -104,15 +136,15 @@ void DecodeSubaddressOctet(const char* prefix, uint8_t octet, TextWriter& w, uin
 }  // namespace
 
 void DecodeIeCallingPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet(kCallingNumber, octet, w, index);
+    DecodeNumberOctet<kCallingNumber>(octet, w, index);
 }
 
 void DecodeIeCalledPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet(kCalledNumber, octet, w, index);
+    DecodeNumberOctet<kCalledNumber>(octet, w, index);
 }
 
 void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet(kRedirectingNumber, octet, w, index);
+    DecodeNumberOctet<kRedirectingNumber>(octet, w, index);
 }
 
 void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -124,7 +156,7 @@ void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) 
 }
 
 void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index) {
-    constexpr const char* prefix = "\nQ931: Transit Ntwk Sel: ";
+    constexpr Word prefix = "\nQ931: Transit Ntwk Sel: ";
     if (index == 0) {
         Field(w, prefix, "Type of Ntwk Id: ");
         AppendWord(w, kNetworkIdTypes, (octet >> 4) & 7);
@@ -141,8 +173,8 @@ void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index
 // type and plan octet; the octets after it are the facility specification.
 // All of them run together as hex digits.
 void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t index) {
-    constexpr const char* prefix = "\nQ931: Ntwk spec. facilities : ";
-    constexpr const char* specification = "\nQ931: Ntwk spec. facilities spec: ";
+    constexpr Word prefix = "\nQ931: Ntwk spec. facilities : ";
+    constexpr Word specification = "\nQ931: Ntwk spec. facilities spec: ";
     IeDecoderState& state = ElementState();
     if (index == 0) {
         state.networkIdLength = octet;

@@ -28,11 +28,8 @@ thread_local IeDecoderState tElementState;
 
 // The element decoder of a variable-length element identifier: the one in
 // the row of table 5 that names it, nothing for an identifier without a row.
-IeOctetDecoder DecoderOf(uint8_t identifier) {
-    int found = 0;
-    int row = 0;
-    FindValueName(kQ931ElementNames, identifier, found, row);
-    return found != 0 ? IeDecoderTable[static_cast<std::size_t>(row)] : DecodeIeNone;
+IeOctetDecoder DecoderOfRow(const ValueName* row) {
+    return row != nullptr ? IeDecoderTable[static_cast<std::size_t>(row - kQ931ElementNames)] : DecodeIeNone;
 }
 
 // Call reference length octet; 0 when the message has no second octet.
@@ -50,7 +47,9 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
     if (!message.Has(1)) return;
     const int32_t length = CallReferenceLength(message);
     if (!message.HasRange(2, length)) return;
-    AppendFormat(w, "  Call Ref  0x%06x    ", static_cast<int32_t>(CallReferenceValue(message)), 0);
+    AppendText(w, "  Call Ref  0x");
+    AppendHexNumber(w, CallReferenceValue(message), 6);
+    AppendText(w, "    ");
     if (!message.Has(2 + length)) return;
     LookupValueName(kTableMessageType, message.At(2 + length), w);
 }
@@ -58,6 +57,14 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
 }  // namespace
 
 IeDecoderState& ElementState() { return tElementState; }
+
+ElementStateCheckpoint::ElementStateCheckpoint(bool active) : active_(active) {
+    if (active_) saved_ = tElementState;
+}
+
+void ElementStateCheckpoint::RestoreIfCut(const TextWriter& w) const {
+    if (active_ && w.Room() <= 1) tElementState = saved_;
+}
 
 void AppendCodingStandard(TextWriter& w, uint32_t standard) {
     AppendLabel(w, 39 + static_cast<int>(standard & 3));
@@ -130,39 +137,31 @@ int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {
 }
 
 void WalkInformationElements(const FrameView& elements, TextWriter& w) {
-    enum class State { Identifier, Length, Contents };
-    State state = State::Identifier;
-    IeOctetDecoder decoder = DecodeIeNone;
-    uint8_t octetsLeft = 0;
-    uint8_t index = 0;
-    for (int32_t i = 0; i < elements.Size(); ++i) {
-        const uint8_t octet = elements.At(i);
-        switch (state) {
-            case State::Identifier:
-                AppendText(w, "\nQ931: IE: ");
-                if ((octet & 0x80) != 0) {
-                    // Single-octet elements are named by their high four
-                    // bits, except the two whose whole octet has a name.
-                    const uint32_t key = octet == 0xA0 || octet == 0xA1 ? octet : octet & 0xF0u;
-                    LookupValueName(kTableElement, key, w);
-                    DecodeSingleOctetIe(octet, w);
-                } else {
-                    LookupValueName(kTableElement, octet, w);
-                    decoder = DecoderOf(octet);
-                    state = State::Length;
-                }
-                break;
-            case State::Length:
-                index = 0;
-                octetsLeft = octet;
-                state = octet == 0 ? State::Identifier : State::Contents;
-                break;
-            case State::Contents:
-                decoder(octet, w, index);
-                ++index;
-                if (--octetsLeft == 0) state = State::Identifier;
-                break;
+    const int32_t size = elements.Size();
+    int32_t i = 0;
+    while (i < size) {
+        const uint8_t identifier = elements.At(i++);
+        AppendText(w, "\nQ931: IE: ");
+        if ((identifier & 0x80) != 0) {
+            // Single-octet elements are named by their high four bits,
+            // except the two whose whole octet has a name.
+            const uint32_t key = identifier == 0xA0 || identifier == 0xA1 ? identifier : identifier & 0xF0u;
+            LookupValueName(kTableElement, key, w);
+            DecodeSingleOctetIe(identifier, w);
+            continue;
         }
+        // The element's name, and its decoder from the same row.
+        const ValueName* row = FindRowById(kTableElement, identifier);
+        if (row != nullptr) w.Write(row->text, row->length);
+        if (i == size) break;  // the message ends before the length octet
+        const uint8_t length = elements.At(i++);
+        // Each content octet the message holds, with its index in the
+        // contents; a message cut short ends the element early.
+        const IeOctetDecoder decoder = DecoderOfRow(row);
+        const int32_t count = size - i < length ? size - i : length;
+        const unsigned char* contents = elements.Range(i, count);
+        for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
+        i += count;
     }
 }
 
@@ -170,7 +169,8 @@ void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWrite
     if (elementOctets <= 0) return;
     const int32_t header = CallReferenceLength(message) + 3;
     if (!message.HasRange(0, header)) return;
-    AppendFormat(w, "\nQ931: Call Reference: 0x%x", static_cast<int32_t>(CallReferenceValue(message)), 0);
+    AppendText(w, "\nQ931: Call Reference: 0x");
+    AppendHexNumber(w, CallReferenceValue(message), 1);
     AppendText(w, "\nQ931: Message type  : ");
     LookupValueName(kTableMessageType, message.At(header - 1), w);
     WalkInformationElements(message.From(header).First(elementOctets), w);
@@ -182,6 +182,7 @@ extern "C" int32_t DecodeQ931(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
     FrameView message(request.frame, request.length);
+    const ElementStateCheckpoint checkpoint((request.flags & DECODE_DETAIL) != 0);
     AppendText(w, request.timestamp);
     WriteSummary(message, w);
     if ((request.flags & DECODE_DETAIL) != 0) {
@@ -196,5 +197,7 @@ extern "C" int32_t DecodeQ931(DecodeRequest request) {
         AppendText(w, "\n");
     }
     AppendText(w, "\n");
-    return w.Finish();
+    const int32_t count = w.Finish();
+    checkpoint.RestoreIfCut(w);
+    return count;
 }

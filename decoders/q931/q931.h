@@ -7,6 +7,7 @@
 
 #include "core/frame_view.h"
 #include "core/text_writer.h"
+#include "decoders/q931/ie_decoders.h"
 
 namespace korvex {
 
@@ -19,6 +20,22 @@ namespace korvex {
 // message is shorter than its own header; the walk never goes past the end
 // of message. Writes no line end of its own at the end.
 void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWriter& w);
+
+// The element decoders' state as a decode found it, put back when the
+// decode's text may have been cut: a count of capacity - 1 or more, which a
+// caller cannot tell from a text that was cut and decodes again with more
+// room. The second decode then starts from the same state as the first and
+// writes the text one decode with room enough writes.
+class ElementStateCheckpoint {
+public:
+    explicit ElementStateCheckpoint(bool active);
+    // Called once the decode has stored its NUL.
+    void RestoreIfCut(const TextWriter& w) const;
+
+private:
+    bool active_;
+    IeDecoderState saved_;
+};
 
 // Walks elements.Size() octets as information elements.
 void WalkInformationElements(const FrameView& elements, TextWriter& w);

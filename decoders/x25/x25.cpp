@@ -177,10 +177,13 @@ void AppendX25CauseDiag(TextWriter& w, uint8_t cause, uint8_t diagnostic, int ca
 
 void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWriter& w) {
     if (fields.headerOctets < 1) return;
-    AppendFormat(w, "\nX25: GFI    : %02x", fields.gfi, 0);
-    AppendFormat(w, "\nX25: LGN    : %02x", fields.lgn, 0);
+    AppendText(w, "\nX25: GFI    : ");
+    AppendHexNumber(w, static_cast<uint32_t>(fields.gfi), 2);
+    AppendText(w, "\nX25: LGN    : ");
+    AppendHexNumber(w, static_cast<uint32_t>(fields.lgn), 2);
     if (fields.headerOctets < 2) return;
-    AppendFormat(w, "\nX25: LCN    : %02x", fields.lcn, 0);
+    AppendText(w, "\nX25: LCN    : ");
+    AppendHexNumber(w, static_cast<uint32_t>(fields.lcn), 2);
     if (fields.headerOctets < 3) return;
     AppendText(w, "\nX25: PTI    : ");
     LookupValueName(kTablePacketTypes, fields.packetType, w);
