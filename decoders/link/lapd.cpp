@@ -7,6 +7,7 @@
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/link/lapf_address.h"
+#include "decoders/q931/ie_decoders.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
@@ -236,6 +237,7 @@ void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, Tex
 extern "C" int32_t DecodeLapd(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
+    const CutDecodeKeepsElementState keep(w);  // the layer-3 decode reaches them
     FrameView frame(request.frame, request.length);
     AppendText(w, request.timestamp);
     LapdFrameFields fields;

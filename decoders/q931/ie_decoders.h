@@ -43,6 +43,25 @@ struct IeDecoderState {
 // The calling thread's element state.
 IeDecoderState& ElementState();
 
+// Held by an entry point whose decode can reach the element decoders: keeps
+// the element state the decode found and puts it back when the decode's
+// text had to be cut. A caller that decodes the frame again with more room
+// then gets the text of one decode with room enough, not one that starts
+// from the state its own first try left behind.
+class CutDecodeKeepsElementState {
+public:
+    explicit CutDecodeKeepsElementState(const TextWriter& w) : w_(w), before_(ElementState()) {}
+    ~CutDecodeKeepsElementState() {
+        if (w_.Truncated()) ElementState() = before_;
+    }
+    CutDecodeKeepsElementState(const CutDecodeKeepsElementState&) = delete;
+    CutDecodeKeepsElementState& operator=(const CutDecodeKeepsElementState&) = delete;
+
+private:
+    const TextWriter& w_;
+    IeDecoderState before_;
+};
+
 // Writes the coding standard word of a two-bit coding standard.
 void AppendCodingStandard(TextWriter& w, uint32_t standard);
 

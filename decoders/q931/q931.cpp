@@ -181,6 +181,7 @@ void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWrite
 extern "C" int32_t DecodeQ931(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
+    const CutDecodeKeepsElementState keep(w);
     FrameView message(request.frame, request.length);
     AppendText(w, request.timestamp);
     WriteSummary(message, w);
