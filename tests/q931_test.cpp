@@ -444,6 +444,55 @@ TEST(Q931Elements, ChannelFlagCarriedFromMessageToMessage) {
               std::string::npos);
 }
 
+// A decode whose text is cut leaves the carried state as it found it, so
+// that a caller who decodes again with more room gets the text of one decode
+// with room enough. Here the first channel element reads the number or map
+// flag that the last one sets.
+TEST(Q931Elements, CutDecodeLeavesTheCarriedState) {
+    const std::string message = "08 01 01 05 18 04 e9 81 83 85 18 03 a9 93 85";
+    struct Case {
+        const char* name;
+        test::Entry entry;
+        uint32_t flags;
+        std::string frame;
+    };
+    const std::vector<Case> cases = {
+        {"call control message", DecodeQ931, D, message},
+        {"with its hex trace", DecodeQ931, D | H, message},
+        {"in a LAPD I frame", DecodeLapd, D | DECODE_LAYER3, "00 81 00 00 " + message + " 1a 2b"},
+        {"in a LAPD I frame with its hex trace", DecodeLapd, D | H | DECODE_LAYER3,
+         "00 81 00 00 " + message + " 1a 2b"},
+    };
+    for (const Case& c : cases) {
+        ElementState().Reset();
+        const std::string whole = DecodeHex(c.entry, c.flags, c.frame);
+        ASSERT_NE(whole.find("Ch num/slot map: 0x03\n"), std::string::npos) << c.name;
+        const std::vector<unsigned char> frame = test::Octets(c.frame);
+        for (int32_t capacity : {1, 60, static_cast<int32_t>(whole.size())}) {
+            ElementState().Reset();
+            std::vector<char> cut(static_cast<std::size_t>(capacity));
+            c.entry(DecodeRequest{c.flags, "", frame.data(), cut.data(), static_cast<int32_t>(frame.size()), capacity});
+            EXPECT_EQ(DecodeHex(c.entry, c.flags, c.frame), whole) << c.name << ", first cut at " << capacity;
+        }
+    }
+}
+
+// The tool decodes a message whose text outgrows its first buffer again
+// with more room; the text is still that of one decode.
+TEST(Q931Elements, ToolTextOfALongMessageIsThatOfOneDecode) {
+    std::string displays;  // ten display elements of 250 octets
+    for (int i = 0; i < 10 * 251; ++i) displays += i % 251 == 0 ? " 28 fa" : " 41";
+    const std::string message = "08 01 01 05 18 04 e9 81 83 85" + displays + " 18 03 a9 93 85";
+    ElementState().Reset();
+    const std::string whole = DecodeHex(DecodeQ931, D, message, "00:00.000");
+    ASSERT_GT(whole.size(), 4096u);
+    ASSERT_NE(whole.find("Ch num/slot map: 0x03\n"), std::string::npos);
+    ElementState().Reset();
+    const test::ToolOutcome outcome = test::RunTool({"decode", "q931", "--detail", message});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, whole);
+}
+
 // Threads decoding side by side each see only their own carried state.
 TEST(Q931Elements, CarriedStateIsPerThread) {
     auto run = [](const char* earlier, const char* expected, int& failures) {

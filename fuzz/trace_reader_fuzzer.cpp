@@ -1,0 +1,196 @@
+// The hex trace reader under the fuzzer: the input is the text of a trace
+// file. The streaming reader, read in large chunks and in small ones, and
+// the reader behind the C interface must all give the frames of a plain
+// line-by-line reading of the text (below), and the frames must be within
+// the bounds the reader promises.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/properties.h"
+#include "korvex/korvex.h"
+#include "replay/trace_reader.h"
+
+namespace {
+
+using korvex::fuzz::Check;
+using korvex::fuzz::Fail;
+
+struct Frame {
+    std::string timestamp;  // up to its first NUL
+    char direction;
+    std::vector<unsigned char> octets;
+    int64_t endLine;
+    bool operator==(const Frame&) const = default;
+};
+
+std::string Describe(const std::vector<Frame>& frames) {
+    std::string text;
+    for (const Frame& f : frames) {
+        text += "line " + std::to_string(f.endLine) + " [" + f.timestamp + "] dir " +
+                std::to_string(static_cast<unsigned char>(f.direction)) + ":";
+        for (unsigned char o : f.octets) text += " " + std::to_string(o);
+        text += "\n";
+    }
+    return text;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 16;
+}
+
+// The frames of text read the simple way: split into lines, one line at a
+// time through the four-line cycle.
+struct Expected {
+    std::vector<Frame> frames;
+    int64_t skipped = 0;
+};
+
+Expected ReadByLines(std::string_view text, bool useFileDirection) {
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CR LF
+        lines.push_back(line);
+        start = end + 1;
+    }
+
+    Expected expected;
+    int state = 0;
+    std::string timestamp;
+    char direction = ' ';
+    int64_t declared = 0;
+    std::vector<unsigned char> octets;
+    int64_t number = 0;
+    for (std::string_view line : lines) {
+        ++number;
+        switch (state) {
+            case 0:  // timestamp: columns 25 to 33
+                timestamp = line.size() > 24 ? std::string(line.substr(24, 9)) : std::string();
+                timestamp = timestamp.substr(0, timestamp.find('\0'));
+                state = 1;
+                break;
+            case 1: {  // length from column 9, direction in column 20
+                std::size_t i = 8;
+                while (i < line.size() && line[i] == ' ') ++i;
+                bool negative = false;
+                if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
+                int64_t value = 0;
+                for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+                    value = std::min<int64_t>(value * 10 + (line[i] - '0'), int64_t{1} << 40);
+                }
+                declared = negative ? -value : value;
+                direction = !useFileDirection ? '\x01' : line.size() >= 20 ? line[19] : ' ';
+                state = 2;
+                break;
+            }
+            case 2:  // header: not read
+                octets.clear();
+                state = 3;
+                break;
+            default:
+                if (line.empty()) {  // the frame ends
+                    state = 0;
+                    const int64_t length = std::min<int64_t>({declared, korvex::TraceReader::kMaxFrameLength,
+                                                              static_cast<int64_t>(octets.size())});
+                    if (length <= 0) {
+                        ++expected.skipped;
+                    } else {
+                        octets.resize(static_cast<std::size_t>(length));
+                        expected.frames.push_back(Frame{timestamp, direction, octets, number});
+                    }
+                    break;
+                }
+                // Hex pairs from column 7: one blank between pairs; two
+                // blanks, another character or half a pair end the data.
+                bool afterBlank = false;
+                for (std::size_t i = 6; i < line.size();) {
+                    if (line[i] == ' ') {
+                        if (afterBlank) break;
+                        afterBlank = true;
+                        ++i;
+                        continue;
+                    }
+                    if (i + 1 >= line.size()) break;
+                    const int high = HexValue(line[i]);
+                    const int low = HexValue(line[i + 1]);
+                    if (high > 15 || low > 15) break;
+                    if (octets.size() < 4096) octets.push_back(static_cast<unsigned char>(high << 4 | low));
+                    afterBlank = false;
+                    i += 2;
+                }
+                break;
+        }
+    }
+    return expected;
+}
+
+Frame Taken(const char* timestamp, char direction, int32_t length, const unsigned char* bytes, int64_t line) {
+    Check(length >= 1 && length <= korvex::TraceReader::kMaxFrameLength, "a frame of 1 to 96 octets",
+          std::to_string(length));
+    Check(bytes != nullptr, "a frame's octets are there");
+    Check(std::memchr(timestamp, '\0', 10) != nullptr, "a timestamp of at most 9 characters");
+    return Frame{timestamp, direction, std::vector<unsigned char>(bytes, bytes + length), line};
+}
+
+Expected ReadStreaming(const std::string& text, bool useFileDirection, std::size_t chunkSize) {
+    std::istringstream in(text);
+    auto reader = std::make_unique<korvex::TraceReader>(in, useFileDirection, chunkSize);
+    Expected read;
+    korvex::TraceFrame frame;
+    while (reader->Next(frame)) {
+        read.frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.endLine));
+    }
+    read.skipped = reader->SkippedFrames();
+    return read;
+}
+
+std::vector<Frame> ReadThroughC(const std::string& text) {
+    KorvexTraceReader* reader = nullptr;
+    Check(KorvexTraceOpenBuffer(text.data(), text.size(), &reader) == 0 && reader != nullptr,
+          "a reader over a buffer opens");
+    std::vector<Frame> frames;
+    KorvexTraceFrame frame;
+    int result;
+    while ((result = KorvexTraceNext(reader, &frame)) == 1) {
+        frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.line));
+    }
+    KorvexTraceClose(reader);
+    Check(result == 0, "a text read to its end ends with 0", std::to_string(result));
+    return frames;
+}
+
+void CheckFrames(const Expected& expected, const Expected& read, const char* how) {
+    if (read.frames != expected.frames) {
+        Fail(how, "expected:\n" + Describe(expected.frames) + "read:\n" + Describe(read.frames));
+    }
+    Check(read.skipped == expected.skipped, "frames without octets counted as passed over",
+          std::to_string(read.skipped) + " instead of " + std::to_string(expected.skipped));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const Expected expected = ReadByLines(text, true);
+
+    CheckFrames(expected, ReadStreaming(text, true, korvex::TraceReader::kChunkCapacity),
+                "the frames of the line-by-line reading");
+    // Small chunks split lines anywhere, a carriage return from its line feed too.
+    const std::size_t small = 1 + size % 7;
+    CheckFrames(expected, ReadStreaming(text, true, small), "the same frames read in small chunks");
+    CheckFrames(ReadByLines(text, false), ReadStreaming(text, false, korvex::TraceReader::kChunkCapacity),
+                "the frames without the file's directions");
+    Expected throughC{ReadThroughC(text), expected.skipped};
+    CheckFrames(expected, throughC, "the same frames through the C interface");
+    return 0;
+}
