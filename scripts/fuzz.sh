@@ -19,6 +19,7 @@ source scripts/deps.sh
 korvex_need build fuzz
 
 seconds=${1:-60}
+[[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS] [HARNESS...]" >&2; exit 2; }
 shift || true
 all=(lapd lapf q931 x25 eth ip trace_reader load_trace hex_text)
 harnesses=("$@")
