@@ -21,13 +21,6 @@ using korvex::fuzz::Check;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::vector<unsigned char>> OctetsOf(std::string_view text) {
     std::vector<unsigned char> octets;
     std::size_t i = 0;
@@ -41,8 +34,8 @@ std::optional<std::vector<unsigned char>> OctetsOf(std::string_view text) {
         const std::string_view word = text.substr(i, end - i);
         if (word.size() % 2 != 0) return std::nullopt;
         for (std::size_t k = 0; k < word.size(); k += 2) {
-            const int high = DigitValue(word[k]);
-            const int low = DigitValue(word[k + 1]);
+            const int high = korvex::fuzz::PlainHexValue(word[k]);
+            const int low = korvex::fuzz::PlainHexValue(word[k + 1]);
             if (high < 0 || low < 0) return std::nullopt;
             octets.push_back(static_cast<unsigned char>(high << 4 | low));
         }
@@ -81,12 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckText(text);
     // Line by line as standard input is read: a carriage return before the
     // line feed goes with it.
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        CheckText(line);
-        start = end + 1;
-    }
+    for (std::string_view line : korvex::fuzz::PlainLines(text)) CheckText(line);
     return 0;
 }

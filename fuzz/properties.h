@@ -1,5 +1,6 @@
 // What every decode has to satisfy whatever its input, checked by all the
-// fuzz harnesses. A broken property prints what broke and aborts, so that
+// fuzz harnesses, and the plain readings of text that some of them compare
+// the library with. A broken property prints what broke and aborts, so that
 // libFuzzer keeps the input as a finding.
 #pragma once
 
@@ -11,6 +12,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "korvex/korvex.h"
 
@@ -102,6 +105,31 @@ inline void CheckSame(const std::string& first, const std::string& second, const
 inline int32_t LinesOf(const std::string& text) {
     const auto feeds = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
     return feeds + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
+// Plain readings of text that the harnesses compare the library with.
+
+// The lines of text as a person sees them: split at line feeds, a carriage
+// return right before one belonging to the line end; the characters after
+// the last line feed are a line when there are any.
+inline std::vector<std::string_view> PlainLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Value of a hex digit of either case; -1 for any other character.
+inline int PlainHexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 }  // namespace korvex::fuzz

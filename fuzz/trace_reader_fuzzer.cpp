@@ -40,13 +40,6 @@ std::string Describe(const std::vector<Frame>& frames) {
     return text;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 16;
-}
-
 // The frames of text read the simple way: split into lines, one line at a
 // time through the four-line cycle.
 struct Expected {
@@ -55,15 +48,6 @@ struct Expected {
 };
 
 Expected ReadByLines(std::string_view text, bool useFileDirection) {
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CR LF
-        lines.push_back(line);
-        start = end + 1;
-    }
-
     Expected expected;
     int state = 0;
     std::string timestamp;
@@ -71,7 +55,7 @@ Expected ReadByLines(std::string_view text, bool useFileDirection) {
     int64_t declared = 0;
     std::vector<unsigned char> octets;
     int64_t number = 0;
-    for (std::string_view line : lines) {
+    for (std::string_view line : korvex::fuzz::PlainLines(text)) {
         ++number;
         switch (state) {
             case 0:  // timestamp: columns 25 to 33
@@ -121,9 +105,9 @@ Expected ReadByLines(std::string_view text, bool useFileDirection) {
                         continue;
                     }
                     if (i + 1 >= line.size()) break;
-                    const int high = HexValue(line[i]);
-                    const int low = HexValue(line[i + 1]);
-                    if (high > 15 || low > 15) break;
+                    const int high = korvex::fuzz::PlainHexValue(line[i]);
+                    const int low = korvex::fuzz::PlainHexValue(line[i + 1]);
+                    if (high < 0 || low < 0) break;
                     if (octets.size() < 4096) octets.push_back(static_cast<unsigned char>(high << 4 | low));
                     afterBlank = false;
                     i += 2;
