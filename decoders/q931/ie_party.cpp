@@ -170,11 +170,11 @@ void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index
 }
 
 // Octet 3 is the length of the network identification that follows the
-// type and plan octet; the octets after it are the facility specification.
+// type and plan octet; the octets after it say which facility is asked for.
 // All of them run together as hex digits.
 void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t index) {
     constexpr Word prefix = "\nQ931: Ntwk spec. facilities : ";
-    constexpr Word specification = "\nQ931: Ntwk spec. facilities spec: ";
+    constexpr Word facilityLine = "\nQ931: Ntwk spec. facilities spec: ";
     IeDecoderState& state = ElementState();
     if (index == 0) {
         state.networkIdLength = octet;
@@ -182,7 +182,7 @@ void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t ind
         return;
     }
     if (state.networkIdLength == 0) {
-        if (index == 1) AppendText(w, specification);
+        if (index == 1) AppendText(w, facilityLine);
         AppendHexByte(w, octet);
         return;
     }
@@ -195,7 +195,7 @@ void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t ind
         return;
     }
     AppendHexByte(w, octet);
-    if (state.networkIdLeft > 0 && --state.networkIdLeft == 0) AppendText(w, specification);
+    if (state.networkIdLeft > 0 && --state.networkIdLeft == 0) AppendText(w, facilityLine);
 }
 
 }  // namespace korvex
