@@ -95,7 +95,7 @@ CLI::App* PcapCommand::AddTo(CLI::App& app, const std::vector<std::string>& prot
     command->add_option("FILE", file, "capture file")->required();
     command->add_option("--protocol", protocol, "decode every frame as this protocol, whatever the link type")
         ->type_name("P")
-        ->check(CLI::IsMember(protocols));
+        ->transform(ProtocolName(protocols));
     command->add_flag("--ip", ip, "decode the IPv4 datagram of Ethernet frames of type 0x0800 after the Ethernet text");
     command->add_flag("--no-fcs-fill", noFcsFill,
                       "decode LAPD and frame relay frames as captured, without the FCS appended");

@@ -118,7 +118,7 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
                   "(one frame a line).");
     decodeApp->add_option("PROTOCOL", decode.protocol, "protocol")
         ->required()
-        ->check(CLI::IsMember(names));
+        ->transform(ProtocolName(names));
     decodeApp->add_option("HEX", decode.hex, "octets of one frame as hex digit pairs");
     decodeApp->add_option("--timestamp", decode.timestamp, "timestamp text (default 00:00.000)")
         ->type_name("TEXT");
@@ -130,7 +130,7 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
         app.add_subcommand("replay", "Decode the frames of a hex trace file (- for standard input).");
     replayApp->add_option("PROTOCOL", replay.protocol, "protocol")
         ->required()
-        ->check(CLI::IsMember(names));
+        ->transform(ProtocolName(names));
     replayApp->add_option("FILE", replay.file, "hex trace file")->required();
     replay.colour.AddTo(*replayApp);
     replay.flags.AddTo(*replayApp);

@@ -4,11 +4,30 @@
 #include <cerrno>
 #include <cstring>
 
+#include "decoders/protocols.h"
 #include "korvex/korvex.h"
 #include "replay/trace_file.h"
 #include "replay/trace_reader.h"
 
 namespace korvex::cli {
+
+CLI::Validator ProtocolName(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : ",") + name;
+    list = "{" + list + "}";
+    std::string aliases;
+    for (const ProtocolAlias& a : ProtocolAliases()) {
+        aliases += std::string(", ") + a.alias + " = " + a.name;
+    }
+    return CLI::Validator(
+        [list, aliases](std::string& value) -> std::string {
+            const char* name = CanonicalProtocolName(value);
+            if (name == nullptr) return value + " not in " + list + " (any case" + aliases + ")";
+            value = name;
+            return {};
+        },
+        list);
+}
 
 void FlagOptions::AddTo(CLI::App& app) {
     app.add_option("--flags", flags, "decoder flags, passed unchanged (decimal or 0x hex)")

@@ -11,6 +11,7 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex::cli {
 
@@ -18,6 +19,11 @@ namespace korvex::cli {
 class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// The check of a protocol name option: takes a name in any case, and the
+// other names a protocol goes by, and puts the library's own name in its
+// place; any other name is a usage error listing the accepted names.
+CLI::Validator ProtocolName(const std::vector<std::string>& names);
 
 // --flags, --detail, --hex, --layer3.
 struct FlagOptions {

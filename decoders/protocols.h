@@ -17,10 +17,24 @@ struct Protocol {
     KorvexDecoder decoder;
 };
 
+struct ProtocolAlias {
+    const char* alias;  // another name a protocol goes by
+    const char* name;   // the protocol's name in the table
+};
+
 // Every protocol, in table order.
 std::span<const Protocol> Protocols();
 
-// The decoder of a protocol name, or null for a name the library does not know.
+// The other names accepted for the protocols.
+std::span<const ProtocolAlias> ProtocolAliases();
+
+// The table's name for a protocol name as a user may type it: any case, and
+// the other names a protocol goes by ("ethernet", "ipv4", "q921", "q922");
+// null for a name the library does not know.
+const char* CanonicalProtocolName(std::string_view name);
+
+// The decoder of a protocol name (matched as CanonicalProtocolName does), or
+// null for a name the library does not know.
 KorvexDecoder FindProtocol(std::string_view name);
 
 // The accepted names, in table order.

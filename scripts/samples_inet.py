@@ -16,8 +16,10 @@ NetBIOS), RARP and a loopback test frame.
 
 ip.txt holds IPv4 datagrams from the first octet of the IP header: a TCP
 handshake, a short SMTP exchange and the teardown, a DNS query and answer,
-ICMP echo, destination unreachable, time exceeded and redirect, and a UDP
-datagram in two fragments. Every checksum is computed, not typed in.
+ICMP echo, destination unreachable, time exceeded and redirect, a UDP
+datagram in two fragments, an echo and its reply with the record route
+option, and a source-routed UDP datagram in two fragments, the option in
+both. Every checksum is computed, not typed in.
 """
 
 import struct
@@ -78,13 +80,28 @@ PROTO_ICMP, PROTO_TCP, PROTO_UDP = 1, 6, 17
 DF, MF = 0x4000, 0x2000
 
 
-def ipv4(src, dst, proto, payload, ident, ttl=64, flags=DF, frag_offset=0, tos=0):
-    """20-octet IPv4 header with its checksum, then the payload."""
-    length = 20 + len(payload)
-    header = struct.pack("!BBHHHBBH4s4s", 0x45, tos, length, ident, flags | frag_offset,
-                         ttl, proto, 0, src, dst)
+def ipv4(src, dst, proto, payload, ident, ttl=64, flags=DF, frag_offset=0, tos=0, options=b""):
+    """IPv4 header (20 octets, then the options, a multiple of 4 octets) with
+    its checksum, then the payload."""
+    assert len(options) % 4 == 0 and len(options) <= 40
+    words = 5 + len(options) // 4
+    length = words * 4 + len(payload)
+    header = struct.pack("!BBHHHBBH4s4s", 0x40 | words, tos, length, ident, flags | frag_offset,
+                         ttl, proto, 0, src, dst) + options
     header = header[:10] + struct.pack("!H", inet_checksum(header)) + header[12:]
     return header + payload
+
+
+OPT_EOL, OPT_RECORD_ROUTE, OPT_LOOSE_SOURCE_ROUTE = 0, 7, 0x83
+
+
+def route_option(kind, addresses, slots, recorded):
+    """Record route or source route option: type, length, pointer (the next
+    slot, counted from 1 at the type octet), then the address slots; padded
+    with end-of-options octets to a multiple of 4."""
+    body = b"".join(addresses).ljust(4 * slots, b"\x00")
+    option = bytes([kind, 3 + 4 * slots, 4 + 4 * recorded]) + body
+    return option + bytes([OPT_EOL]) * (-len(option) % 4)
 
 
 def pseudo_header(src, dst, proto, length):
@@ -257,6 +274,26 @@ SNMP_RESPONSE = udp(SNMP_AGENT, WS, 161, 50004,
                     snmp_sysdescr_response(0x4D7A10E1, b"Laser printer 3F, floor 3 east, firmware 2.14"))
 assert len(SNMP_RESPONSE) == 96
 
+# ping -R to the far host: the echo leaves with nine empty record route
+# slots (a 60-octet header) and comes back with the five addresses of the
+# interfaces it left through, there and back.
+ROUTE_OUT = [ip4("10.255.0.5"), ip4("172.16.40.1")]
+ROUTE_BACK = [FAR_HOST, MID_ROUTER, ROUTER]
+PING_DATA = bytes(range(0x60, 0x7C))
+
+
+def record_route_echo(icmp_type, src, dst, route, ip_ident, ttl):
+    message = icmp(icmp_type, 0, struct.pack("!HH", 0x0102, 1) + PING_DATA)
+    return ipv4(src, dst, PROTO_ICMP, message, ip_ident, ttl=ttl,
+                options=route_option(OPT_RECORD_ROUTE, route, 9, len(route)))
+
+
+# A syslog message sent loose-source-routed through the far side's router,
+# in two fragments; the option is copied into both (its copy bit is set), so
+# the later fragment has a 28-octet header too.
+SYSLOG = udp(WS, FAR_HOST, 514, 514, b"<134>ws20 backup: nightly job done, 1423 files, 0 errors")
+SOURCE_ROUTE = route_option(OPT_LOOSE_SOURCE_ROUTE, [FAR_HOST], 1, 0)
+
 IP_FRAMES = [
     # --- DNS lookup of the mail server ------------------------------------
     F(0, "U", ipv4(WS, DNS, PROTO_UDP, udp(WS, DNS, 53011, 53, dns_query(0x3D21, "mail.example.net")), 0x1A01)),
@@ -293,6 +330,13 @@ IP_FRAMES = [
     # --- SNMP response in two fragments --------------------------------------
     F(1700, "N", ipv4(SNMP_AGENT, WS, PROTO_UDP, SNMP_RESPONSE[:48], 0x7E21, flags=MF)),
     F(1, "N", ipv4(SNMP_AGENT, WS, PROTO_UDP, SNMP_RESPONSE[48:], 0x7E21, flags=0, frag_offset=6)),
+    # --- ping -R: the echo and its reply carry a record route option ---------
+    F(2630, "U", record_route_echo(ICMP_ECHO, WS, FAR_HOST, [], 0x1A0A, 64)),
+    F(38, "N", record_route_echo(ICMP_ECHO_REPLY, FAR_HOST, WS, ROUTE_OUT + ROUTE_BACK, 0x5C01, 61)),
+    # --- A source-routed syslog message in two fragments ---------------------
+    F(4105, "U", ipv4(WS, MID_ROUTER, PROTO_UDP, SYSLOG[:48], 0x1A0B, flags=MF, options=SOURCE_ROUTE)),
+    F(1, "U", ipv4(WS, MID_ROUTER, PROTO_UDP, SYSLOG[48:], 0x1A0B, flags=0, frag_offset=6,
+                   options=SOURCE_ROUTE)),
 ]
 
 ETH_FRAMES = [
@@ -337,8 +381,9 @@ TRACES = {
 # ---------------------------------------------------------------------------
 
 def check_ip(data):
-    """The header checksum of an IPv4 datagram holds."""
-    return len(data) >= 20 and inet_checksum(data[:20]) == 0
+    """The header checksum of an IPv4 datagram, options included, holds."""
+    header = (data[0] & 0x0F) * 4 if data else 0
+    return header >= 20 and len(data) >= header and inet_checksum(data[:header]) == 0
 
 
 def check_trace(path, frames, frame_ok):

@@ -49,8 +49,9 @@ static void test_protocols(void) {
     static const struct {
         const char *name;
         KorvexDecoder decoder;
-    } known[] = {{"lapd", DecodeLapd}, {"lapf", DecodeLapf}};
-    static const char *unknown[] = {"", "LAPD", "lapd ", "q921", "x"};
+    } known[] = {{"lapd", DecodeLapd}, {"lapf", DecodeLapf}, {"LAPD", DecodeLapd}, {"LapF", DecodeLapf},
+                 {"q921", DecodeLapd}, {"Q922", DecodeLapf}};
+    static const char *unknown[] = {"", "lapd ", "q9210", "q.921", "lap", "x"};
     char out[4096];
     int32_t i;
     size_t k;

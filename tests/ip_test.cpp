@@ -181,15 +181,19 @@ TEST(IpText, IcmpTypesAndCodes) {
         {"0b 01", "Time Exceeded", "fragment reassembly time exceeded"},
         {"0b 02", "Time Exceeded", "2"},
         {"08 00", "Echo", "0"},
-        {"08 07", "Echo", "0"},  // no list: "0" whatever the code
-        {"00 09", "Echo Reply", "0"},
+        {"08 07", "Echo", "7"},  // no list: the code in decimal
+        {"00 09", "Echo Reply", "9"},
         {"04 00", "Source Quench", "0"},
-        {"0c 01", "Parameter Problem", "0"},
+        {"0c 00", "Parameter Problem", "0"},
+        {"0c 01", "Parameter Problem", "1"},  // 12, 1: missing a required option
+        {"0c 02", "Parameter Problem", "2"},
         {"0d 00", "Timestamp", "0"},
-        {"0e 00", "Timestamp Reply", "0"},
+        {"0e 0a", "Timestamp Reply", "10"},
         {"0f 00", "Information Request", "0"},
-        {"10 03", "Information Reply", "0"},
-        {"2a 03", "", "0"},  // no row: the label alone
+        {"10 ff", "Information Reply", "255"},
+        {"2a 00", "", "0"},  // no row: the label alone, the code in decimal
+        {"2a 03", "", "3"},
+        {"ff 80", "", "128"},
     };
     for (const auto& c : cases) {
         const std::string detail = DetailOf(Header("01") + c.typeAndCode + " f7 ff 00 01 00 02");
@@ -257,13 +261,89 @@ TEST(IpText, OtherProtocolsEndAtTheChecksumLine) {
     });
 }
 
-TEST(IpText, OptionsDoNotMoveTheTransportHeader) {
-    // Header length 6: four octets of options, yet the TCP ports are read at
-    // offset 20, from the options.
-    const std::string detail = DetailOf("46 00 00 40 1c 46 40 00 40 06 b1 e6 ac 10 0a 63 ac 10 0a 0c 94 04 00 00 00 19");
-    EXPECT_EQ(LineAfter(detail, "\nIP: IP Header Len  : "), "24");
-    EXPECT_EQ(LineAfter(detail, "\nTCP: Source      Port : "), "9404 Unassigned or reserved");
-    EXPECT_EQ(LineAfter(detail, "\nTCP: Destination Port : "), "0000 Unassigned or reserved");
+// The lines behind the header checksum line: the transport header's, if any.
+std::string TransportLines(const std::string& datagram) {
+    const std::string detail = DetailOf(datagram);
+    const std::string label = "\nIP: Header Checksum: ";
+    const std::size_t start = detail.find(label);
+    return start == std::string::npos ? "<no checksum line>" : detail.substr(start + label.size() + 4);
+}
+
+// From 172.16.10.99 to 172.16.10.12: the first octet (version and header
+// length), then octets 1 to 5, the fragment octets 6 and 7, the protocol.
+std::string Datagram(const char* versionAndLength, const char* fragment, const char* protocol) {
+    return std::string(versionAndLength) + " 00 00 3c 1c 46 " + fragment + " 40 " + protocol +
+           " b1 e6 ac 10 0a 63 ac 10 0a 0c ";
+}
+
+const std::string kTftpUdp = "00 35 00 45 ff ff 00 00";
+const std::string kTftpUdpLines =
+    "\nUDP: Source      Port : 0035 AUTODIN II FTP"
+    "\nUDP: Destination Port : 0045 TFTP"
+    "\nUDP: Length           : 65535"
+    "\nUDP: Checksum         : 0000\n\n";
+const std::string kEcho = "08 00 f7 ff 00 01 00 02";
+const std::string kEchoLines = "\nICMP: Type  : Echo\nICMP: Code  : 0\nICMP: Chksum: f7ff\n\n";
+
+std::string Zeros(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += " 00";
+    return text + " ";
+}
+
+TEST(IpText, TransportHeaderFollowsTheHeaderLengthInTheFirstFragmentOnly) {
+    const struct {
+        const char* name;
+        std::string datagram;
+        std::string lines;  // behind the checksum line
+    } cases[] = {
+        // 0x46: 24-octet header, router alert option 94 04 00 00, TCP at 24.
+        {"one option word", Datagram("46", "40 00", "06") + "94 04 00 00 " + kSynAck,
+         kSynAckLines + "\nTCP: Urgent Pointer   : 0\n\n"},
+        // 0x4f: 60-octet header, record route (07 27 04, 36 slot octets, 00), ICMP at 60.
+        {"largest header", Datagram("4f", "40 00", "01") + "07 27 04" + Zeros(36) + "00 " + kEcho, kEchoLines},
+        // 0x47: 28-octet header, loose source route 83 07 04 and one address, padding 00, UDP at 28.
+        {"source route", Datagram("47", "00 00", "11") + "83 07 04 ac 10 28 09 00 " + kTftpUdp, kTftpUdpLines},
+        // 0x44: a header length below the fixed header, UDP read at 20.
+        {"header length 4", Datagram("44", "00 00", "11") + kTftpUdp, kTftpUdpLines},
+        // 0x40: header length 0, ICMP read at 20.
+        {"header length 0", Datagram("40", "00 00", "01") + kEcho, kEchoLines},
+        // 0x48: 32-octet header cut after six no-operation options: no transport octets.
+        {"cut in the options", Datagram("48", "00 00", "11") + "01 01 01 01 01 01", "\n\n"},
+        // 0x46, four no-operation options 01, then only the ICMP type octet.
+        {"one transport octet", Datagram("46", "00 00", "01") + "01 01 01 01 0b", "\nICMP: Type  : Time Exceeded\n\n"},
+        // Octets 6, 7 = 20 00: more fragments at offset 0, the first fragment.
+        {"first fragment", Datagram("45", "20 00", "11") + kTftpUdp, kTftpUdpLines},
+        // 80 00: the reserved flag alone, offset 0.
+        {"reserved flag", Datagram("45", "80 00", "11") + kTftpUdp, kTftpUdpLines},
+        // 00 06: offset 6 (48 octets), the last fragment: payload, no header.
+        {"last fragment", Datagram("45", "00 06", "11") + kTftpUdp, "\n\n"},
+        // 20 01: more fragments at offset 1, a middle fragment.
+        {"middle fragment", Datagram("45", "20 01", "06") + kSynAck, "\n\n"},
+        // 1f ff: the largest offset, don't fragment clear.
+        {"largest offset", Datagram("45", "1f ff", "01") + kEcho, "\n\n"},
+        // 0x47 with 00 06: a later fragment that carries the copied source route.
+        {"later fragment with options", Datagram("47", "00 06", "11") + "83 07 04 ac 10 28 09 00 " + kTftpUdp,
+         "\n\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TransportLines(c.datagram), c.lines) << c.name;
+
+    // The header lines of a later fragment with options, in full.
+    Check({{"later fragment with options", D,
+            "47 00 00 2c 1a 0b 00 06 40 11 f1 13 c0 a8 01 14 0a ff 00 06 83 07 04 ac 10 28 09 00 20 66 69 6c",
+            "  IP v4  SRC IP 192.168.1.20     DST IP 10.255.0.6       PROT 11  ID 1a0b  Flgs 00  Len 44"
+            "\nIP: Version        : 4"
+            "\nIP: IP Header Len  : 28"
+            "\nIP: Type of Service: Precedence : Routine"
+            "\nIP: Type of Service: Throughput : Normal"
+            "\nIP: Type of Service: Reliability: Normal"
+            "\nIP: Total Length   : 44"
+            "\nIP: Identification : 1a0b"
+            "\nIP: Flags          : May Fragment, Last Fragment"
+            "\nIP: Fragment Offset: 6"
+            "\nIP: Time to Live   : 64"
+            "\nIP: Protocol       : UDP"
+            "\nIP: Header Checksum: f113\n\n"}});
 }
 
 TEST(IpText, ShortDatagramsShowTheFieldsTheyHold) {

@@ -12,16 +12,15 @@ namespace {
 
 constexpr int kTableIcmpTypes = 21;
 
-// The code's text: its name in the type's code list; its decimal value when
-// it lies beyond the end of the list; "0" for a type without a list.
+// The code's text: its name in the type's code list, or its decimal value
+// when the type has no list (echo, parameter problem, a type without a name)
+// or the code lies beyond the end of the list.
 void AppendCode(uint8_t type, uint8_t code, TextWriter& w) {
     int found = 0;
     int row = 0;
     FindValueName(TableById(kTableIcmpTypes), type, found, row);
     const IcmpCodeList codes = found != 0 ? IcmpCodeLists[static_cast<std::size_t>(row)] : IcmpCodeList();
-    if (codes.empty()) {
-        AppendText(w, "0");
-    } else if (code < codes.size()) {
+    if (code < codes.size()) {
         AppendText(w, codes[code]);
     } else {
         AppendDecimal(w, code);
@@ -31,16 +30,15 @@ void AppendCode(uint8_t type, uint8_t code, TextWriter& w) {
 }  // namespace
 
 void DecodeIcmp(IpHeaderFields&, const FrameView& d, TextWriter& w) {
-    constexpr int32_t at = kTransportOffset;
-    if (d.Has(at)) {
+    if (d.Has(0)) {
         AppendText(w, "\nICMP: Type  : ");
-        LookupValueName(kTableIcmpTypes, d.At(at), w);
+        LookupValueName(kTableIcmpTypes, d.At(0), w);
     }
-    if (d.Has(at + 1)) {
+    if (d.Has(1)) {
         AppendText(w, "\nICMP: Code  : ");
-        AppendCode(d.At(at), d.At(at + 1), w);
+        AppendCode(d.At(0), d.At(1), w);
     }
-    if (d.HasRange(at + 2, 2)) AppendLabelHexPair(w, "\nICMP: Chksum: ", d.At(at + 2), d.At(at + 3));
+    if (d.HasRange(2, 2)) AppendLabelHexPair(w, "\nICMP: Chksum: ", d.At(2), d.At(3));
 }
 
 }  // namespace korvex

@@ -1,8 +1,9 @@
 // IPv4 header decoder: version, addresses, protocol, identification, flags
 // and total length on the summary line; every header field in the detail
-// block, followed by the ICMP, TCP or UDP header. The header length field is
-// shown, not obeyed: the transport header is read at offset 20, and options
-// are left to the hex trace. Nothing is checked against anything.
+// block, followed by the ICMP, TCP or UDP header. The transport header is
+// read where the header length puts it; options are passed over and left to
+// the hex trace, and so is everything of a fragment other than the first.
+// Nothing is checked against anything.
 //
 // A datagram cut short shows the fields whose octets it holds, each whole,
 // and leaves out the others.
@@ -33,6 +34,9 @@ constexpr uint8_t kProtocolTcp = 6;
 constexpr uint8_t kProtocolUdp = 17;
 
 constexpr int32_t kAddressTextWidth = 15;
+
+// The fixed header, in 32-bit words.
+constexpr int32_t kMinimumHeaderWords = 5;
 
 // Dotted decimal of the four octets from first on, blank-filled to 15
 // characters.
@@ -106,6 +110,10 @@ void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
 
 }  // namespace
 
+int32_t TransportOffset(const IpHeaderFields& f) {
+    return (f.headerLength < kMinimumHeaderWords ? kMinimumHeaderWords : f.headerLength) * 4;
+}
+
 void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     if (d.Has(0)) {
         AppendText(w, "\nIP: Version        : ");
@@ -136,16 +144,18 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
         if (LookupValueName(kTableProtocol, f.protocol, w) == 0) AppendText(w, "Unassigned");
     }
     if (d.HasRange(10, 2)) AppendLabelHexPair(w, "\nIP: Header Checksum: ", f.checksumHigh, f.checksumLow);
-    if (!d.Has(9)) return;
+    // A later fragment carries the middle or end of the payload, no header.
+    if (!d.Has(9) || f.fragmentOffset != 0) return;
+    const FrameView transport = d.From(TransportOffset(f));
     switch (f.protocol) {
         case kProtocolIcmp:
-            DecodeIcmp(f, d, w);
+            DecodeIcmp(f, transport, w);
             break;
         case kProtocolTcp:
-            DecodeTcp(f, d, w);
+            DecodeTcp(f, transport, w);
             break;
         case kProtocolUdp:
-            DecodeUdp(f, d, w);
+            DecodeUdp(f, transport, w);
             break;
         default:
             break;

@@ -32,19 +32,23 @@ struct IpHeaderFields {
     int32_t udpChecksum = 0;
 };
 
-// Offset of the transport header: the decoders read it right behind the
-// 20-octet fixed header, whatever the header length field says.
-inline constexpr int32_t kTransportOffset = 20;
+// Where the transport header begins: behind the header and its options, at
+// the header length times 4. A header length below 5 cannot hold the fixed
+// header; such a datagram is read as if the field said 5.
+int32_t TransportOffset(const IpHeaderFields& fields);
 
 // The detail block of the IPv4 header, then the transport header's lines
-// for ICMP, TCP and UDP. Each line is written only when the datagram holds
-// the octets of its field. No line break at its end.
+// for ICMP, TCP and UDP. Only the first fragment (offset 0) holds the
+// transport header; a later one ends at the header checksum line. Each line
+// is written only when the datagram holds the octets of its field. No line
+// break at its end.
 void DecodeIpDetail(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
 
-// Transport header lines, read from offset 20 of the datagram.
-void DecodeTcp(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
-void DecodeUdp(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
-void DecodeIcmp(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
+// Transport header lines; the view starts at the transport header's first
+// octet.
+void DecodeTcp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);
+void DecodeUdp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);
+void DecodeIcmp(IpHeaderFields& fields, const FrameView& message, TextWriter& w);
 
 // The six TCP flag lines, FIN to URG, each with the digit of its bit.
 void AppendTcpFlags(uint32_t flags, TextWriter& w);

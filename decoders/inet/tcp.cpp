@@ -65,31 +65,30 @@ void AppendTcpFlags(uint32_t flags, TextWriter& w) {
 }
 
 void DecodeTcp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
-    constexpr int32_t at = kTransportOffset;
-    if (d.HasRange(at, 2)) {
-        fields.sourcePort = static_cast<int32_t>(Read(d, at, 2));
+    if (d.HasRange(0, 2)) {
+        fields.sourcePort = static_cast<int32_t>(Read(d, 0, 2));
         AppendText(w, "\nTCP: Source      Port : ");
-        AppendPort(d.At(at), d.At(at + 1), w);
+        AppendPort(d.At(0), d.At(1), w);
     }
-    if (d.HasRange(at + 2, 2)) {
-        fields.destinationPort = static_cast<int32_t>(Read(d, at + 2, 2));
+    if (d.HasRange(2, 2)) {
+        fields.destinationPort = static_cast<int32_t>(Read(d, 2, 2));
         AppendText(w, "\nTCP: Destination Port : ");
-        AppendPort(d.At(at + 2), d.At(at + 3), w);
+        AppendPort(d.At(2), d.At(3), w);
     }
-    if (d.HasRange(at + 4, 4)) AppendLabelUnsigned(w, "\nTCP: Sequence Number  : ", Read(d, at + 4, 4));
-    if (d.HasRange(at + 8, 4)) AppendLabelUnsigned(w, "\nTCP: Acknowl. Number  : ", Read(d, at + 8, 4));
-    if (d.Has(at + 12)) AppendLabelDecimal(w, "\nTCP: TCP Header Length: ", (d.At(at + 12) >> 4) * 4);
-    if (d.Has(at + 13)) {
-        const uint32_t flags = d.At(at + 13) & 0x3F;
+    if (d.HasRange(4, 4)) AppendLabelUnsigned(w, "\nTCP: Sequence Number  : ", Read(d, 4, 4));
+    if (d.HasRange(8, 4)) AppendLabelUnsigned(w, "\nTCP: Acknowl. Number  : ", Read(d, 8, 4));
+    if (d.Has(12)) AppendLabelDecimal(w, "\nTCP: TCP Header Length: ", (d.At(12) >> 4) * 4);
+    if (d.Has(13)) {
+        const uint32_t flags = d.At(13) & 0x3F;
         AppendText(w, "\nTCP: Flags            : 0x");
         AppendHexByte(w, flags);
         AppendTcpFlags(flags, w);
     }
-    if (d.HasRange(at + 14, 2)) AppendLabelUnsigned(w, "\nTCP: Window           : ", Read(d, at + 14, 2));
-    if (d.HasRange(at + 16, 2)) {
-        AppendLabelHexPair(w, "\nTCP: Checksum         : 0x", d.At(at + 16), d.At(at + 17));
+    if (d.HasRange(14, 2)) AppendLabelUnsigned(w, "\nTCP: Window           : ", Read(d, 14, 2));
+    if (d.HasRange(16, 2)) {
+        AppendLabelHexPair(w, "\nTCP: Checksum         : 0x", d.At(16), d.At(17));
     }
-    if (d.HasRange(at + 18, 2)) AppendLabelUnsigned(w, "\nTCP: Urgent Pointer   : ", Read(d, at + 18, 2));
+    if (d.HasRange(18, 2)) AppendLabelUnsigned(w, "\nTCP: Urgent Pointer   : ", Read(d, 18, 2));
 }
 
 }  // namespace korvex

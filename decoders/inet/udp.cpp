@@ -7,23 +7,22 @@
 namespace korvex {
 
 void DecodeUdp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
-    constexpr int32_t at = kTransportOffset;
-    if (d.HasRange(at, 2)) {
-        fields.sourcePort = d.At(at) << 8 | d.At(at + 1);
+    if (d.HasRange(0, 2)) {
+        fields.sourcePort = d.At(0) << 8 | d.At(1);
         AppendText(w, "\nUDP: Source      Port : ");
-        AppendPort(d.At(at), d.At(at + 1), w);
+        AppendPort(d.At(0), d.At(1), w);
     }
-    if (d.HasRange(at + 2, 2)) {
-        fields.destinationPort = d.At(at + 2) << 8 | d.At(at + 3);
+    if (d.HasRange(2, 2)) {
+        fields.destinationPort = d.At(2) << 8 | d.At(3);
         AppendText(w, "\nUDP: Destination Port : ");
-        AppendPort(d.At(at + 2), d.At(at + 3), w);
+        AppendPort(d.At(2), d.At(3), w);
     }
-    if (d.HasRange(at + 4, 2)) {
-        fields.udpLength = d.At(at + 4) << 8 | d.At(at + 5);
+    if (d.HasRange(4, 2)) {
+        fields.udpLength = d.At(4) << 8 | d.At(5);
         AppendLabelDecimal(w, "\nUDP: Length           : ", fields.udpLength);
     }
-    if (d.HasRange(at + 6, 2)) {
-        fields.udpChecksum = d.At(at + 6) << 8 | d.At(at + 7);
+    if (d.HasRange(6, 2)) {
+        fields.udpChecksum = d.At(6) << 8 | d.At(7);
         AppendText(w, "\nUDP: Checksum         : ");
         AppendHexNumber(w, static_cast<uint32_t>(fields.udpChecksum), 4);
     }

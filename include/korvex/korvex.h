@@ -60,7 +60,9 @@ typedef int32_t (*KorvexDecoder)(DecodeRequest request);
  * each further decoder built in. */
 
 /* The decoder of a protocol name, or NULL for a name the library does not
- * know (names are matched exactly, lower case). */
+ * know. Names are matched without regard to the case of ASCII letters, and
+ * "q921", "q922", "ethernet" and "ipv4" stand for "lapd", "lapf", "eth" and
+ * "ip". */
 KORVEX_API KorvexDecoder KorvexFindDecoder(const char *name);
 
 /* The name of protocol number index, counted from 0; NULL when index is

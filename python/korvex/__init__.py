@@ -18,6 +18,7 @@ comes back as it was given.
 import collections
 import ctypes
 import os
+import stat
 import threading
 
 from . import _library
@@ -221,15 +222,50 @@ class _TraceFrames:
         self.close()
 
 
+# The first four octets of a capture file, as the tool tells them apart: the
+# pcap magic numbers in either byte order (microsecond, nanosecond and the
+# variant with longer records), and the pcapng section header block type.
+_PCAP_MAGICS = {0xA1B2C3D4, 0xA1B23C4D, 0xA1B2CD34}
+_PCAPNG_BLOCK_TYPE = 0x0A0D0D0A
+
+
+def _capture_format(start):
+    """The capture format, "pcap" or "pcapng", that the octets start, or None."""
+    if len(start) < 4:
+        return None
+    little, big = int.from_bytes(start[:4], "little"), int.from_bytes(start[:4], "big")
+    if little in _PCAP_MAGICS or big in _PCAP_MAGICS:
+        return "pcap"
+    if big == _PCAPNG_BLOCK_TYPE:
+        return "pcapng"
+    return None
+
+
 def read_trace(path):
     """Iterator over the frames (Frame tuples) of the hex trace file at path.
 
     The file is opened at once: a file that cannot be opened raises the
     matching OSError (FileNotFoundError, PermissionError, IsADirectoryError)
-    with the file name."""
+    with the file name; a pcap or pcapng capture raises ValueError (the tool's
+    korvex pcap decodes those)."""
     name = os.fsencode(path)
     if b"\0" in name:
         raise ValueError("path holds a NUL character")
+    shown = os.fsdecode(path)
+    # Only a regular file is looked into first: opening a pipe would wait for
+    # its writer, and octets read from it would be lost to the reader. A file
+    # that cannot be read is left to the reader to report.
+    start = b""
+    try:
+        if stat.S_ISREG(os.stat(name).st_mode):
+            with open(name, "rb") as f:
+                start = f.read(4)
+    except OSError:
+        pass
+    capture = _capture_format(start)
+    if capture:
+        raise ValueError(f"{shown} is a {capture} capture, not a hex trace file; "
+                         f"decode it with: korvex pcap {shown}")
     lib = _library_handle()
     handle = _library.TraceReaderHandle()
     error = lib.KorvexTraceOpenFile(name, ctypes.byref(handle))
@@ -240,13 +276,18 @@ def read_trace(path):
 
 def parse_trace(text):
     """Iterator over the frames (Frame tuples) of hex trace text held in
-    memory: a str (Latin-1 characters) or bytes."""
+    memory: a str (Latin-1 characters) or bytes. The octets of a pcap or
+    pcapng capture raise ValueError (the tool's korvex pcap decodes those)."""
     if isinstance(text, str):
         data = text.encode(_TEXT_ENCODING)
     elif isinstance(text, (bytes, bytearray, memoryview)):
         data = bytes(text)
     else:
         raise TypeError(f"text must be str or bytes, not {type(text).__name__}")
+    capture = _capture_format(data)
+    if capture:
+        raise ValueError(f"the text is a {capture} capture, not hex trace text; "
+                         "write it to a file and decode it with: korvex pcap FILE")
     lib = _library_handle()
     handle = _library.TraceReaderHandle()
     error = lib.KorvexTraceOpenBuffer(data, len(data), ctypes.byref(handle))

@@ -7,6 +7,7 @@ import os
 import random
 import re
 import shutil
+import struct
 import subprocess
 import sys
 
@@ -171,8 +172,8 @@ def test_trace_reader_closes():
 
 
 @pytest.mark.parametrize("call,error,message", [
-    (lambda: korvex.decode("q921", b"\x01"), korvex.UnknownProtocolError, "unknown protocol 'q921'"),
-    (lambda: korvex.decode("LAPD", b"\x01"), korvex.UnknownProtocolError, "the library decodes: lapd, lapf"),
+    (lambda: korvex.decode("q920", b"\x01"), korvex.UnknownProtocolError, "unknown protocol 'q920'"),
+    (lambda: korvex.decode("LAPDX", b"\x01"), korvex.UnknownProtocolError, "the library decodes: lapd, lapf"),
     (lambda: korvex.decode("", b"\x01"), ValueError, "unknown protocol ''"),
     (lambda: korvex.decode("lapd\0", b"\x01"), korvex.UnknownProtocolError, "unknown protocol"),
     (lambda: korvex.decode("läpd", b"\x01"), korvex.UnknownProtocolError, "unknown protocol"),
@@ -198,6 +199,61 @@ def test_errors(call, error, message):
     with pytest.raises(error) as raised:
         call()
     assert message in str(raised.value)
+
+
+# Names in any case and the other names of the protocols, beside the
+# library's own name for each.
+NAME_ROWS = [("LAPD", "lapd"), ("q921", "lapd"), ("q922", "lapf"), ("Q931", "q931"), ("X25", "x25"),
+             ("ethernet", "eth"), ("IPv4", "ip"), ("Ip", "ip")]
+
+
+@pytest.mark.parametrize("typed,name", NAME_ROWS)
+def test_protocol_names_in_any_case_and_their_other_names(typed, name):
+    frames = [bytes.fromhex(h) for h in FIXED_FRAMES]
+    assert [korvex.decode(typed, f, detail=True) for f in frames] == \
+        [korvex.decode(name, f, detail=True) for f in frames]
+    assert typed not in korvex.protocols()
+
+
+# The first octets of captures: pcap in both byte orders, with nanosecond
+# timestamps, and a pcapng section header block.
+def pcap_file(magic, byte_order):
+    header = struct.pack(byte_order + "IHHiIII", magic, 2, 4, 0, 0, 65535, 203)
+    return header + struct.pack(byte_order + "IIII", 0, 0, 3, 3) + b"\x02\x01\x7f"
+
+
+CAPTURES = [
+    ("pcap", pcap_file(0xA1B2C3D4, "<")),
+    ("pcap", pcap_file(0xA1B2C3D4, ">")),
+    ("pcap", pcap_file(0xA1B23C4D, "<")),
+    ("pcapng", bytes.fromhex("0a0d0d0a 1c000000 4d3c2b1a 01000000 ffffffffffffffff 1c000000")),
+]
+
+
+@pytest.mark.parametrize("kind,octets", CAPTURES, ids=[f"{k}-{i}" for i, (k, _) in enumerate(CAPTURES)])
+def test_a_capture_is_not_a_trace(tmp_path, kind, octets):
+    path = tmp_path / f"call.{kind}"
+    path.write_bytes(octets)
+    with pytest.raises(ValueError) as raised:
+        korvex.read_trace(path)
+    assert str(raised.value) == (f"{path} is a {kind} capture, not a hex trace file; "
+                                 f"decode it with: korvex pcap {path}")
+    # The tool refuses the file in the same words.
+    done = subprocess.run([TOOL, "replay", "lapd", str(path)], capture_output=True, text=True)
+    assert done.returncode == 1
+    assert done.stderr == f"korvex: {raised.value}\n"
+    for text in (octets, bytearray(octets), octets.decode("latin-1")):
+        with pytest.raises(ValueError, match=f"^the text is a {kind} capture, not hex trace text; "
+                                             "write it to a file and decode it with: korvex pcap FILE$"):
+            korvex.parse_trace(text)
+
+
+def test_text_that_only_looks_like_a_capture_start_is_read_as_a_trace(tmp_path):
+    # Three of the four octets of a magic number, and a trace: no capture.
+    assert list(korvex.parse_trace(b"\xd4\xc3\xb2")) == []
+    path = tmp_path / "trace.txt"
+    path.write_text("Frame                   12:01.250\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2B\n\n")
+    assert [frame.data for frame in korvex.read_trace(path)] == [bytes.fromhex("028101071a2b")]
 
 
 def test_a_file_that_cannot_be_read(tmp_path):
