@@ -50,9 +50,14 @@ def non_locking_shift(codeset):
     return ie(0x98 | codeset)
 
 
-def cause(location, value, diagnostic=b""):
-    """ITU-T coding standard; value is the Q.931 cause number."""
-    return ie(CAUSE, bytes([0x80 | location, 0x80 | value]) + bytes(diagnostic))
+def cause(location, value, diagnostic=b"", recommendation=None):
+    """ITU-T coding standard; value is the Q.931 cause number. With a
+    recommendation, octet 3 announces octet 3a (bit 8 clear) and 3a holds it."""
+    if recommendation is None:
+        head = bytes([0x80 | location])
+    else:
+        head = bytes([location, 0x80 | recommendation])
+    return ie(CAUSE, head + bytes([0x80 | value]) + bytes(diagnostic))
 
 
 def display(text):
@@ -112,7 +117,7 @@ BASIC_CALL = [
         date_time(24, 3, 14, 12, 1, 37),
         display("Connected 0401234567"),
     ])),
-    F(23, "U", q931(0x05, 0, CONNECT_ACK)),
+    F(23, "U", q931(0x05, 0, CONNECT_ACK)),                # no elements after the message type
     # The other party puts the call on hold, then takes it back
     F(30510, "N", q931(0x05, 1, NOTIFY, [ie(NOTIFICATION, [0x80])])),
     F(12200, "N", q931(0x05, 1, NOTIFY, [ie(NOTIFICATION, [0x81])])),
@@ -199,13 +204,22 @@ PRI_INTERFACE = [
         ie(CHANNEL, [0xA9, 0x83, 0x85]),
         ie(RESTART_IND, [0x80]),
     ])),
+    # B channel 3 of the interface identified explicitly as interface 2
+    F(860, "N", pri(0x0000, 0, RESTART, [
+        ie(CHANNEL, [0xE9, 0x82, 0x83, 0x83]),
+        ie(RESTART_IND, [0x80]),
+    ])),
+    F(58, "U", pri(0x0000, 1, RESTART_ACK, [
+        ie(CHANNEL, [0xE9, 0x82, 0x83, 0x83]),
+        ie(RESTART_IND, [0x80]),
+    ])),
     F(1300, "U", pri(0x0000, 0, RESTART, [ie(RESTART_IND, [0x87])])),
     F(71, "N", pri(0x0000, 1, RESTART_ACK, [ie(RESTART_IND, [0x87])])),
     # A 2 x 64 kbit/s call on time slots 1 and 2, the channels as a slot map
     F(9240, "N", pri(0x0153, 0, SETUP, [
         DATA_2X64,
         ie(CHANNEL, [0xA9, 0x93, 0x03, 0x00, 0x00, 0x00]),
-        number(CALLING, [0x11, 0x81], "4930123456"),       # international
+        number(CALLING, [0x91], "4930123456"),             # international, no octet 3a
         number(CALLED, [0x81], "5020"),
     ])),
     F(96, "U", pri(0x0153, 1, PROCEEDING, [
@@ -224,9 +238,11 @@ PRI_INTERFACE = [
     F(9, "N", pri(0x0154, 0, SEGMENT, [
         ie(SEGMENTED, [0x00, SETUP]),
         number(CALLED, [0x81], "5021"),
-        # National elements after a shift: shown, not decoded by codeset
+        # Elements of the local network's codeset 6 after a locking shift:
+        # named by codeset and identifier, their contents not decoded
         locking_shift(6),
         ie(0x7B, b"\x01\x05"),
+        ie(PROGRESS_IND, [0x81, 0x88]),
     ])),
     F(120, "U", pri(0x0154, 1, STATUS, [
         cause(0, 101),                                     # not compatible with call state
@@ -235,7 +251,7 @@ PRI_INTERFACE = [
         display("SEG?"),
     ])),
     F(38, "N", pri(0x0154, 0, RELEASE_COMP, [cause(2, 111)])),
-    F(71270, "U", pri(0x0153, 1, DISCONNECT, [cause(0, 16)])),
+    F(71270, "U", pri(0x0153, 1, DISCONNECT, [cause(0, 16, recommendation=0)])),  # with octet 3a
     F(51, "N", pri(0x0153, 0, RELEASE)),
     F(19, "U", pri(0x0153, 1, RELEASE_COMP)),
 ]

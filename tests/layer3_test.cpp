@@ -46,6 +46,16 @@ TEST(Layer3, HandOffByFrameAndFlags) {
          {"\nQ931: Call Reference: 0x7\nQ931: Message type  : SETUP\nQ931: IE: Bearer capability",
           "Q931: BC: Transfer Capability: Speech\n\n"},
          "Transfer Mode"},
+        // address, control, discriminator, call reference (1), message type, FCS
+        {"a message that ends with its type: count 0 shows the header lines", DecodeLapd, D | L3,
+         "00 01 00 02 08 01 05 0f 1a 2b",
+         {kLapdLink + "\nQ931: Call Reference: 0x5\nQ931: Message type  : CONNECT ACK\n\n"},
+         "Q931: IE:"},
+        // the same with a call reference of two octets and the hex trace after it
+        {"RELEASE COMPLETE without cause, with the frame's hex trace", DecodeLapd, D | L3 | H,
+         "02 01 00 02 08 02 80 07 5a 1a 2b",
+         {"\nQ931: Call Reference: 0x8007\nQ931: Message type  : RELEASE COMP\nHEX TRACE:"},
+         "Q931: IE:"},
         {"another discriminator in LAPD goes to X.25", DecodeLapd, D | L3, "40 01 00 02 10 01 21 1a 2b",
          {kLinkLines + "\nX25: GFI    : 01\nX25: LGN    : 00\nX25: LCN    : 01\nX25: PTI    : RR",
           "X25: P(R)   : 01\n\n"},
@@ -96,7 +106,10 @@ TEST(Layer3, FramesThatAreNotHandedOver) {
         {"FRMR", DecodeLapd, D | L3, "00 01 97 01 02 03 04 05 1a 2b"},
         {"LAPD frame without octet 5", DecodeLapd, D | L3, "00 01 00 02 08"},
         {"call reference longer than the frame", DecodeLapd, D | L3, "00 01 00 02 08 ff 05 05 04 1a 2b"},
-        {"count below 1: message type just before the FCS", DecodeLapd, D | L3, "00 01 00 02 08 01 05 05 1a 2b"},
+        // discriminator, call reference (1), then the FCS: no message type
+        {"count below 0: message cut inside its header", DecodeLapd, D | L3, "00 01 00 02 08 01 05 1a 2b"},
+        // discriminator, call reference length 2, one octet of it, then the FCS
+        {"count below 0: call reference cut by the FCS", DecodeLapd, D | L3, "00 01 00 02 08 02 05 1a 2b"},
         {"no packet octet between control and FCS", DecodeLapd, D | L3, "40 01 00 02 1a 2b"},
         {"LAPF frame of address and control only", DecodeLapf, D | L3, "18 41 00 02"},
     };

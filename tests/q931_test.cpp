@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <utility>
@@ -75,8 +76,22 @@ TEST(Q931Message, SummaryDetailAndHexTrace) {
          "\nQ931: IE: Sending complete\n\n"},
         {"call reference of four octets", S, "08 04 12 34 56 78 5a",
          "  Q.931     Call Ref  0x12345678    RELEASE COMP\n"},
-        {"no octet after the message type: empty detail block", D, "08 01 01 05",
-         "  Q.931     Call Ref  0x000001    SETUP\n\n"},
+        // header only: discriminator, call reference, message type
+        {"CONNECT ACK: header lines alone", D, "08 01 81 0f",
+         "  Q.931     Call Ref  0x000081    CONNECT ACK"
+         "\nQ931: Call Reference: 0x81"
+         "\nQ931: Message type  : CONNECT ACK\n\n"},
+        // header only, call reference of two octets
+        {"RELEASE COMPLETE without cause, with its hex trace", D | H, "08 02 80 01 5a",
+         "  Q.931     Call Ref  0x008001    RELEASE COMP"
+         "\nQ931: Call Reference: 0x8001"
+         "\nQ931: Message type  : RELEASE COMP\n"
+         "\nHEX TRACE:" + kIndent + "08 02 80 01 5a \n\n"},
+        // header only, call reference length 0
+        {"no call reference octets, no elements", D, "08 00 0f",
+         "  Q.931     Call Ref  0x000000    CONNECT ACK"
+         "\nQ931: Call Reference: 0x0"
+         "\nQ931: Message type  : CONNECT ACK\n\n"},
         {"detail, then hex trace", D | H, "08 01 81 4d a1",
          "  Q.931     Call Ref  0x000081    RELEASE"
          "\nQ931: Call Reference: 0x81"
@@ -163,10 +178,54 @@ TEST(Q931Walk, VariableLengthElements) {
          "\nQ931: Call State: Value           : Disconnect indication"},
         {"escape for extension has no decoder", "7f 02 01 02 a1",
          "\nQ931: IE: Escape for extension\nQ931: IE: Sending complete"},
-        {"a shift changes no later element", "95 79 01 87",
+    });
+}
+
+// Shifts: a locking shift makes every later variable-length element one of
+// its codeset, a non-locking shift the one element right after it. Only
+// codeset 0 elements are decoded.
+TEST(Q931Walk, Codesets) {
+    const std::string locking6 =
+        "\nQ931: IE: Shift\nQ931: Shift procedure: Locking shift"
+        "\nQ931: Codeset ID: Codeset 6: information elements specific to local network";
+    const std::string nonLocking5 =
+        "\nQ931: IE: Shift\nQ931: Shift procedure: Non-locking shift"
+        "\nQ931: Codeset ID: Codeset 5: information elements for national use";
+    const std::string allInterfaces = "\nQ931: IE: Restart indicator\nQ931: Restart Ind: Class: All interfaces";
+    CheckElements({
+        // locking shift 6, then two elements of codeset 6 (identifier, length, contents)
+        {"codeset 6 elements are named, their contents passed over", "96 04 02 01 02 1e 02 81 88",
+         locking6 + "\nQ931: IE: Codeset 6 element 0x04\nQ931: IE: Codeset 6 element 0x1e"},
+        // locking shift 6, element of length 0, single-octet element, element cut short
+        {"single-octet elements read as in codeset 0", "96 7b 00 a1 b0 79 05 87",
+         locking6 + "\nQ931: IE: Codeset 6 element 0x7b\nQ931: IE: Sending complete"
+                    "\nQ931: IE: Congestion level\nQ931: Congestion level: Receiver Ready "
+                    "\nQ931: IE: Codeset 6 element 0x79"},
+        // locking shift 6, identifier with no length octet
+        {"message ending after an identifier of another codeset", "96 08",
+         locking6 + "\nQ931: IE: Codeset 6 element 0x08"},
+        // non-locking shift 5, one element of codeset 5, then codeset 0 again
+        {"non-locking shift: the one element after it", "9d 79 01 87 79 01 87",
+         nonLocking5 + "\nQ931: IE: Codeset 5 element 0x79" + allInterfaces},
+        // non-locking shift 5, a single-octet element takes its turn
+        {"non-locking shift followed by a single-octet element", "9d a1 79 01 87",
+         nonLocking5 + "\nQ931: IE: Sending complete" + allInterfaces},
+        // locking shift 6, non-locking shift 7, then codeset 7 once and codeset 6 again
+        {"non-locking shift inside a locked codeset", "96 9f 00 00 7e 00",
+         locking6 +
+             "\nQ931: IE: Shift\nQ931: Shift procedure: Non-locking shift"
+             "\nQ931: Codeset ID: Codeset 7: user-specific information elements"
+             "\nQ931: IE: Codeset 7 element 0x00\nQ931: IE: Codeset 6 element 0x7e"},
+        // locking shift to a reserved codeset, then locking shift back to 0
+        {"locking shift to codeset 0 decodes again", "91 79 01 87 90 79 01 87",
+         "\nQ931: IE: Shift\nQ931: Shift procedure: Locking shift\nQ931: Codeset ID: Reserved"
+         "\nQ931: IE: Codeset 1 element 0x79"
          "\nQ931: IE: Shift\nQ931: Shift procedure: Locking shift"
-         "\nQ931: Codeset ID: Codeset 5: information elements for national use"
-         "\nQ931: IE: Restart indicator\nQ931: Restart Ind: Class: All interfaces"},
+         "\nQ931: Codeset ID: Codeset 0: Q.931 information elements" + allInterfaces},
+        // non-locking shift to codeset 0: the element after it is decoded
+        {"non-locking shift to codeset 0", "98 79 01 87",
+         "\nQ931: IE: Shift\nQ931: Shift procedure: Non-locking shift"
+         "\nQ931: Codeset ID: Codeset 0: Q.931 information elements" + allInterfaces},
     });
 }
 
@@ -196,12 +255,32 @@ TEST(Q931Elements, BearerAndCompatibility) {
          "\nQ931: BC: Transfer Capability: "
          "\nQ931: BC: Transfer Mode      : Circuit mode"
          "\nQ931: BC: Transfer Rate      : "},
-        {"low layer octet 3a read as octet 4", "7c 03 08 98 90",
+        // octet 3 (ext 0), octet 3a (ext 1, not shown), octet 4
+        {"low layer octet 3a passed over, then octet 4", "7c 03 08 98 90",
          "\nQ931: IE: Low layer compatibility"
          "\nQ931: LL Compatibility: Coding Standard    : ITU-T"
          "\nQ931: LL Compatibility: Transfer Capability: Unrestricted digital information"
          "\nQ931: LL Compatibility: Transfer Mode      : Circuit mode"
-         "\nQ931: LL Compatibility: Transfer Rate      : Multirate 64 kbps base rate"},
+         "\nQ931: LL Compatibility: Transfer Rate      : 64 kbps"},
+        // octet 3 (ext 0), octets 3a and 3b (ext 0, ext 1), octet 4, octet 5
+        {"bearer octet-3 group of three, then octet 4", "04 05 08 18 98 c0 a3",
+         "\nQ931: IE: Bearer capability"
+         "\nQ931: BC: Coding Standard    : ITU-T"
+         "\nQ931: BC: Transfer Capability: Unrestricted digital information"
+         "\nQ931: BC: Transfer Mode      : Packet Mode"
+         "\nQ931: BC: Transfer Rate      : packet mode"},
+        // octet 3 (ext 0), octet 3a (ext 0), then the element ends: no octet 4
+        {"bearer element ending inside its octet-3 group", "04 02 00 10",
+         "\nQ931: IE: Bearer capability"
+         "\nQ931: BC: Coding Standard    : ITU-T"
+         "\nQ931: BC: Transfer Capability: Speech"},
+        // octet 3 (ext 0), octet 3a (ext 1), octet 4
+        {"high layer octet 3a passed over", "7d 03 11 91 81",
+         "\nQ931: IE: High layer compatibility"
+         "\nQ931: HL Compatibility: Coding Standard   : ITU-T"
+         "\nQ931: HL Compatibility: Interpretation    : First high layer characteristics id to be used"
+         "\nQ931: HL Compatibility: Pres. method      : High layer protocol profile"
+         "\nQ931: HL Compatibility: Characteristics Id: Telephony"},
         {"high layer telephony", "7d 02 91 81",
          "\nQ931: IE: High layer compatibility"
          "\nQ931: HL Compatibility: Coding Standard   : ITU-T"
@@ -247,6 +326,19 @@ TEST(Q931Elements, CauseAndCallState) {
          cause + "ITU-T\nQ931: Cause: Location           : user"
                  "\nQ931: Cause: Class              : Class (110): protocol error (e.g. unknown message)"
                  "\nQ931: Cause: Value              : Mandatory information element is missing"},
+        // octet 3 (ext 0), octet 3a (recommendation, ext 1), octet 4
+        {"octet 3a passed over: octet 4 after it", "08 03 00 81 90",
+         cause + "ITU-T\nQ931: Cause: Location           : user"
+                 "\nQ931: Cause: Class              : Class (001): normal event"
+                 "\nQ931: Cause: Value              : Normal call clearing"},
+        // octet 3 (ext 0), octet 3a (ext 1), octet 4, diagnostic
+        {"octet 3a, octet 4, then a diagnostic", "08 04 02 8a a2 41",
+         cause + "ITU-T\nQ931: Cause: Location           : public network serving the local user"
+                 "\nQ931: Cause: Class              : Class (010): resource unavailable"
+                 "\nQ931: Cause: Value              : No circuit/channel available"},
+        // octet 3 (ext 0), octet 3a (ext 0, out of place), then the element ends
+        {"octet 3 group running to the element's end: no class line", "08 02 00 01",
+         cause + "ITU-T\nQ931: Cause: Location           : user"},
         {"cause 31", "08 02 80 9f",
          cause + "ITU-T\nQ931: Cause: Location           : user"
                  "\nQ931: Cause: Class              : Class (001): normal event"
@@ -395,6 +487,10 @@ TEST(Q931Elements, ChannelIdentification) {
     const std::string map = "\nQ931: Channel Idenfication : Number / Map   : Map";
     const std::string bUnits = "\nQ931: Channel Idenfication : Chan / map type: B-channel units";
     const std::string slot = "\nQ931: Channel Idenfication : Ch num/slot map: 0x";
+    const std::string explicitOther =
+        head + "Int Id present : Interface explicitly identified"
+               "\nQ931: Channel Idenfication : Interface type : Other interface";
+    const std::string ifId = "\nQ931: Channel Idenfication : IF Identifier  : ";
     CheckElements({
         {"basic interface, B1 exclusive", "18 01 89", implicitBasic + exclusive + channel + "B1 channel"},
         {"basic interface, any channel preferred", "18 01 83",
@@ -419,57 +515,83 @@ TEST(Q931Elements, ChannelIdentification) {
         {"channel type without a name, later octets not shown", "18 04 a9 85 81 82",
          implicitOther + exclusive + channel + "As indicated in following octets" + itu + number +
              "\nQ931: Channel Idenfication : Chan / map type: " + slot + "01"},
-        {"explicit interface reads its third octet by the number flag", "18 04 e9 81 83 85",
-         head + "Int Id present : Interface explicitly identified"
-                "\nQ931: Channel Idenfication : Interface type : Other interface" +
-             exclusive + channel + "As indicated in following octets" +
-             "\nQ931: Channel Idenfication : IF Identifier  : 01" + slot + "03"},
-        {"explicit interface after a map element of the same message", "18 03 a9 93 85 18 03 e9 82 83",
+        // octet 3, interface identifier (ext 1), channel type, channel number
+        {"explicit interface: identifier, then its own channel type and number", "18 04 e9 81 83 85",
+         explicitOther + exclusive + channel + "As indicated in following octets" + ifId + "01" + itu + number +
+             bUnits + slot + "05"},
+        // the same after a map element: the element's own number flag counts
+        {"explicit interface after a map element of the same message", "18 03 a9 93 85 18 04 e9 82 83 85",
          implicitOther + exclusive + channel + "As indicated in following octets" + itu + map + bUnits + slot + "85" +
-             head + "Int Id present : Interface explicitly identified"
-                    "\nQ931: Channel Idenfication : Interface type : Other interface" +
-             exclusive + channel + "As indicated in following octets" +
-             "\nQ931: Channel Idenfication : IF Identifier  : 02" + slot + "83"},
+             explicitOther + exclusive + channel + "As indicated in following octets" + ifId + "02" + itu +
+             number + bUnits + slot + "05"},
+        // octet 3, interface identifier (ext 1), channel type (map), slot map
+        {"explicit interface with a slot map keeps all eight bits", "18 04 e9 81 93 85",
+         explicitOther + exclusive + channel + "As indicated in following octets" + ifId + "01" + itu + map + bUnits +
+             slot + "85"},
+        // octet 3, identifier octets (ext 0, ext 0, ext 1), channel type, number, number
+        {"identifier of three octets: the first shown, later channel octets not", "18 07 e9 05 06 87 83 81 82",
+         explicitOther + exclusive + channel + "As indicated in following octets" + ifId + "05" + itu + number +
+             bUnits + slot + "01"},
+        // octet 3, identifier (ext 1): the element ends before the channel type
+        {"explicit interface without a channel type", "18 02 e9 81",
+         explicitOther + exclusive + channel + "As indicated in following octets" + ifId + "01"},
+        // octet 3, identifier (ext 0): the identifier group runs to the end
+        {"identifier group running to the element's end", "18 03 e9 01 02",
+         explicitOther + exclusive + channel + "As indicated in following octets" + ifId + "01"},
+        // basic interface named explicitly: the octets are read as they say
+        {"basic interface named explicitly", "18 04 c1 81 83 82",
+         head + "Int Id present : Interface explicitly identified"
+                "\nQ931: Channel Idenfication : Interface type : Basic interface"
+                "\nQ931: Channel Idenfication : Pref/Excl      : Preferred"
+                "\nQ931: Channel Idenfication : D-Channel Ind. : Not D-Channel" +
+             channel + "B1 channel" + ifId + "01" + itu + number + bUnits + slot + "02"},
     });
 }
 
-// The number or map flag outlives the message that set it.
-TEST(Q931Elements, ChannelFlagCarriedFromMessageToMessage) {
-    ElementState().Reset();
-    DecodeHex(DecodeQ931, D, "08 01 01 05 18 03 a9 93 85");
-    EXPECT_NE(DecodeHex(DecodeQ931, D, "08 01 01 05 18 04 e9 81 83 85").find("Ch num/slot map: 0x83\n"),
-              std::string::npos);
-    DecodeHex(DecodeQ931, D, "08 01 01 05 18 03 a9 83 85");
-    EXPECT_NE(DecodeHex(DecodeQ931, D, "08 01 01 05 18 04 e9 81 83 85").find("Ch num/slot map: 0x03\n"),
-              std::string::npos);
-}
-
-// A decode whose text is cut leaves the carried state as it found it, so
-// that a caller who decodes again with more room gets the text of one decode
-// with room enough. Here the first channel element reads the number or map
-// flag that the last one sets.
-TEST(Q931Elements, CutDecodeLeavesTheCarriedState) {
-    const std::string message = "08 01 01 05 18 04 e9 81 83 85 18 03 a9 93 85";
-    struct Case {
+// A message reads the same whatever was decoded before it: every element
+// decoder starts afresh at its element's first octet. Here channel
+// elements, a cause and a calling number, whose earlier octets say how the
+// later ones read, after messages that leave the opposite behind, after
+// element state left anyhow, and after the message itself decoded into a
+// buffer too small for its text.
+TEST(Q931Detail, AMessageReadsTheSameWhateverCameBefore) {
+    const std::string message =
+        "08 01 01 05 18 04 e9 81 83 85 08 03 00 81 90 6c 05 81 35 35 35 35 18 03 a9 93 85";
+    const std::vector<std::string> earlier = {
+        "08 01 01 05 18 03 a9 93 85",  // a slot map element
+        "08 01 01 05 18 04 e9 81 93",  // explicit interface, cut after its channel type (map)
+        "08 01 01 05 18 02 e9 01",     // cut inside its interface identifier group
+        "08 01 01 05 6c 02 01 80",     // a calling number that ends with octet 3a
+        "08 01 01 05 08 02 00 00",     // a cause that ends inside its octet-3 group
+        "08 01 01 05 74 02 00 00",     // a redirecting number that ends before octet 3b
+    };
+    const struct {
         const char* name;
         test::Entry entry;
         uint32_t flags;
         std::string frame;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"call control message", DecodeQ931, D, message},
         {"with its hex trace", DecodeQ931, D | H, message},
-        {"in a LAPD I frame", DecodeLapd, D | DECODE_LAYER3, "00 81 00 00 " + message + " 1a 2b"},
-        {"in a LAPD I frame with its hex trace", DecodeLapd, D | H | DECODE_LAYER3,
-         "00 81 00 00 " + message + " 1a 2b"},
+        {"in a LAPD I frame", DecodeLapd, D | L3, "00 81 00 00 " + message + " 1a 2b"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ElementState().Reset();
         const std::string whole = DecodeHex(c.entry, c.flags, c.frame);
-        ASSERT_NE(whole.find("Ch num/slot map: 0x03\n"), std::string::npos) << c.name;
+        ASSERT_NE(whole.find("IF Identifier  : 01\nQ931: Channel Idenfication : Coding Standard: ITU-T"),
+                  std::string::npos) << c.name;
+        ASSERT_NE(whole.find("Ch num/slot map: 0x05\n"), std::string::npos) << c.name;
+        ASSERT_NE(whole.find("Value              : Normal call clearing\n"), std::string::npos) << c.name;
+        ASSERT_NE(whole.find("Digits        : 5555\n"), std::string::npos) << c.name;
+        for (const std::string& before : earlier) {
+            ElementState().Reset();
+            DecodeHex(DecodeQ931, D, before);
+            EXPECT_EQ(DecodeHex(c.entry, c.flags, c.frame), whole) << c.name << ", after " << before;
+        }
+        std::memset(static_cast<void*>(&ElementState()), 0xA5, sizeof(IeDecoderState));
+        EXPECT_EQ(DecodeHex(c.entry, c.flags, c.frame), whole) << c.name << ", after state left anyhow";
         const std::vector<unsigned char> frame = test::Octets(c.frame);
         for (int32_t capacity : {1, 60, static_cast<int32_t>(whole.size())}) {
-            ElementState().Reset();
             std::vector<char> cut(static_cast<std::size_t>(capacity));
             c.entry(DecodeRequest{c.flags, "", frame.data(), cut.data(), static_cast<int32_t>(frame.size()), capacity});
             EXPECT_EQ(DecodeHex(c.entry, c.flags, c.frame), whole) << c.name << ", first cut at " << capacity;
@@ -477,37 +599,18 @@ TEST(Q931Elements, CutDecodeLeavesTheCarriedState) {
     }
 }
 
-// The tool decodes a message whose text outgrows its first buffer again
-// with more room; the text is still that of one decode.
-TEST(Q931Elements, ToolTextOfALongMessageIsThatOfOneDecode) {
-    std::string displays;  // ten display elements of 250 octets
-    for (int i = 0; i < 10 * 251; ++i) displays += i % 251 == 0 ? " 28 fa" : " 41";
-    const std::string message = "08 01 01 05 18 04 e9 81 83 85" + displays + " 18 03 a9 93 85";
-    ElementState().Reset();
-    const std::string whole = DecodeHex(DecodeQ931, D, message, "00:00.000");
-    ASSERT_GT(whole.size(), 4096u);
-    ASSERT_NE(whole.find("Ch num/slot map: 0x03\n"), std::string::npos);
-    ElementState().Reset();
-    const test::ToolOutcome outcome = test::RunTool({"decode", "q931", "--detail", message});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, whole);
-}
-
-// Threads decoding side by side each see only their own carried state.
-TEST(Q931Elements, CarriedStateIsPerThread) {
-    auto run = [](const char* earlier, const char* expected, int& failures) {
-        ElementState().Reset();
+// Threads decoding side by side each keep their own element state between
+// the octets of an element.
+TEST(Q931Elements, ElementStateIsPerThread) {
+    auto run = [](const char* message, const char* expected, int& failures) {
         for (int i = 0; i < 2000; ++i) {
-            DecodeHex(DecodeQ931, D, earlier);
-            if (DecodeHex(DecodeQ931, D, "08 01 01 05 18 04 e9 81 83 85").find(expected) == std::string::npos) {
-                ++failures;
-            }
+            if (DecodeHex(DecodeQ931, D, message).find(expected) == std::string::npos) ++failures;
         }
     };
     int mapFailures = 0;
     int numberFailures = 0;
-    std::thread map(run, "08 01 01 05 18 03 a9 93 85", "slot map: 0x83\n", std::ref(mapFailures));
-    std::thread number(run, "08 01 01 05 18 03 a9 83 85", "slot map: 0x03\n", std::ref(numberFailures));
+    std::thread map(run, "08 01 01 05 18 04 e9 81 93 85", "slot map: 0x85\n", std::ref(mapFailures));
+    std::thread number(run, "08 01 01 05 18 04 e9 81 83 85", "slot map: 0x05\n", std::ref(numberFailures));
     map.join();
     number.join();
     EXPECT_EQ(mapFailures, 0);
@@ -532,31 +635,51 @@ TEST(Q931Elements, PartyNumbers) {
              called + "Unknown\nQ931: Called PN: Numbering plan: Private numbering plan" +
              called + "Unknown\nQ931: Called PN: Numbering plan: " +
              called + "Unknown\nQ931: Called PN: Numbering plan: Reserved for extension"},
+        // octet 3 (ext 0): the called number has no octet 3a, digits follow
+        {"called number digits right after octet 3 whatever its bit 8", "70 03 01 31 32",
+         called + "Unknown\nQ931: Called PN: Numbering plan: ISDN/telephony numbering plan"
+                  "\nQ931: Called PN: Digits        : 12"},
         {"a NUL digit is shown as a dot", "70 04 81 31 00 32",
          called + "Unknown\nQ931: Called PN: Numbering plan: ISDN/telephony numbering plan"
                   "\nQ931: Called PN: Digits        : 1.2"},
+        // octet 3 (ext 0), octet 3a, digits
         {"calling number with presentation octet", "6c 06 01 80 35 35 35 35",
          calling + "Unknown\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"
                    "\nQ931: Calling PN: Presentation  : Presentation allowed"
                    "\nQ931: Calling PN: Screening     : User-provided, not screened"
                    "\nQ931: Calling PN: Digits        : 5555"},
-        {"calling number without one: the first digit is read as it", "6c 05 81 35 35 35 35",
+        // octet 3 (ext 1), digits
+        {"calling number without octet 3a: every digit shown", "6c 05 81 35 35 35 35",
          calling + "Unknown\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"
-                   "\nQ931: Calling PN: Presentation  : Presentation restricted"
-                   "\nQ931: Calling PN: Screening     : User-provided, verified and passed"
-                   "\nQ931: Calling PN: Digits        : 555"},
+                   "\nQ931: Calling PN: Digits        : 5555"},
+        // octet 3 (ext 1) alone
+        {"calling number of octet 3 alone", "6c 01 a1",
+         calling + "National number\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"},
+        // octet 3 (ext 0), octet 3a, no digits
         {"not available, network provided, no digits", "6c 02 11 c3",
          calling + "International number\nQ931: Calling PN: Numbering plan: ISDN/telephony numbering plan"
                    "\nQ931: Calling PN: Presentation  : Number not available due to interworking"
                    "\nQ931: Calling PN: Screening     : Network provided"},
-        {"redirecting number, forwarded unconditionally", "74 05 21 e2 8f 34 35",
+        // octet 3 (ext 0), octet 3a (ext 0), octet 3b, digits
+        {"redirecting number, forwarded unconditionally", "74 05 21 62 8f 34 35",
          redirecting + "National number\nQ931: Redirecting Number: Numbering plan: ISDN/telephony numbering plan"
                        "\nQ931: Redirecting Number: Presentation  : Reserved"
                        "\nQ931: Redirecting Number: Screening     : User-provided, verified and failed"
                        "\nQ931: Redirecting Number: Reason        : "
                        "Call forwarding unconditional or systematic call redirection"
                        "\nQ931: Redirecting Number: Digits        : 45"},
-        {"redirecting reasons reserved and unknown", "74 03 00 80 83 74 03 00 80 00",
+        // octet 3 (ext 0), octet 3a (ext 1), digits: no reason
+        {"redirecting number without octet 3b", "74 05 21 e2 33 34 35",
+         redirecting + "National number\nQ931: Redirecting Number: Numbering plan: ISDN/telephony numbering plan"
+                       "\nQ931: Redirecting Number: Presentation  : Reserved"
+                       "\nQ931: Redirecting Number: Screening     : User-provided, verified and failed"
+                       "\nQ931: Redirecting Number: Digits        : 345"},
+        // octet 3 (ext 1), digits: neither presentation nor reason
+        {"redirecting number without octet 3a", "74 03 c1 37 38",
+         redirecting + "Subscriber number\nQ931: Redirecting Number: Numbering plan: ISDN/telephony numbering plan"
+                       "\nQ931: Redirecting Number: Digits        : 78"},
+        // octet 3 (ext 0), octet 3a (ext 0), octet 3b each time
+        {"redirecting reasons reserved and unknown", "74 03 00 00 83 74 03 00 00 00",
          redirecting + "Unknown\nQ931: Redirecting Number: Numbering plan: Unknown"
                        "\nQ931: Redirecting Number: Presentation  : Presentation allowed"
                        "\nQ931: Redirecting Number: Screening     : User-provided, not screened"
@@ -698,76 +821,16 @@ TEST(Q931Elements, UserUserProtocolDiscriminators) {
     }
 }
 
-}  // namespace
-}  // namespace korvex
-
-namespace korvex {
-namespace {
-
-// A message of some 6,700 characters of detail whose first channel
-// identification names its interface and so shows its channel by the
-// number/map flag of an earlier element, and whose last one sets that flag.
-std::string LongMessage() {
-    std::string hex = "08 01 01 05 18 03 E9 01 85";
-    for (int i = 0; i < 30; ++i) hex += " 04 02 80 90";
-    return hex + " 18 03 A9 93 85";
-}
-
-// The text of one decode into a buffer of capacity characters, and its count.
-std::pair<std::string, int32_t> DecodeInto(test::Entry entry, uint32_t flags, const std::vector<unsigned char>& octets,
-                                           int32_t capacity) {
-    std::vector<char> out(static_cast<std::size_t>(capacity) + 1, '#');
-    DecodeRequest request{flags, "12:01.250", octets.data(), out.data(), static_cast<int32_t>(octets.size()),
-                          capacity};
-    const int32_t n = entry(request);
-    return {std::string(out.data(), static_cast<std::size_t>(std::max(n, 0))), n};
-}
-
-TEST(Q931Detail, ADecodeThatMayHaveBeenCutLeavesTheElementStateForTheNextTry) {
-    // A caller that gets a count of capacity - 1 or more cannot tell a cut
-    // text from a whole one and decodes again with more room: that decode
-    // gives the text one decode with room enough gives.
-    const std::vector<unsigned char> message = test::Octets(LongMessage());
-    std::vector<unsigned char> frame = test::Octets("02 01 00 00");  // LAPD I frame, SAPI 0
-    frame.insert(frame.end(), message.begin(), message.end());
-    frame.insert(frame.end(), {0x12, 0x34});  // FCS
-    const struct {
-        const char* name;
-        test::Entry entry;
-        uint32_t flags;
-        const std::vector<unsigned char>& octets;
-    } cases[] = {
-        {"Q.931", DecodeQ931, DECODE_DETAIL, message},
-        {"Q.931 with hex", DecodeQ931, DECODE_DETAIL | DECODE_HEX, message},
-        {"LAPD with layer 3", DecodeLapd, DECODE_DETAIL | DECODE_LAYER3, frame},
-    };
-    constexpr int32_t kRoom = 1 << 16;
-    for (const auto& c : cases) {
-        ElementState().Reset();
-        const auto [whole, count] = DecodeInto(c.entry, c.flags, c.octets, kRoom);
-        ASSERT_NE(whole.find("Ch num/slot map: 0x05"), std::string::npos) << c.name;
-        for (int32_t capacity : {0, 1, 2, 100, 4096, count - 1, count, count + 1}) {
-            ElementState().Reset();
-            const auto [first, n] = DecodeInto(c.entry, c.flags, c.octets, capacity);
-            EXPECT_EQ(first, whole.substr(0, static_cast<std::size_t>(n))) << c.name << ", capacity " << capacity;
-            const auto [again, m] = DecodeInto(c.entry, c.flags, c.octets, kRoom);
-            EXPECT_EQ(again, whole) << c.name << ", decoded again after a capacity of " << capacity;
-        }
-        // A decode that was whole does carry its state on, as element
-        // decoders do from one message to the next.
-        ElementState().Reset();
-        DecodeInto(c.entry, c.flags, c.octets, count + 2);
-        EXPECT_NE(DecodeInto(c.entry, c.flags, c.octets, kRoom).first, whole) << c.name;
-    }
-}
-
+// The tool starts with a buffer smaller than this message's text, some
+// 6,700 characters of detail, and decodes again with more room.
 TEST(Q931Detail, TheToolWritesTheTextOfOneDecodeWithRoomEnough) {
-    // The tool starts with a buffer smaller than this message's text.
-    ElementState().Reset();
-    const std::string expected = DecodeHex(DecodeQ931, DECODE_DETAIL, LongMessage(), "00:00.000");
+    std::string message = "08 01 01 05 18 04 E9 81 93 85";
+    for (int i = 0; i < 30; ++i) message += " 04 02 80 90";
+    message += " 18 03 A9 83 85";
+    const std::string expected = DecodeHex(DecodeQ931, DECODE_DETAIL, message, "00:00.000");
     ASSERT_GT(expected.size(), 4096u);
-    ElementState().Reset();
-    const test::ToolOutcome r = test::RunTool({"decode", "q931", "--detail", LongMessage()});
+    ASSERT_NE(expected.find("Ch num/slot map: 0x85\n"), std::string::npos);
+    const test::ToolOutcome r = test::RunTool({"decode", "q931", "--detail", message});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, expected);
 }

@@ -7,7 +7,6 @@
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/link/lapf_address.h"
-#include "decoders/q931/q931.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
@@ -239,8 +238,6 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
     FrameView frame(request.frame, request.length);
-    constexpr uint32_t kLayer3Detail = DECODE_DETAIL | DECODE_LAYER3;
-    const ElementStateCheckpoint checkpoint((request.flags & kLayer3Detail) == kLayer3Detail);
     AppendText(w, request.timestamp);
     LapdFrameFields fields;
     SummaryWalk(w, frame, request.flags, fields);
@@ -248,7 +245,5 @@ extern "C" int32_t DecodeLapd(DecodeRequest request) {
     if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
     AppendText(w, "\n");
     if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
-    const int32_t count = w.Finish();
-    checkpoint.RestoreIfCut(w);
-    return count;
+    return w.Finish();
 }

@@ -4,8 +4,8 @@
 // decoder; every other field, and every field in LAPF mode, goes to the X.25
 // packet decoder in embedded mode, which writes its lines at the link
 // layer's position. Nothing outside the frame is read: a frame too short for
-// the octets the choice reads, or whose information field comes out empty,
-// gets no layer-3 text.
+// the octets the choice reads, a Q.931 message cut inside its header, or an
+// empty X.25 packet gets no layer-3 text.
 
 #include "decoders/link/lapd.h"
 #include "decoders/q931/q931.h"
@@ -24,11 +24,13 @@ constexpr int32_t kFcsOctets = 2;
 
 // The Q.931 message from its protocol discriminator at octet first: the
 // elements after the message type, up to the FCS. The call reference length
-// octet counts whole here, so a damaged one leaves no elements to walk.
+// octet counts whole here, so a damaged one leaves the message cut inside
+// its header. A message that ends with its message type (a CONNECT ACK, say)
+// shows its call reference and message type.
 void AppendQ931Message(const FrameView& frame, int32_t first, TextWriter& w) {
     const int32_t callReferenceLength = frame.At(first + 1);
     const int32_t elementOctets = frame.Size() - first - callReferenceLength - 3 - kFcsOctets;
-    if (elementOctets < 1) return;
+    if (elementOctets < 0) return;
     DecodeQ931Detail(frame.From(first).First(frame.Size() - first - kFcsOctets), elementOctets, w);
 }
 

@@ -1,7 +1,7 @@
 // Bearer capability, low layer compatibility and high layer compatibility:
-// the first two content octets of each are decoded, later ones are not.
-// None of them looks at extension bits: whatever octet comes second is read
-// as octet 4.
+// octet 3 and octet 4 of each are decoded, nothing else. Octet 4 is the
+// first octet after the octet-3 group (octet 3 and the 3a, 3b ... its
+// extension bits announce); the group's extra octets are not shown.
 
 #include "core/output.h"
 #include "core/value_names.h"
@@ -40,12 +40,13 @@ constexpr BearerLabels kLowLayerCompat = {
 // Made for each element, so that its labels are constant texts.
 template <const BearerLabels& labels>
 void DecodeBearerOctet(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index == 0) {
+    const GroupOctet place = PlaceInElement(octet, index);
+    if (place == GroupOctet::Octet3) {
         AppendText(w, labels.codingStandard);
         AppendCodingStandard(w, octet >> 5);
         AppendText(w, labels.capability);
         LookupValueName(kTableTransferCapability, octet & 0x1F, w);
-    } else if (index == 1) {
+    } else if (place == GroupOctet::Octet4) {
         // Any transfer mode other than 00 counts as packet mode.
         AppendText(w, labels.mode);
         AppendText(w, (octet & 0x60) != 0 ? "Packet Mode" : "Circuit mode");
@@ -65,14 +66,15 @@ void DecodeIeLowLayerCompat(uint8_t octet, TextWriter& w, uint8_t index) {
 }
 
 void DecodeIeHighLayerCompat(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index == 0) {
+    const GroupOctet place = PlaceInElement(octet, index);
+    if (place == GroupOctet::Octet3) {
         AppendText(w, "\nQ931: HL Compatibility: Coding Standard   : ");
         AppendCodingStandard(w, octet >> 5);
         AppendText(w, "\nQ931: HL Compatibility: Interpretation    : ");
         if ((octet & 0x1C) == 0x10) AppendText(w, "First high layer characteristics id to be used");
         AppendText(w, "\nQ931: HL Compatibility: Pres. method      : ");
         if ((octet & 0x03) == 1) AppendText(w, "High layer protocol profile");
-    } else if (index == 1) {
+    } else if (place == GroupOctet::Octet4) {
         AppendText(w, "\nQ931: HL Compatibility: Characteristics Id: ");
         if (LookupValueName(kTableHighLayer, octet & 0x7F, w) == 0) AppendText(w, "Reserved");
     }

@@ -1,6 +1,7 @@
 // Cause, call state, progress indicator, notification indicator, signal and
 // restart indicator: each decodes fixed octet positions and writes nothing
-// for the others.
+// for the others. The cause reads its octet 4 after the octet-3 group, as
+// the extension bits of octet 3 and 3a say; the others read fixed indexes.
 
 #include <array>
 
@@ -142,11 +143,15 @@ const std::array<ValueNameTable, 8> CauseValueTable = {
     ValueNameTable(kCauseClass6), ValueNameTable(kCauseClass7),
 };
 
+// Octet 3: coding standard and location; octet 3a (when bit 8 of octet 3
+// is 0): recommendation, not shown; octet 4: class and value; diagnostics
+// after it are not decoded.
 void DecodeIeCause(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index == 0) {
+    const GroupOctet place = PlaceInElement(octet, index);
+    if (place == GroupOctet::Octet3) {
         CodingAndLocation(w, octet, "\nQ931: Cause: Coding Standard    : ",
                           "\nQ931: Cause: Location           : ");
-    } else if (index == 1) {
+    } else if (place == GroupOctet::Octet4) {
         const uint32_t causeClass = (octet >> 4) & 7;
         AppendText(w, "\nQ931: Cause: Class              : ");
         AppendLabel(w, kLabelCauseClass0 + static_cast<int>(causeClass));

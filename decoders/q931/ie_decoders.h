@@ -20,15 +20,25 @@ using IeOctetDecoder = void (*)(uint8_t octet, TextWriter& w, uint8_t index);
 // One decoder per row of table 5, at the same index.
 extern const std::array<IeOctetDecoder, kQ931ElementCount> IeDecoderTable;
 
-// What element decoders carry from one octet to a later one. The walker
-// neither reads nor resets it: values stay from element to element and from
-// message to message until a decoder sets them again. One per thread, so
-// that decodes on separate threads do not disturb each other.
+// Bit 8 of an octet of an element: 0 when the next octet continues the
+// octet's group (octet 3, then 3a, 3b ...), 1 when the group ends with it.
+inline constexpr uint8_t kExtensionBit = 0x80;
+
+// What element decoders carry from one octet of an element to a later one
+// of the same element. Every decoder sets what it uses at the element's
+// first content octet, so no element's text depends on an earlier element
+// or message. One per thread, so that decodes on separate threads do not
+// disturb each other.
 struct IeDecoderState {
-    // Channel identification: an interface identifier octet follows octet 3.
-    uint8_t interfaceIdPresent = 0;
+    // Channel identification: what the element's next octet is.
+    uint8_t channelNext = 0;
     // Channel identification: the channel is given by slot map, not number.
     uint8_t numberOrMap = 0;
+    // Cause, bearer capability, low and high layer compatibility: what the
+    // element's next octet is (in the octet-3 group, octet 4, or after it).
+    uint8_t groupNext = 0;
+    // Party numbers: what the element's next octet is.
+    uint8_t numberNext = 0;
     // Network-specific facilities: length of the network identification and
     // how many of its octets are still to come.
     uint32_t networkIdLength = 0;
@@ -42,6 +52,18 @@ struct IeDecoderState {
 
 // The calling thread's element state.
 IeDecoderState& ElementState();
+
+// Where a content octet stands in an element whose octet 3 may be extended
+// (cause, bearer capability, low and high layer compatibility):
+//
+//   octet 3    ext | fields        ext 0: octet 3a follows
+//   octet 3a   ext | fields        ... as many as bit 8 of 0 announces
+//   octet 4    ext | fields        the first octet after the group
+//
+// Called for every content octet in order; the group's extra octets are
+// Extension, every octet after octet 4 Beyond.
+enum class GroupOctet : uint8_t { Octet3, Extension, Octet4, Beyond };
+GroupOctet PlaceInElement(uint8_t octet, uint8_t index);
 
 // Writes the coding standard word of a two-bit coding standard.
 void AppendCodingStandard(TextWriter& w, uint32_t standard);

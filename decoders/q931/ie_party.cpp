@@ -1,8 +1,7 @@
 // Party numbers, subaddresses, transit network selection and network-
-// specific facilities. The number and subaddress decoders take octet
-// positions as fixed and never look at extension bits: the calling party
-// and redirecting numbers always read their second octet as presentation
-// and screening, the redirecting number its third as the reason.
+// specific facilities. The calling party and redirecting numbers read their
+// octets 3a and 3b only where the extension bits announce them; the called
+// party number and the subaddresses take octet positions as fixed.
 
 #include "core/value_names.h"
 #include "decoders/q931/ie_decoders.h"
@@ -40,9 +39,15 @@ constexpr std::array<Word, 4> kNetworkIdTypes = {"User specified", nullptr, "Nat
 constexpr std::array<Word, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
                                                         "DNIC (X.121)"};
 
-// A party number: how many octets precede the digits (type and plan;
-// presentation and screening; reason for redirection) and the start of each
-// of its lines, the element's prefix and the field's name in one text.
+// A party number and the start of each of its lines, the element's prefix
+// and the field's name in one text:
+//
+//   octet 3    ext | type of number | numbering plan
+//   octet 3a   ext | presentation | 0 0 0 | screening     only when bit 8 of octet 3 is 0
+//   octet 3b   ext | 0 0 0 | reason for redirection      only when bit 8 of octet 3a is 0
+//   octet 4..  digits
+//
+// An element without a field leaves its label unused.
 struct NumberLayout {
     Word typeOfNumber;
     Word numberingPlan;
@@ -50,27 +55,31 @@ struct NumberLayout {
     Word screening;
     Word reason;
     Word digits;
-    int headerOctets;
+    bool hasPresentation;  // octet 3a may follow octet 3
+    bool hasReason;        // octet 3b may follow octet 3a
 };
 
 constexpr NumberLayout kCallingNumber = {
     "\nQ931: Calling PN: Type of number: ", "\nQ931: Calling PN: Numbering plan: ",
     "\nQ931: Calling PN: Presentation  : ", "\nQ931: Calling PN: Screening     : ",
     "\nQ931: Calling PN: Reason        : ", "\nQ931: Calling PN: Digits        : ",
-    2,
+    true, false,
 };
 constexpr NumberLayout kCalledNumber = {
     "\nQ931: Called PN: Type of number: ", "\nQ931: Called PN: Numbering plan: ",
     "\nQ931: Called PN: Presentation  : ", "\nQ931: Called PN: Screening     : ",
     "\nQ931: Called PN: Reason        : ", "\nQ931: Called PN: Digits        : ",
-    1,
+    false, false,
 };
 constexpr NumberLayout kRedirectingNumber = {
     "\nQ931: Redirecting Number: Type of number: ", "\nQ931: Redirecting Number: Numbering plan: ",
     "\nQ931: Redirecting Number: Presentation  : ", "\nQ931: Redirecting Number: Screening     : ",
     "\nQ931: Redirecting Number: Reason        : ", "\nQ931: Redirecting Number: Digits        : ",
-    3,
+    true, true,
 };
+
+// What a party number's next octet is.
+enum NumberOctet : uint8_t { kPresentation, kReason, kFirstDigit, kDigit };
 
 KORVEX_INLINE void Field(TextWriter& w, Word prefix, Word field) {
     AppendText(w, prefix);
@@ -88,33 +97,39 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
     AppendText(w, " ");
 }
 
-// The octets up to the first digit. Made for each layout, so that its
-// texts are constants; kept out of line, so that the digits, one call
+// The octets up to and with the first digit. Made for each layout, so that
+// its texts are constants; kept out of line, so that the digits, one call
 // each, take the short way below.
 template <const NumberLayout& layout>
 [[gnu::noinline]] void DecodeNumberHeader(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index >= layout.headerOctets) {
-        if (index == layout.headerOctets) AppendText(w, layout.digits);
-        AppendDigit(w, octet);
-    } else if (index == 0) {
+    uint8_t& next = ElementState().numberNext;
+    const bool groupEnds = (octet & kExtensionBit) != 0;
+    if (index == 0) {
         AppendText(w, layout.typeOfNumber);
         AppendWord(w, kTypesOfNumber, (octet >> 4) & 7);
         AppendText(w, layout.numberingPlan);
         AppendWord(w, kNumberingPlans, octet & 0x0F);
-    } else if (index == 1) {
+        next = layout.hasPresentation && !groupEnds ? kPresentation : kFirstDigit;
+    } else if (next == kPresentation) {
         AppendText(w, layout.presentation);
         AppendWord(w, kPresentations, (octet >> 5) & 3);
         AppendText(w, layout.screening);
         AppendWord(w, kScreenings, octet & 3);
-    } else {
+        next = layout.hasReason && !groupEnds ? kReason : kFirstDigit;
+    } else if (next == kReason) {
         AppendText(w, layout.reason);
         if (LookupValueName(kTableRedirectionReason, octet & 0x0F, w) == 0) AppendText(w, "Reserved");
+        next = kFirstDigit;
+    } else {
+        AppendText(w, layout.digits);
+        AppendDigit(w, octet);
+        next = kDigit;
     }
 }
 
 template <const NumberLayout& layout>
 void DecodeNumberOctet(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index > layout.headerOctets) {
+    if (index != 0 && ElementState().numberNext == kDigit) {
         AppendDigit(w, octet);
     } else {
         DecodeNumberHeader<layout>(octet, w, index);

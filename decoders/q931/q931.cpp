@@ -19,6 +19,11 @@ constexpr int kTableElement = 5;
 constexpr int kTableCongestion = 22;
 constexpr int kTableRepeat = 23;
 
+// The shift element: high four bits 1001, bit 4 set for a non-locking
+// shift, the codeset in bits 3 to 1.
+constexpr uint8_t kShift = 0x90;
+constexpr uint8_t kNonLocking = 0x08;
+
 // Label list entries of the shift element.
 constexpr int kLabelLockingShift = 27;
 constexpr int kLabelNonLockingShift = 28;
@@ -58,16 +63,23 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
 
 IeDecoderState& ElementState() { return tElementState; }
 
-ElementStateCheckpoint::ElementStateCheckpoint(bool active) : active_(active) {
-    if (active_) saved_ = tElementState;
-}
-
-void ElementStateCheckpoint::RestoreIfCut(const TextWriter& w) const {
-    if (active_ && w.Room() <= 1) tElementState = saved_;
-}
-
 void AppendCodingStandard(TextWriter& w, uint32_t standard) {
     AppendLabel(w, 39 + static_cast<int>(standard & 3));
+}
+
+GroupOctet PlaceInElement(uint8_t octet, uint8_t index) {
+    uint8_t& next = ElementState().groupNext;
+    if (index == 0) {
+        next = static_cast<uint8_t>((octet & kExtensionBit) != 0 ? GroupOctet::Octet4 : GroupOctet::Extension);
+        return GroupOctet::Octet3;
+    }
+    const auto place = static_cast<GroupOctet>(next);
+    if (place == GroupOctet::Extension) {
+        if ((octet & kExtensionBit) != 0) next = static_cast<uint8_t>(GroupOctet::Octet4);
+    } else if (place == GroupOctet::Octet4) {
+        next = static_cast<uint8_t>(GroupOctet::Beyond);
+    }
+    return place;
 }
 
 void DecodeIeNone(uint8_t /*octet*/, TextWriter& /*w*/, uint8_t /*index*/) {}
@@ -118,7 +130,7 @@ int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {
     switch (identifier & 0xF0) {
         case 0x90:
             AppendText(w, "\nQ931: Shift procedure: ");
-            AppendLabel(w, (identifier & 0x08) != 0 ? kLabelNonLockingShift : kLabelLockingShift);
+            AppendLabel(w, (identifier & kNonLocking) != 0 ? kLabelNonLockingShift : kLabelLockingShift);
             AppendText(w, "\nQ931: Codeset ID: ");
             AppendLabel(w, kLabelCodeset0 + (identifier & 0x07));
             break;
@@ -139,34 +151,61 @@ int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {
 void WalkInformationElements(const FrameView& elements, TextWriter& w) {
     const int32_t size = elements.Size();
     int32_t i = 0;
+    // The codeset of the elements: a locking shift sets it to the end of the
+    // message, a non-locking shift for the one element right after it.
+    uint8_t lockedCodeset = 0;
+    int nextElementCodeset = -1;  // none pending
     while (i < size) {
         const uint8_t identifier = elements.At(i++);
+        const uint8_t codeset =
+            nextElementCodeset >= 0 ? static_cast<uint8_t>(nextElementCodeset) : lockedCodeset;
+        nextElementCodeset = -1;
         AppendText(w, "\nQ931: IE: ");
         if ((identifier & 0x80) != 0) {
             // Single-octet elements are named by their high four bits,
-            // except the two whose whole octet has a name.
+            // except the two whose whole octet has a name; they read the
+            // same in every codeset.
             const uint32_t key = identifier == 0xA0 || identifier == 0xA1 ? identifier : identifier & 0xF0u;
             LookupValueName(kTableElement, key, w);
             DecodeSingleOctetIe(identifier, w);
+            if ((identifier & 0xF0) == kShift) {
+                if ((identifier & kNonLocking) != 0) {
+                    nextElementCodeset = identifier & 0x07;
+                } else {
+                    lockedCodeset = identifier & 0x07;
+                }
+            }
             continue;
         }
-        // The element's name, and its decoder from the same row.
-        const ValueName* row = FindRowById(kTableElement, identifier);
-        if (row != nullptr) w.Write(row->text, row->length);
+        const ValueName* row = nullptr;
+        if (codeset == 0) {
+            // The element's name, and its decoder from the same row.
+            row = FindRowById(kTableElement, identifier);
+            if (row != nullptr) w.Write(row->text, row->length);
+        } else {
+            // Another codeset's element is named by its codeset and
+            // identifier; its contents are passed over.
+            AppendText(w, "Codeset ");
+            AppendDec1(w, codeset);
+            AppendText(w, " element 0x");
+            AppendHexByte(w, identifier);
+        }
         if (i == size) break;  // the message ends before the length octet
         const uint8_t length = elements.At(i++);
         // Each content octet the message holds, with its index in the
         // contents; a message cut short ends the element early.
-        const IeOctetDecoder decoder = DecoderOfRow(row);
         const int32_t count = size - i < length ? size - i : length;
-        const unsigned char* contents = elements.Range(i, count);
-        for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
+        if (codeset == 0) {
+            const IeOctetDecoder decoder = DecoderOfRow(row);
+            const unsigned char* contents = elements.Range(i, count);
+            for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
+        }
         i += count;
     }
 }
 
 void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWriter& w) {
-    if (elementOctets <= 0) return;
+    if (elementOctets < 0) return;
     const int32_t header = CallReferenceLength(message) + 3;
     if (!message.HasRange(0, header)) return;
     AppendText(w, "\nQ931: Call Reference: 0x");
@@ -182,7 +221,6 @@ extern "C" int32_t DecodeQ931(DecodeRequest request) {
     using namespace korvex;
     TextWriter w(request.out, request.capacity);
     FrameView message(request.frame, request.length);
-    const ElementStateCheckpoint checkpoint((request.flags & DECODE_DETAIL) != 0);
     AppendText(w, request.timestamp);
     WriteSummary(message, w);
     if ((request.flags & DECODE_DETAIL) != 0) {
@@ -197,7 +235,5 @@ extern "C" int32_t DecodeQ931(DecodeRequest request) {
         AppendText(w, "\n");
     }
     AppendText(w, "\n");
-    const int32_t count = w.Finish();
-    checkpoint.RestoreIfCut(w);
-    return count;
+    return w.Finish();
 }

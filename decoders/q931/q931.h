@@ -16,28 +16,17 @@ namespace korvex {
 // element decoders' lines. message starts at the protocol discriminator;
 // elementOctets is the number of octets after the message type to walk (for
 // a whole message of n octets, n - L - 3, L being the call reference length
-// octet). Nothing is written when elementOctets is 0 or below, or when the
-// message is shorter than its own header; the walk never goes past the end
-// of message. Writes no line end of its own at the end.
+// octet). A message that ends with its message type (elementOctets 0) gets
+// the two lines alone; nothing is written when elementOctets is below 0 or
+// the message is shorter than its own header. The walk never goes past the
+// end of message. Writes no line end of its own at the end.
 void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWriter& w);
 
-// The element decoders' state as a decode found it, put back when the
-// decode's text may have been cut: a count of capacity - 1 or more, which a
-// caller cannot tell from a text that was cut and decodes again with more
-// room. The second decode then starts from the same state as the first and
-// writes the text one decode with room enough writes.
-class ElementStateCheckpoint {
-public:
-    explicit ElementStateCheckpoint(bool active);
-    // Called once the decode has stored its NUL.
-    void RestoreIfCut(const TextWriter& w) const;
-
-private:
-    bool active_;
-    IeDecoderState saved_;
-};
-
-// Walks elements.Size() octets as information elements.
+// Walks elements.Size() octets as information elements. A locking shift
+// makes the variable-length elements after it, to the end of the walk,
+// elements of its codeset; a non-locking shift does so for the one element
+// right after it. Only codeset 0 elements are decoded; the others are named
+// by codeset and identifier and their contents passed over.
 void WalkInformationElements(const FrameView& elements, TextWriter& w);
 
 // The lines of a single-octet element (an identifier octet with bit 8 set):

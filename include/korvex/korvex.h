@@ -9,9 +9,9 @@
  * written, then the NUL. When the full text does not fit it is cut there and
  * the cut count is returned; whenever it fits it is the complete text. A
  * capacity of 0 or below writes nothing at all and returns 0. A count of
- * `capacity` - 1 or more may be a cut text: such a decode leaves the state
- * Q.931 element decoders carry from one message to the next as it found it,
- * so that the same frame decoded again with more room gives the whole text.
+ * `capacity` - 1 or more may be a cut text; the same frame decoded again
+ * with more room gives the whole text, as a frame's text never depends on
+ * the frames decoded before it.
  *
  * No decoder reads outside frame[0 .. length), whatever the frame holds.
  */
