@@ -1,8 +1,11 @@
 """Finding and loading the shared library libkorvex.so, and the C interface
 of include/korvex/korvex.h as ctypes declarations."""
 
+from __future__ import annotations
+
 import ctypes
 import os
+from typing import Any, Callable
 
 ENV_VARIABLE = "KORVEX_LIBRARY"
 # The file names tried in each directory: the run-time name first.
@@ -38,10 +41,12 @@ class TraceFrame(ctypes.Structure):
 
 
 Decoder = ctypes.CFUNCTYPE(ctypes.c_int32, DecodeRequest)
+# A decoder entry point as Python calls it: the request in, the text's length out.
+DecoderFunction = Callable[[DecodeRequest], Any]
 TraceReaderHandle = ctypes.c_void_p
 
 
-def _declare(lib):
+def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
     lib.KorvexFindDecoder.argtypes = [ctypes.c_char_p]
     lib.KorvexFindDecoder.restype = ctypes.c_void_p
     lib.KorvexProtocolName.argtypes = [ctypes.c_int32]
@@ -58,11 +63,11 @@ def _declare(lib):
     return lib
 
 
-def _files_in(directory):
+def _files_in(directory: str) -> list[str]:
     return [os.path.join(directory, name) for name in FILE_NAMES]
 
 
-def candidates():
+def candidates() -> list[tuple[str, str]]:
     """The library files to try, in order, each with where it comes from.
 
     With KORVEX_LIBRARY set (a library file, or a directory holding one) only
@@ -77,11 +82,12 @@ def candidates():
         return [(chosen, ENV_VARIABLE)]
     places = [(path, "beside the module") for path in _files_in(_PACKAGE_DIR)]
     try:
-        from . import _install
+        from . import _install  # type: ignore[attr-defined]  # written by cmake --install
+        library_dir: str | None = _install.LIBRARY_DIR
     except ImportError:
-        _install = None
-    if _install is not None:
-        installed = os.path.normpath(os.path.join(_PACKAGE_DIR, _install.LIBRARY_DIR))
+        library_dir = None
+    if library_dir is not None:
+        installed = os.path.normpath(os.path.join(_PACKAGE_DIR, library_dir))
         places += [(path, "install tree") for path in _files_in(installed)]
     build = os.path.normpath(os.path.join(_PACKAGE_DIR, os.pardir, os.pardir, "build"))
     places += [(path, "source tree build") for path in _files_in(build)]
@@ -89,7 +95,7 @@ def candidates():
     return places
 
 
-def load():
+def load() -> ctypes.CDLL:
     """Loads the first library that can be found, or raises
     LibraryNotFoundError naming every place tried and why it failed."""
     tried = []
