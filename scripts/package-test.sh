@@ -30,7 +30,7 @@ if [ "$system" = 1 ] && [ "$(id -u)" -ne 0 ]; then
     exit 2
 fi
 source scripts/deps.sh
-korvex_need build tool test package
+korvex_need build tool package package-test
 
 work=$(mktemp -d)
 debs=$work/debs

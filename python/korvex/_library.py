@@ -5,6 +5,8 @@ from __future__ import annotations
 
 import ctypes
 import os
+import sys
+import sysconfig
 from typing import Any, Callable
 
 ENV_VARIABLE = "KORVEX_LIBRARY"
@@ -72,9 +74,12 @@ def candidates() -> list[tuple[str, str]]:
 
     With KORVEX_LIBRARY set (a library file, or a directory holding one) only
     that place is tried. Otherwise: this package's own directory; the library
-    directory of the tree this package was installed into; build/ of the
-    source tree this package sits in; and last the system's loader by name
-    (LD_LIBRARY_PATH, the ld.so cache, the standard directories)."""
+    directory of the tree this package was installed into (by cmake
+    --install); the library directories of the Python environment's prefix
+    (a library installed into the same prefix as a module installed with
+    pip); build/ of the source tree this package sits in; and last the
+    system's loader by name (LD_LIBRARY_PATH, the ld.so cache, the standard
+    directories)."""
     chosen = os.environ.get(ENV_VARIABLE)
     if chosen:
         if os.path.isdir(chosen):
@@ -89,6 +94,10 @@ def candidates() -> list[tuple[str, str]]:
     if library_dir is not None:
         installed = os.path.normpath(os.path.join(_PACKAGE_DIR, library_dir))
         places += [(path, "install tree") for path in _files_in(installed)]
+    multiarch = sysconfig.get_config_var("MULTIARCH")
+    prefix_lib = os.path.join(sys.prefix, "lib")
+    for directory in ([os.path.join(prefix_lib, multiarch)] if multiarch else []) + [prefix_lib]:
+        places += [(path, "environment prefix") for path in _files_in(directory)]
     build = os.path.normpath(os.path.join(_PACKAGE_DIR, os.pardir, os.pardir, "build"))
     places += [(path, "source tree build") for path in _files_in(build)]
     places.append((FILE_NAMES[0], "system loader"))

@@ -236,9 +236,10 @@ def test_library_not_found_lists_every_place_tried(tmp_path):
     package = copy_package(tmp_path)
     done = run_python(LOAD, {"PYTHONPATH": str(package.parent)})
     if system_loader_finds_the_library():
-        # The installed package's library, the last place tried.
+        # An installed libkorvex1: in the interpreter's prefix or through the loader.
         assert done.returncode == 0, done.stderr
-        assert done.stdout.splitlines() == ["libkorvex.so.1", repr(PROTOCOLS)]
+        path, names = done.stdout.splitlines()
+        assert os.path.basename(path) == "libkorvex.so.1" and names == repr(PROTOCOLS)
         return
     assert done.returncode != 0
     assert "LibraryNotFoundError: cannot load the korvex shared library; tried:" in done.stderr
@@ -280,6 +281,24 @@ def test_the_installed_module_is_tested():
     package = os.path.dirname(os.path.abspath(korvex.__file__))
     assert not package.startswith(PYTHON_DIR + os.sep)
     assert os.path.isfile(os.path.join(package, "py.typed"))
+
+
+def test_library_in_the_environment_prefix_is_found(tmp_path):
+    # A virtual environment with the module in its site-packages, as pip
+    # puts it, and the library in the environment's lib/, as cmake --install
+    # --prefix puts it.
+    subprocess.run([sys.executable, "-m", "venv", "--without-pip", str(tmp_path / "env")], check=True)
+    python = tmp_path / "env" / "bin" / "python"
+    site = subprocess.run([python, "-c", "import sysconfig; print(sysconfig.get_path('purelib'))"],
+                          capture_output=True, text=True, check=True).stdout.strip()
+    shutil.copytree(os.path.join(PYTHON_DIR, "korvex"), os.path.join(site, "korvex"),
+                    ignore=shutil.ignore_patterns("__pycache__"))
+    library = tmp_path / "env" / "lib" / "libkorvex.so.1"
+    shutil.copy(os.path.realpath(korvex.library_path()), library)
+    env = {k: v for k, v in os.environ.items() if k not in ("KORVEX_LIBRARY", "LD_LIBRARY_PATH", "PYTHONPATH")}
+    done = subprocess.run([python, "-c", LOAD], env=env, cwd=tmp_path, capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.splitlines() == [str(library), repr(PROTOCOLS)]
 
 
 def test_readme_python_example():
