@@ -162,10 +162,7 @@ find "$work/src/python" -name __pycache__ -prune -exec rm -rf {} +
 check "pip install --no-build-isolation ./python" \
     "$venv/bin/python" -m pip install -q --no-index --no-build-isolation "$work/src/python"
 check "korvex.__version__" equal "$(cd "$work" && "$venv/bin/python" -c 'import korvex; print(korvex.__version__)')" "$version"
-loaded=$(cd "$work" && KORVEX_LIBRARY=$libdir "$venv/bin/python" -c \
-    'import korvex; print(korvex.library_path()); print(korvex.decode("lapd", bytes.fromhex("'$frame'")), end="")')
-check "the installed module loads the root's library" equal "$(head -n1 <<<"$loaded")" "$libdir/libkorvex.so.1"
-check "and decodes through it" matches "$(tail -n1 <<<"$loaded")" "^$frame_text"
+# (With KORVEX_LIBRARY set, the module loads that library or none.)
 check "the module's tests against the installed module and the root's library" env -C "$work" \
     KORVEX_TEST_INSTALLED=1 KORVEX_LIBRARY="$libdir" KORVEX_TOOL="$tool" KORVEX_SAMPLES="$repo/samples" \
     PYTHONDONTWRITEBYTECODE=1 "$venv/bin/python" -m pytest -q -p no:cacheprovider "$repo/python/tests"
@@ -220,10 +217,6 @@ if [ "$system" = 1 ]; then
     check "it loads the system's library" matches "$(ldd "$work/pc-system")" \
         "libkorvex\.so\.1 => (/usr)?/lib/$multiarch/libkorvex\.so\.1 "
     check "a C program through the system's find_package(korvex)" cmake_consumer cmake-system
-    check "the module's tests against the system's library" env -C "$work" \
-        KORVEX_TEST_INSTALLED=1 KORVEX_LIBRARY="/usr/lib/$multiarch/libkorvex.so.1" KORVEX_TOOL=/usr/bin/korvex \
-        KORVEX_SAMPLES="$repo/samples" PYTHONDONTWRITEBYTECODE=1 \
-        "$venv/bin/python" -m pytest -q -p no:cacheprovider "$repo/python/tests"
     check "the module finds the system's library through the loader" equal \
         "$(cd "$work" && env -u KORVEX_LIBRARY -u LD_LIBRARY_PATH "$venv/bin/python" -c \
             'import korvex; print(korvex.library_path(), korvex.decode("lapd", bytes.fromhex("'$frame'"))[:9])')" \
