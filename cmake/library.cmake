@@ -1,6 +1,8 @@
 # The shared library libkorvex.so beside the static one, and the install
 # rules of the library: header, both libraries, CMake package, pkg-config
-# file and the Python module. The tool installs itself from cli/.
+# file and the Python module. The tool installs itself from cli/. Install
+# components, one per Debian package (cmake/packaging.cmake): runtime (the
+# shared library), development (the rest but the Python module) and python.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -36,20 +38,21 @@ target_include_directories(korvex_shared PUBLIC
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 
 install(TARGETS korvex korvex_shared EXPORT korvexTargets
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/korvex/korvex.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/korvex)
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/korvex COMPONENT development)
 
 # CMake package: find_package(korvex CONFIG) -> korvex::korvex.
-install(EXPORT korvexTargets NAMESPACE korvex:: DESTINATION ${KORVEX_INSTALL_CMAKEDIR})
+install(EXPORT korvexTargets NAMESPACE korvex:: DESTINATION ${KORVEX_INSTALL_CMAKEDIR}
+  COMPONENT development)
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/korvexConfig.cmake.in
   ${PROJECT_BINARY_DIR}/korvexConfig.cmake
   INSTALL_DESTINATION ${KORVEX_INSTALL_CMAKEDIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/korvexConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/korvexConfig.cmake ${PROJECT_BINARY_DIR}/korvexConfigVersion.cmake
-  DESTINATION ${KORVEX_INSTALL_CMAKEDIR})
+  DESTINATION ${KORVEX_INSTALL_CMAKEDIR} COMPONENT development)
 
 # A directory of the install tree as seen from another one: relative while
 # both are relative to the prefix, so that the installed tree can be moved.
@@ -79,7 +82,7 @@ foreach(dir INCLUDEDIR LIBDIR)
   endif()
 endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/korvex.pc.in ${PROJECT_BINARY_DIR}/korvex.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/korvex.pc DESTINATION ${KORVEX_PC_DIR})
+install(FILES ${PROJECT_BINARY_DIR}/korvex.pc DESTINATION ${KORVEX_PC_DIR} COMPONENT development)
 
 # The Python module, told where the shared library lies from its own place.
 korvex_path_from(${KORVEX_INSTALL_PYTHONDIR}/korvex ${CMAKE_INSTALL_LIBDIR} KORVEX_PYTHON_LIBDIR)
@@ -88,5 +91,6 @@ file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/python/_install.py CONTENT
 LIBRARY_DIR = \"${KORVEX_PYTHON_LIBDIR}\"
 ")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/korvex DESTINATION ${KORVEX_INSTALL_PYTHONDIR}
-  PATTERN __pycache__ EXCLUDE)
-install(FILES ${PROJECT_BINARY_DIR}/python/_install.py DESTINATION ${KORVEX_INSTALL_PYTHONDIR}/korvex)
+  COMPONENT python PATTERN __pycache__ EXCLUDE)
+install(FILES ${PROJECT_BINARY_DIR}/python/_install.py DESTINATION ${KORVEX_INSTALL_PYTHONDIR}/korvex
+  COMPONENT python)

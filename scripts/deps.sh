@@ -7,7 +7,9 @@
 declare -A KORVEX_PACKAGES=(
     [build]="cmake g++ make"
     [tool]="libcli11-dev libpcap-dev"
-    [test]="libgtest-dev libgmock-dev python3 python3-pytest pkg-config binutils"
+    [test]="libgtest-dev libgmock-dev python3 python3-pytest python3-venv pkg-config binutils help2man man-db mypy"
+    [package]="dpkg-dev file binutils gzip help2man"
+    [package-test]="lintian man-db mypy bash-completion gcc pkg-config python3 python3-venv python3-setuptools python3-wheel python3-pytest"
     [fuzz]="clang libclang-rt-14-dev"
     [bench]="libbenchmark-dev python3 time"
     [viewer]="cmake g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine"

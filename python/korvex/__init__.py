@@ -13,22 +13,35 @@ in build/ of the source tree it sits in, and through the system's loader.
 Texts are handed over one character per byte (Latin-1): the decoded text is
 exactly the bytes the decoder wrote, and a timestamp of Latin-1 characters
 comes back as it was given.
+
+The module is typed (py.typed): its functions and Frame carry annotations.
 """
 
-import collections
+from __future__ import annotations
+
 import ctypes
 import os
 import stat
 import threading
+from types import TracebackType
+from typing import Iterator, NamedTuple, Optional, Type, Union
 
 from . import _library
 from ._library import LibraryNotFoundError
 
 __all__ = [
     "DECODE_SUMMARY", "DECODE_DETAIL", "DECODE_HEX", "DECODE_LAYER3", "DECODE_EMBEDDED",
-    "DECODE_LAPF", "Frame", "LibraryNotFoundError", "UnknownProtocolError", "decode",
-    "library_path", "parse_trace", "protocols", "read_trace",
+    "DECODE_LAPF", "Frame", "LibraryNotFoundError", "UnknownProtocolError", "__version__",
+    "decode", "library_path", "parse_trace", "protocols", "read_trace",
 ]
+
+# The project's version: the library's and the tool's (korvex --version).
+__version__ = "1.0.0"
+
+# What a path may be given as, and frame octets: anything that gives bytes
+# through the buffer protocol.
+PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
+BytesLike = Union[bytes, bytearray, memoryview]
 
 DECODE_SUMMARY = 0x01
 DECODE_DETAIL = 0x02
@@ -47,43 +60,50 @@ class UnknownProtocolError(ValueError):
     """The library has no decoder of that name."""
 
 
-Frame = collections.namedtuple("Frame", "timestamp direction data line")
-Frame.__doc__ = """One frame of a hex trace: its timestamp text, its direction
-tag (one character), its octets and the line number of the empty line that
-ended it."""
+class Frame(NamedTuple):
+    """One frame of a hex trace: its timestamp text, its direction tag (one
+    character), its octets and the line number of the empty line that ended
+    it."""
 
-_lib = None
-_decoders = {}
+    timestamp: str
+    direction: str
+    data: bytes
+    line: int
+
+
+_lib: Optional[ctypes.CDLL] = None
+_decoders: dict[str, _library.DecoderFunction] = {}
 # Some decoders keep process-wide working state from one octet to the next,
 # so decodes run one after another even when threads call decode() at once
 # (ctypes lets go of the interpreter lock during the call).
 _decode_lock = threading.Lock()
 
 
-def _library_handle():
+def _library_handle() -> ctypes.CDLL:
     global _lib
     if _lib is None:
         _lib = _library.load()
     return _lib
 
 
-def library_path():
+def library_path() -> str:
     """The file of the shared library in use (loading it when not yet loaded)."""
-    return _library_handle()._name
+    name: str = _library_handle()._name
+    return name
 
 
-def protocols():
+def protocols() -> list[str]:
     """The protocol names the library decodes, in its own order."""
     lib = _library_handle()
-    names = []
+    names: list[str] = []
     while True:
-        name = lib.KorvexProtocolName(len(names))
+        name: Optional[bytes] = lib.KorvexProtocolName(len(names))
         if name is None:
             return names
         names.append(name.decode("ascii"))
 
 
-def _decoder(protocol):
+def _decoder(protocol: str) -> _library.DecoderFunction:
     if not isinstance(protocol, str):
         raise TypeError(f"protocol must be a str, not {type(protocol).__name__}")
     decoder = _decoders.get(protocol)
@@ -98,7 +118,7 @@ def _decoder(protocol):
     return decoder
 
 
-def _frame_bytes(frame):
+def _frame_bytes(frame: BytesLike) -> bytes:
     if isinstance(frame, (str, int)) or frame is None:
         raise TypeError(f"frame must be bytes, not {type(frame).__name__}")
     try:
@@ -113,7 +133,7 @@ def _frame_bytes(frame):
     return octets
 
 
-def _flag_word(flags, detail, hex, layer3):
+def _flag_word(flags: Optional[int], detail: bool, hex: bool, layer3: bool) -> int:
     if flags is None:
         value = 0 if (detail or hex or layer3) else DECODE_SUMMARY
     elif isinstance(flags, bool) or not isinstance(flags, int):
@@ -131,7 +151,7 @@ def _flag_word(flags, detail, hex, layer3):
     return value
 
 
-def _timestamp_bytes(timestamp):
+def _timestamp_bytes(timestamp: Union[str, bytes, bytearray]) -> bytes:
     if isinstance(timestamp, (bytes, bytearray)):
         text = bytes(timestamp)
     elif isinstance(timestamp, str):
@@ -146,8 +166,9 @@ def _timestamp_bytes(timestamp):
     return text
 
 
-def decode(protocol, frame, *, detail=False, hex=False, layer3=False, flags=None,
-           timestamp="00:00.000"):
+def decode(protocol: str, frame: BytesLike, *, detail: bool = False, hex: bool = False,
+           layer3: bool = False, flags: Optional[int] = None,
+           timestamp: Union[str, bytes, bytearray] = "00:00.000") -> str:
     """The trace text of one frame, exactly as the protocol's decoder writes it.
 
     protocol  a name from protocols(), e.g. "lapd"
@@ -174,7 +195,7 @@ def decode(protocol, frame, *, detail=False, hex=False, layer3=False, flags=None
                                          ctypes.cast(out, ctypes.POINTER(ctypes.c_char)),
                                          len(octets), capacity)
         with _decode_lock:
-            count = decoder(request)
+            count: int = decoder(request)
         # A count below capacity - 1 is the whole text; at capacity - 1 the
         # text may have been cut, so decode again with more room.
         if count < capacity - 1 or capacity >= _MAX_CAPACITY:
@@ -182,22 +203,23 @@ def decode(protocol, frame, *, detail=False, hex=False, layer3=False, flags=None
         capacity *= 2
 
 
-class _TraceFrames:
-    """Iterator over the frames of one reader handle; closes it at the end."""
+class _TraceFrames(Iterator[Frame]):
+    """Iterator over the frames of one reader handle; closes it at the end,
+    on close() or on leaving a with block."""
 
-    def __init__(self, lib, handle, name):
+    def __init__(self, lib: ctypes.CDLL, handle: _library.TraceReaderHandle, name: str) -> None:
         self._lib = lib
-        self._handle = handle
+        self._handle: Optional[_library.TraceReaderHandle] = handle
         self._name = name
 
-    def __iter__(self):
+    def __iter__(self) -> _TraceFrames:
         return self
 
-    def __next__(self):
+    def __next__(self) -> Frame:
         if self._handle is None:
             raise StopIteration
         frame = _library.TraceFrame()
-        status = self._lib.KorvexTraceNext(self._handle, ctypes.byref(frame))
+        status: int = self._lib.KorvexTraceNext(self._handle, ctypes.byref(frame))
         if status == 1:
             return Frame(frame.timestamp.decode(_TEXT_ENCODING),
                          frame.direction.decode(_TEXT_ENCODING),
@@ -207,29 +229,30 @@ class _TraceFrames:
             raise StopIteration
         raise OSError(-status, f"cannot read the trace: {os.strerror(-status)}", self._name)
 
-    def close(self):
+    def close(self) -> None:
         if self._handle is not None:
             self._lib.KorvexTraceClose(self._handle)
             self._handle = None
 
-    def __enter__(self):
+    def __enter__(self) -> _TraceFrames:
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, kind: Optional[Type[BaseException]], value: Optional[BaseException],
+                 traceback: Optional[TracebackType]) -> None:
         self.close()
 
-    def __del__(self):
+    def __del__(self) -> None:
         self.close()
 
 
 # The first four octets of a capture file, as the tool tells them apart: the
 # pcap magic numbers in either byte order (microsecond, nanosecond and the
 # variant with longer records), and the pcapng section header block type.
-_PCAP_MAGICS = {0xA1B2C3D4, 0xA1B23C4D, 0xA1B2CD34}
+_PCAP_MAGICS: frozenset[int] = frozenset({0xA1B2C3D4, 0xA1B23C4D, 0xA1B2CD34})
 _PCAPNG_BLOCK_TYPE = 0x0A0D0D0A
 
 
-def _capture_format(start):
+def _capture_format(start: bytes) -> Optional[str]:
     """The capture format, "pcap" or "pcapng", that the octets start, or None."""
     if len(start) < 4:
         return None
@@ -241,7 +264,7 @@ def _capture_format(start):
     return None
 
 
-def read_trace(path):
+def read_trace(path: PathLike) -> _TraceFrames:
     """Iterator over the frames (Frame tuples) of the hex trace file at path.
 
     The file is opened at once: a file that cannot be opened raises the
@@ -268,13 +291,13 @@ def read_trace(path):
                          f"decode it with: korvex pcap {shown}")
     lib = _library_handle()
     handle = _library.TraceReaderHandle()
-    error = lib.KorvexTraceOpenFile(name, ctypes.byref(handle))
+    error: int = lib.KorvexTraceOpenFile(name, ctypes.byref(handle))
     if error != 0:
         raise OSError(error, f"cannot open the trace file: {os.strerror(error)}", os.fsdecode(path))
     return _TraceFrames(lib, handle, os.fsdecode(path))
 
 
-def parse_trace(text):
+def parse_trace(text: Union[str, BytesLike]) -> _TraceFrames:
     """Iterator over the frames (Frame tuples) of hex trace text held in
     memory: a str (Latin-1 characters) or bytes. The octets of a pcap or
     pcapng capture raise ValueError (the tool's korvex pcap decodes those)."""
@@ -290,7 +313,7 @@ def parse_trace(text):
                          "write it to a file and decode it with: korvex pcap FILE")
     lib = _library_handle()
     handle = _library.TraceReaderHandle()
-    error = lib.KorvexTraceOpenBuffer(data, len(data), ctypes.byref(handle))
+    error: int = lib.KorvexTraceOpenBuffer(data, len(data), ctypes.byref(handle))
     if error != 0:
         raise OSError(error, f"cannot read the trace text: {os.strerror(error)}")
     return _TraceFrames(lib, handle, "<text>")

@@ -1,8 +1,13 @@
 """Finding and loading the shared library libkorvex.so, and the C interface
 of include/korvex/korvex.h as ctypes declarations."""
 
+from __future__ import annotations
+
 import ctypes
 import os
+import sys
+import sysconfig
+from typing import Any, Callable
 
 ENV_VARIABLE = "KORVEX_LIBRARY"
 # The file names tried in each directory: the run-time name first.
@@ -38,10 +43,12 @@ class TraceFrame(ctypes.Structure):
 
 
 Decoder = ctypes.CFUNCTYPE(ctypes.c_int32, DecodeRequest)
+# A decoder entry point as Python calls it: the request in, the text's length out.
+DecoderFunction = Callable[[DecodeRequest], Any]
 TraceReaderHandle = ctypes.c_void_p
 
 
-def _declare(lib):
+def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
     lib.KorvexFindDecoder.argtypes = [ctypes.c_char_p]
     lib.KorvexFindDecoder.restype = ctypes.c_void_p
     lib.KorvexProtocolName.argtypes = [ctypes.c_int32]
@@ -58,18 +65,21 @@ def _declare(lib):
     return lib
 
 
-def _files_in(directory):
+def _files_in(directory: str) -> list[str]:
     return [os.path.join(directory, name) for name in FILE_NAMES]
 
 
-def candidates():
+def candidates() -> list[tuple[str, str]]:
     """The library files to try, in order, each with where it comes from.
 
     With KORVEX_LIBRARY set (a library file, or a directory holding one) only
     that place is tried. Otherwise: this package's own directory; the library
-    directory of the tree this package was installed into; build/ of the
-    source tree this package sits in; and last the system's loader by name
-    (LD_LIBRARY_PATH, the ld.so cache, the standard directories)."""
+    directory of the tree this package was installed into (by cmake
+    --install); the library directories of the Python environment's prefix
+    (a library installed into the same prefix as a module installed with
+    pip); build/ of the source tree this package sits in; and last the
+    system's loader by name (LD_LIBRARY_PATH, the ld.so cache, the standard
+    directories)."""
     chosen = os.environ.get(ENV_VARIABLE)
     if chosen:
         if os.path.isdir(chosen):
@@ -77,19 +87,24 @@ def candidates():
         return [(chosen, ENV_VARIABLE)]
     places = [(path, "beside the module") for path in _files_in(_PACKAGE_DIR)]
     try:
-        from . import _install
+        from . import _install  # type: ignore[attr-defined]  # written by cmake --install
+        library_dir: str | None = _install.LIBRARY_DIR
     except ImportError:
-        _install = None
-    if _install is not None:
-        installed = os.path.normpath(os.path.join(_PACKAGE_DIR, _install.LIBRARY_DIR))
+        library_dir = None
+    if library_dir is not None:
+        installed = os.path.normpath(os.path.join(_PACKAGE_DIR, library_dir))
         places += [(path, "install tree") for path in _files_in(installed)]
+    multiarch = sysconfig.get_config_var("MULTIARCH")
+    prefix_lib = os.path.join(sys.prefix, "lib")
+    for directory in ([os.path.join(prefix_lib, multiarch)] if multiarch else []) + [prefix_lib]:
+        places += [(path, "environment prefix") for path in _files_in(directory)]
     build = os.path.normpath(os.path.join(_PACKAGE_DIR, os.pardir, os.pardir, "build"))
     places += [(path, "source tree build") for path in _files_in(build)]
     places.append((FILE_NAMES[0], "system loader"))
     return places
 
 
-def load():
+def load() -> ctypes.CDLL:
     """Loads the first library that can be found, or raises
     LibraryNotFoundError naming every place tried and why it failed."""
     tried = []

@@ -282,9 +282,21 @@ def copy_package(tmp_path):
 LOAD = "import korvex; print(korvex.library_path()); print(korvex.protocols())"
 
 
+def system_loader_finds_the_library():
+    """Whether a libkorvex1 is installed where the system's loader looks
+    (asked in a fresh interpreter: this one holds a library of that name)."""
+    return run_python("import ctypes; ctypes.CDLL('libkorvex.so.1')", {}).returncode == 0
+
+
 def test_library_not_found_lists_every_place_tried(tmp_path):
     package = copy_package(tmp_path)
     done = run_python(LOAD, {"PYTHONPATH": str(package.parent)})
+    if system_loader_finds_the_library():
+        # An installed libkorvex1: in the interpreter's prefix or through the loader.
+        assert done.returncode == 0, done.stderr
+        path, names = done.stdout.splitlines()
+        assert os.path.basename(path) == "libkorvex.so.1" and names == repr(PROTOCOLS)
+        return
     assert done.returncode != 0
     assert "LibraryNotFoundError: cannot load the korvex shared library; tried:" in done.stderr
     for place in [package / "libkorvex.so.1", package / "libkorvex.so",
@@ -312,6 +324,37 @@ def test_library_beside_the_module_is_found(tmp_path):
     done = run_python(LOAD, {"PYTHONPATH": str(package.parent)})
     assert done.returncode == 0, done.stderr
     assert done.stdout.splitlines() == [str(package / "libkorvex.so.1"), repr(PROTOCOLS)]
+
+
+def test_version_is_the_tools():
+    done = subprocess.run([TOOL, "--version"], capture_output=True, text=True, check=True)
+    assert done.stdout == f"korvex {korvex.__version__}\n"
+    assert re.fullmatch(r"[0-9]+\.[0-9]+\.[0-9]+", korvex.__version__)
+
+
+@pytest.mark.skipif(os.environ.get("KORVEX_TEST_INSTALLED") != "1", reason="the source tree's module is tested")
+def test_the_installed_module_is_tested():
+    package = os.path.dirname(os.path.abspath(korvex.__file__))
+    assert not package.startswith(PYTHON_DIR + os.sep)
+    assert os.path.isfile(os.path.join(package, "py.typed"))
+
+
+def test_library_in_the_environment_prefix_is_found(tmp_path):
+    # A virtual environment with the module in its site-packages, as pip
+    # puts it, and the library in the environment's lib/, as cmake --install
+    # --prefix puts it.
+    subprocess.run([sys.executable, "-m", "venv", "--without-pip", str(tmp_path / "env")], check=True)
+    python = tmp_path / "env" / "bin" / "python"
+    site = subprocess.run([python, "-c", "import sysconfig; print(sysconfig.get_path('purelib'))"],
+                          capture_output=True, text=True, check=True).stdout.strip()
+    shutil.copytree(os.path.join(PYTHON_DIR, "korvex"), os.path.join(site, "korvex"),
+                    ignore=shutil.ignore_patterns("__pycache__"))
+    library = tmp_path / "env" / "lib" / "libkorvex.so.1"
+    shutil.copy(os.path.realpath(korvex.library_path()), library)
+    env = {k: v for k, v in os.environ.items() if k not in ("KORVEX_LIBRARY", "LD_LIBRARY_PATH", "PYTHONPATH")}
+    done = subprocess.run([python, "-c", LOAD], env=env, cwd=tmp_path, capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.splitlines() == [str(library), repr(PROTOCOLS)]
 
 
 def test_readme_python_example():
