@@ -109,8 +109,6 @@ public:
     bool Damaged() const { return damaged_; }
     // Frames handed out so far cut to MaxLength().
     int64_t CutFrames() const { return cutFrames_; }
-    // Records read so far, passed over ones included.
-    int64_t Records() const { return records_; }
 
 private:
     static ssize_t Read(void* cookie, char* buffer, std::size_t size);

@@ -24,23 +24,31 @@ namespace korvex::cli {
 namespace {
 
 constexpr const char* kPcapFooter =
-    "The link type chooses the decoder: 1 Ethernet (eth), 12, 101 and 228 raw IPv4 (ip),\n"
-    "107 frame relay (lapf), 203 LAPD (lapd), 177 Linux LAPD (lapd, its 16-octet header\n"
-    "taken off; frames the capturing side sent are direction U, received ones N).\n"
+    "The link type chooses the decoder: 1 Ethernet (eth), 12, 101 and 228 raw IPv4 (ip;\n"
+    "a datagram of another IP version is named, not decoded), 107 frame relay (lapf),\n"
+    "203 LAPD (lapd), 177 Linux LAPD (lapd, its 16-octet header taken off; frames the\n"
+    "capturing side sent are direction U, received ones N).\n"
     "--protocol decodes any link type, e.g. user link types 147 to 162 carrying bare\n"
     "Q.931 or X.25.\n"
     "LAPD and frame relay captures hold frames without their FCS. Unless --no-fcs-fill is\n"
     "given, the FCS the line carried is computed (the ITU-T CRC-16 of Q.921 and Q.922) and\n"
-    "appended to each whole frame, so that the decoders' FCS field shows the line's value.\n"
+    "appended to each whole frame of 3 octets or more, so that the decoders' FCS field\n"
+    "shows the line's value.\n"
     "Timestamps are the capture's time of day in UTC as mm:ss.mmm (minutes within the\n"
-    "hour, truncated). Frames longer than 8192 octets are cut to 8192.";
+    "hour, truncated). Frames longer than 8192 octets are decoded cut to 8192, and\n"
+    "counted at the end.";
 
 constexpr const char* kConvertFooter =
-    "A pcap or pcapng capture (IN) becomes a hex trace file as korvex replay reads it, one\n"
-    "frame a record with its printable rendering; a hex trace file becomes a pcap capture\n"
-    "of the link type --linktype gives. LAPD and frame relay link types (177, 203, 107)\n"
-    "carry no FCS: it is left off the frames written to them and put back on the frames\n"
-    "read from them (unless --no-fcs-fill is given). - is standard input or output.";
+    "The input chooses the way. A pcap or pcapng capture (IN) becomes a hex trace file as\n"
+    "korvex replay reads it, one frame a record with its printable rendering; a hex trace\n"
+    "file becomes a pcap capture of the link type --linktype gives. A trace is not\n"
+    "written to an OUT ending in .pcap or .pcapng, nor a capture to one ending in .txt.\n"
+    "LAPD and frame relay link types (177, 203, 107) carry no FCS: it is left off the\n"
+    "frames written to them and put back on the frames read from them (unless\n"
+    "--no-fcs-fill is given).\n"
+    "Frames are converted whole (up to 65536 octets). OUT is written under a temporary\n"
+    "name beside it and takes its name only when the conversion got through: a failed\n"
+    "one leaves OUT as it was. - is standard input or output.";
 
 // The link types a hex trace file can be written to.
 bool Writable(int linkType) {
@@ -66,7 +74,14 @@ public:
         const bool exists = stat(name_.c_str(), &existing) == 0;
         std::string path = name_;
         if (!exists || S_ISREG(existing.st_mode)) {
-            const std::filesystem::path out(name_);
+            // A symbolic link keeps pointing at the file it names, which is
+            // the one replaced.
+            std::error_code ignored;
+            if (exists && std::filesystem::is_symlink(name_, ignored)) {
+                target_ = std::filesystem::canonical(name_, ignored).string();
+            }
+            if (target_.empty()) target_ = name_;
+            const std::filesystem::path out(target_);
             std::string pattern = (out.parent_path() / ("." + out.filename().string() + ".korvex-XXXXXX")).string();
             const int fd = mkstemp(pattern.data());
             if (fd < 0) {
@@ -103,7 +118,7 @@ public:
             return false;
         }
         if (!temporary_.empty()) {
-            if (std::rename(temporary_.c_str(), name_.c_str()) != 0) {
+            if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
                 err << "korvex: cannot write " << name_ << ": " << std::strerror(errno) << "\n";
                 return false;
             }
@@ -122,6 +137,7 @@ public:
 
 private:
     std::string name_;
+    std::string target_;     // the file OUT names, through a symbolic link
     std::string temporary_;  // the file written until it becomes OUT
     std::ostream* stream_;
     std::ofstream file_;

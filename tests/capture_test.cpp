@@ -902,6 +902,13 @@ TEST_F(ConvertTest, AFailedConversionLeavesOutAsItWas) {
     EXPECT_EQ(std::filesystem::status(Path("out")).permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2);
 
+    // Through a symbolic link the file it names is replaced, the link stays.
+    std::filesystem::create_symlink(Path("out"), Path("link"));
+    std::ofstream(Path("in"), std::ios::binary) << two;
+    EXPECT_EQ(RunTool({"convert", Path("in"), Path("link")}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("link")));
+    EXPECT_EQ(ReadTrace(Slurp(Path("out"))).size(), 2u);
+
     // A device is written to, not replaced.
     std::ofstream(Path("in"), std::ios::binary) << two;
     EXPECT_EQ(RunTool({"convert", Path("in"), "/dev/null"}).status, 0);
