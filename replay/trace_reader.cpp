@@ -180,13 +180,10 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
     // any other one is an ordinary character of the line.
     if (length > 0 && line[length - 1] == '\r') --length;
     ++lineNumber_;
-    if (state_ == 0) {
-        frameLine_ = lineNumber_;
-        frameHasText_ = false;
-    }
-    frameHasText_ = frameHasText_ || length > 0;
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
+            frameLine_ = lineNumber_;
+            frameHasText_ = length > 0;
             constexpr std::size_t kFirst = 24;
             constexpr std::size_t kCount = 9;
             const std::size_t n = length <= kFirst ? 0 : std::min(length - kFirst, kCount);
@@ -196,10 +193,12 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
             break;
         }
         case 1:  // length line: the number from column 9, the direction in column 20
+            frameHasText_ = frameHasText_ || length > 0;
             TakeLengthLine(line, length);
             state_ = 2;
             break;
         case 2:  // header line: not read
+            frameHasText_ = frameHasText_ || length > 0;
             gathered_ = 0;
             state_ = 3;
             break;
@@ -207,6 +206,7 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
             if (length == 0) {
                 EndFrame();
             } else {
+                frameHasText_ = true;
                 TakeDataLine(line, length);
             }
             break;
@@ -246,14 +246,16 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
     // such pairs is walked again one pair at a time; what it stored beyond
     // the octets gathered is never handed out.
     constexpr int kGroup = 8;
+    // Held in locals: the octet stores could otherwise alias the members.
     const int32_t limit = limit_;
+    unsigned char* const octets = octets_;
     while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
         unsigned pairs = 0;
 #pragma GCC unroll 8
         for (int k = 0; k < kGroup; ++k) {
             const uint16_t value = PairValue(p + 3 * k);
             pairs |= value;
-            octets_[gathered + k] = static_cast<unsigned char>(value);
+            octets[gathered + k] = static_cast<unsigned char>(value);
         }
         if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
         p += 3 * kGroup;
@@ -263,7 +265,7 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
     while (end - p >= 3 && gathered < limit) {
         const uint16_t value = PairValue(p);
         if (value == kBadPair) break;
-        octets_[gathered++] = static_cast<unsigned char>(value);
+        octets[gathered++] = static_cast<unsigned char>(value);
         if (p[2] != ' ') {
             p += 2;
             afterBlank = false;
@@ -289,7 +291,7 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
             BadDataLine();
             break;
         }
-        if (gathered < limit) octets_[gathered] = static_cast<unsigned char>((high << 4) | low);
+        if (gathered < limit) octets[gathered] = static_cast<unsigned char>((high << 4) | low);
         if (gathered < kNumberCeiling) ++gathered;
         afterBlank = false;
         p += 2;
