@@ -393,7 +393,8 @@ int ConvertCommand::TraceToCapture(Input& source, std::ostream& out, std::ostrea
     if (untimed > 0) {
         err << "korvex: " << untimed << " of the frames have a timestamp other than mm:ss.mmm; written as 00:00.000\n";
     }
-    return ReportTraceReading(err, input, reader, "converted") ? 1 : 0;
+    ReportTraceReading(err, input, reader, "converted");
+    return 0;
 }
 
 }  // namespace korvex::cli

@@ -126,7 +126,7 @@ void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skip
     }
 }
 
-bool ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
+void ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
                         const char* action) {
     const std::string where = "korvex: " + DisplayName(name) + ": ";
     if (const int64_t n = reader.OverlongFrames(); n > 0) {
@@ -145,7 +145,6 @@ bool ReportTraceReading(std::ostream& err, const std::string& name, const TraceR
         err << where << "line " << line
             << ": the last frame has no closing empty line; it was not " << action << "\n";
     }
-    return reader.BadDataLines() > 0 || reader.UnfinishedFrameLine() > 0;
 }
 
 bool Input::Open(const std::string& name, std::istream& standardInput, std::ostream& err) {

@@ -89,9 +89,9 @@ void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skip
 // octets than reading hands out (decoded, or converted, cut), data lines that
 // stop at a character that is not a hex digit pair, a last frame without its
 // closing empty line (not handed out). action names what was done with the
-// frames ("decoded", "converted"). True when the text was faulty (the last
-// two): the command then ends with status 1.
-bool ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
+// frames ("decoded", "converted"). These are notes: the frames that were
+// read are all there, so they change no exit status.
+void ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
                         const char* action);
 
 // The input named on the command line: a file, or "-" for standard input.
