@@ -73,6 +73,11 @@ public:
         struct stat existing {};
         const bool exists = stat(name_.c_str(), &existing) == 0;
         std::string path = name_;
+        if (exists && access(name_.c_str(), W_OK) != 0) {
+            // A file its owner keeps from being written is not replaced.
+            err << "korvex: cannot create " << name_ << ": " << std::strerror(errno) << "\n";
+            return false;
+        }
         if (!exists || S_ISREG(existing.st_mode)) {
             // A symbolic link keeps pointing at the file it names, which is
             // the one replaced.
@@ -88,10 +93,11 @@ public:
                 err << "korvex: cannot create " << name_ << ": " << std::strerror(errno) << "\n";
                 return false;
             }
-            // The mode OUT has, or the one a new file gets.
+            // The mode OUT has, or the one a new file gets, given when the
+            // file is put in place.
             const mode_t mask = umask(0);
             umask(mask);
-            fchmod(fd, exists ? existing.st_mode & 07777 : 0666 & ~mask);
+            mode_ = exists ? existing.st_mode & 07777 : 0666 & ~mask;
             ::close(fd);
             temporary_ = path = pattern;
         }
@@ -118,7 +124,7 @@ public:
             return false;
         }
         if (!temporary_.empty()) {
-            if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+            if (chmod(temporary_.c_str(), mode_) != 0 || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
                 err << "korvex: cannot write " << name_ << ": " << std::strerror(errno) << "\n";
                 return false;
             }
@@ -139,6 +145,7 @@ private:
     std::string name_;
     std::string target_;     // the file OUT names, through a symbolic link
     std::string temporary_;  // the file written until it becomes OUT
+    mode_t mode_ = 0;        // the mode it then gets
     std::ostream* stream_;
     std::ofstream file_;
 };
