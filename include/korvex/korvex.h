@@ -280,6 +280,91 @@ typedef struct KorvexX25Packet {
  * Returns 1 when the three header octets are there, else 0. */
 KORVEX_API int KorvexParseX25(const unsigned char *octets, int32_t length, KorvexX25Packet *packet);
 
+/* ---- Call records --------------------------------------------------------
+ * Follows the calls of a trace frame by frame and gives one record per call.
+ * Q.931 messages (in LAPD I and UI frames on SAPI 0, or bare) are grouped by
+ * call reference and the side that allocated it, a SETUP opening a call and
+ * RELEASE COMPLETE ending it; X.25 virtual calls (in LAPD I frames on SAPI
+ * 16, LAPF I frames, or bare) by link and logical channel, from CALL REQUEST
+ * or INCOMING CALL to CLEAR CONFIRMATION or a restart. Only open calls are
+ * kept: memory stays flat whatever the length of the trace. */
+
+/* What the frames handed to a tracker are. */
+#define KORVEX_CALLS_LAPD 1  /* LAPD frames with their FCS */
+#define KORVEX_CALLS_LAPF 2  /* LAPF frames with their FCS */
+#define KORVEX_CALLS_Q931 3  /* Q.931 messages */
+#define KORVEX_CALLS_X25  4  /* X.25 packets */
+
+typedef struct KorvexCallRecord {
+    int32_t number;           /* 1, 2, ... in the order the calls were first seen */
+    int32_t protocol;         /* KORVEX_CALLS_Q931 or KORVEX_CALLS_X25 */
+    char first_time[12];      /* mm:ss.mmm of its first message */
+    char last_time[12];       /* and of its last */
+    int64_t first_ms;         /* the same in ms from the first hour of the trace */
+    int64_t last_ms;
+    int64_t alerting_ms;      /* from the first message to ALERTING, -1 without */
+    int64_t answer_ms;        /* to CONNECT or CALL CONNECTED, -1 without */
+    int64_t connected_ms;     /* from the answer to the first clearing message
+                                 (or the last message), -1 when not answered */
+    char direction;           /* who sent the SETUP or CALL REQUEST: 'U' user side (DTE),
+                                 'N' network side (DCE), '?' unknown or not seen */
+    char cleared_by;          /* who cleared first: 'U', 'N', '?', or 0 when nobody did */
+    char calling[33];         /* calling party number or DTE address */
+    char called[33];          /* called party number (with digits sent later) or DTE address */
+    int32_t link;             /* TEI (LAPD) or DLCI (LAPF) of the call, -1 for bare messages */
+    int32_t call_ref;         /* Q.931 call reference value, -1 for X.25 */
+    int32_t logical_channel;  /* X.25 logical channel, -1 for Q.931 */
+    char channel[24];         /* the B channel ("B1"), time slots ("TS1+2") with
+                                 the interface ("if2 B3"), or the logical channel ("LCN 1") */
+    int32_t bearer_capability;  /* Q.931 bearer capability of the SETUP, -1 */
+    int32_t bearer_mode;
+    int32_t bearer_rate;
+    const char *bearer_name;  /* name of the transfer capability, "" */
+    int32_t cause;            /* clearing cause (Q.931 cause value, X.25 clearing cause), -1 */
+    int32_t diagnostic;       /* X.25 diagnostic code, -1 */
+    const char *cause_name;   /* "" */
+    int32_t messages;         /* messages or packets of the call */
+    int32_t data_packets;     /* X.25 data packets among them */
+    int32_t begun;            /* 0: its SETUP or CALL REQUEST is not in the trace */
+    int32_t ended;            /* 0: it does not end in the trace */
+    const char *end;          /* how it ended: "released", "cleared", "restart", "suspended",
+                                 "rejected"; not ended: "open" (the trace ended first),
+                                 "reused" (its call reference or channel opened another call),
+                                 "evicted" (too many calls open at once) */
+} KorvexCallRecord;
+
+typedef struct KorvexCallTracker KorvexCallTracker;
+
+/* A new tracker of frames of the kind input (KORVEX_CALLS_*). Returns 0 and
+ * stores it in *tracker, or EINVAL (a null pointer or an unknown input) or
+ * ENOMEM, storing NULL. */
+KORVEX_API int KorvexCallsOpen(int32_t input, KorvexCallTracker **tracker);
+
+/* Takes the next frame of the trace: its timestamp "mm:ss.mmm" (a time that
+ * goes backwards is taken as the next hour; null or unreadable: the time of
+ * the frame before), its direction ('U' sent by the user side or DTE, 'N' by
+ * the network side or DCE, anything else unknown: LAPD and LAPF frames then
+ * tell it by their C/R bit) and its octets. Returns the number of the call
+ * the frame's message went to, or 0 when it carried none. Records of calls
+ * that ended wait for KorvexCallsNext: take them after every frame. */
+KORVEX_API int32_t KorvexCallsFrame(KorvexCallTracker *tracker, const char *timestamp, char direction,
+                                    const unsigned char *frame, int32_t length);
+
+/* Ends the trace: every call still open becomes a record marked not ended. */
+KORVEX_API void KorvexCallsFinish(KorvexCallTracker *tracker);
+
+/* Stores the next waiting record in *record and returns 1; 0 when none waits. */
+KORVEX_API int KorvexCallsNext(KorvexCallTracker *tracker, KorvexCallRecord *record);
+
+/* Frees the tracker; NULL is allowed. */
+KORVEX_API void KorvexCallsClose(KorvexCallTracker *tracker);
+
+/* The kind of frame a trace's first frame looks like (KORVEX_CALLS_*), or 0
+ * when it looks like none: a frame that ends with its own FCS is a LAPD
+ * frame on SAPI 0, 16 or 63, else a LAPF frame; else a Q.931 message by its
+ * protocol discriminator, or an X.25 packet by its format and packet type. */
+KORVEX_API int32_t KorvexCallsGuessInput(const unsigned char *frame, int32_t length);
+
 #ifdef __cplusplus
 }
 #endif
