@@ -4,7 +4,13 @@
 // built here frame by frame.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -297,6 +303,57 @@ TEST(Calls, OpenRefusesWhatItCannotTrack) {
     EXPECT_EQ(KorvexCallsGuessInput(nullptr, 0), 0);
     const std::vector<unsigned char> ethernet = Octets("FF FF FF FF FF FF 00 11 22 33 44 55 08 06");
     EXPECT_EQ(KorvexCallsGuessInput(ethernet.data(), static_cast<int32_t>(ethernet.size())), 0);
+}
+
+std::string Sample(const char* name) { return std::string(KORVEX_SAMPLES_DIR) + "/" + name; }
+
+TEST(CallsTool, OptionsInputsAndMessages) {
+    struct ToolCase {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string outStart;  // the output begins so
+        std::string err;       // the error output holds this
+    };
+    const std::vector<ToolCase> cases = {
+        {"table header", {"calls", Sample("lapd.txt")}, 0, "#  proto  first      last       dir  calling", ""},
+        {"CSV header", {"calls", Sample("q922.txt"), "--format", "csv"}, 0,
+         "number,protocol,first,last,direction,calling,called,link,call_ref,logical_channel,channel,", ""},
+        {"JSON Lines", {"calls", Sample("x25.txt"), "--format", "json"}, 0,
+         "{\"number\": 1, \"protocol\": \"x25\", \"first\": \"12:01.900\"", ""},
+        {"a trace of another protocol", {"calls", Sample("eth.txt")}, 1, "",
+         "its first frame is not LAPD, LAPF, Q.931 or X.25 as far as korvex can tell; give --protocol"},
+        {"a protocol given: LAPD frames read as Q.931 hold no calls",
+         {"calls", Sample("lapd.txt"), "--protocol", "Q931"}, 0, "#  proto  first  last  dir  calling", ""},
+        {"--layer2 alone", {"calls", Sample("lapd.txt"), "--layer2"}, 2, "", "--layer2 goes with --svg OUT"},
+        {"an unknown format", {"calls", Sample("lapd.txt"), "--format", "xml"}, 2, "", "--format"},
+        {"a missing file", {"calls", "/nonexistent/trace.txt"}, 1, "", "cannot open /nonexistent/trace.txt"},
+        {"no frame", {"calls", "-"}, 1, "", "no frame found"},
+    };
+    for (const ToolCase& c : cases) {
+        const test::ToolOutcome outcome = test::RunTool(c.args);
+        EXPECT_EQ(outcome.status, c.status) << c.name << "\n" << outcome.err;
+        EXPECT_EQ(outcome.out.substr(0, c.outStart.size()), c.outStart) << c.name;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << c.name << "\n" << outcome.err;
+    }
+}
+
+// A capture made from a trace gives the trace's records: with link type 177
+// the directions come from the Linux header, with 203 from the C/R bits.
+TEST(CallsTool, CapturesGiveTheRecordsOfTheirTrace) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("korvex-calls-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const auto& [sample, linkType] : {std::pair{"lapd.txt", "203"}, std::pair{"lapd.txt", "177"},
+                                            std::pair{"q922.txt", "107"}}) {
+        const std::string capture = (dir / (std::string(linkType) + ".pcap")).string();
+        ASSERT_EQ(test::RunTool({"convert", Sample(sample), capture, "--linktype", linkType}).status, 0);
+        const test::ToolOutcome fromTrace = test::RunTool({"calls", Sample(sample), "--format", "csv"});
+        const test::ToolOutcome fromCapture = test::RunTool({"calls", capture, "--format", "csv"});
+        EXPECT_EQ(fromCapture.status, 0) << fromCapture.err;
+        EXPECT_EQ(fromCapture.out, fromTrace.out) << sample << " as link type " << linkType;
+    }
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
