@@ -61,8 +61,7 @@ bool FrameFilter::Take(const TraceFrame& frame) {
     if (number_ < first_ || (last_ >= 0 && number_ > last_)) return false;
     if (also_ != nullptr && !also_()) return false;
     if (selection_ == nullptr) return true;
-    KorvexFrameFieldsOf(protocol_.c_str(), frame.direction, frame.bytes, frame.length, &fields_);
-    return KorvexSelectionMatch(selection_.get(), &fields_) != 0;
+    return KorvexSelectionMatchFrame(selection_.get(), frame.direction, frame.bytes, frame.length) != 0;
 }
 
 }  // namespace korvex::cli

@@ -26,7 +26,10 @@ public:
     // (showing where it went wrong) or range.
     void Resolve();
     // The kind of the frames (a protocol name, or "eth+ip").
-    void SetProtocol(const std::string& protocol) { protocol_ = protocol; }
+    void SetProtocol(const std::string& protocol) {
+        protocol_ = protocol;
+        if (selection_ != nullptr) KorvexSelectionSetProtocol(selection_.get(), protocol.c_str());
+    }
     const std::string& Protocol() const { return protocol_; }
 
     // A further test a frame must pass, asked after the range and before
@@ -34,14 +37,12 @@ public:
     void Also(std::function<bool()> test) { also_ = std::move(test); }
 
     bool Active() const { return selection_ != nullptr || first_ > 1 || last_ >= 0 || also_ != nullptr; }
-    // Counts the frame and says whether it is selected; the fields read for
-    // the choice stay in Fields() when it read them.
+    // Counts the frame and says whether it is selected.
     bool Take(const TraceFrame& frame);
     // The number of the frame Take saw last.
     int64_t Number() const { return number_; }
     // True when no frame after the current one can be selected.
     bool Done() const { return last_ >= 0 && number_ >= last_; }
-    const KorvexFrameFields& Fields() const { return fields_; }
 
 private:
     std::string where_;
@@ -53,7 +54,6 @@ private:
     int64_t last_ = -1;  // -1: to the end
     int64_t number_ = 0;
     std::function<bool()> also_;
-    KorvexFrameFields fields_{};
 };
 
 }  // namespace korvex::cli

@@ -91,7 +91,7 @@ void ReadX25(const unsigned char* octets, int32_t length, KorvexFrameFields& f) 
 // the link decoder hands it on: in LAPD a Q.931 message on SAPI 0 (by its
 // protocol discriminator) and an X.25 packet on SAPI 16; in LAPF an X.25
 // packet in an I frame.
-void ReadLink(bool lapf, const unsigned char* octets, int32_t length, KorvexFrameFields& f) {
+void ReadLink(bool lapf, const unsigned char* octets, int32_t length, KorvexFrameFields& f, uint32_t layers) {
     KorvexLinkKeys k;
     if (KorvexParseLink(octets, length, lapf ? 1 : 0, &k) == 0 && k.frame_type < 0) return;
     if (lapf) {
@@ -114,7 +114,7 @@ void ReadLink(bool lapf, const unsigned char* octets, int32_t length, KorvexFram
     SetNumber(f, kFieldNs, k.ns);
     SetNumber(f, kFieldNr, k.nr);
     SetNumber(f, kFieldPf, k.pf);
-    if (k.info_offset < 0 || k.info_length <= 0) return;
+    if ((layers & kLayerPacket) == 0 || k.info_offset < 0 || k.info_length <= 0) return;
     const unsigned char* info = octets + k.info_offset;
     const bool information = k.frame_type == 0;
     const bool ui = k.frame_type == 2 && std::strcmp(k.frame_name, "UI") == 0;
@@ -159,8 +159,24 @@ FrameKind FrameKindOf(std::string_view protocol) {
     return FrameKind::Unknown;
 }
 
+uint32_t LayerOf(int32_t field) {
+    switch (field) {
+    case kFieldSapi: case kFieldTei: case kFieldCr: case kFieldType: case kFieldFrame: case kFieldNs:
+    case kFieldNr: case kFieldPf: case kFieldDlci:
+        return kLayerLink;
+    case kFieldLcn: case kFieldPacket: case kFieldMsg: case kFieldCallref: case kFieldCause:
+    case kFieldCalled: case kFieldCalling:
+        return kLayerPacket;
+    case kFieldSrc: case kFieldDst: case kFieldSport: case kFieldDport: case kFieldIpproto:
+    case kFieldEthertype:
+        return kLayerInet;
+    default:
+        return 0;
+    }
+}
+
 void ReadFrameFields(FrameKind kind, char direction, const unsigned char* octets, int32_t length,
-                     KorvexFrameFields& f) {
+                     KorvexFrameFields& f, uint32_t layers) {
     for (KorvexField& field : f.field) {
         field.present = 0;
         field.has_number = 0;
@@ -173,12 +189,16 @@ void ReadFrameFields(FrameKind kind, char direction, const unsigned char* octets
         const char dir[2] = {direction, '\0'};
         SetText(f, kFieldDir, dir);
     }
-    if (frame.Size() == 0) return;
+    if (frame.Size() == 0 || layers == 0) return;
     switch (kind) {
-    case FrameKind::Lapd: ReadLink(false, frame.Data(), frame.Size(), f); break;
-    case FrameKind::Lapf: ReadLink(true, frame.Data(), frame.Size(), f); break;
-    case FrameKind::Q931: ReadQ931(frame.Data(), frame.Size(), f); break;
-    case FrameKind::X25: ReadX25(frame.Data(), frame.Size(), f); break;
+    case FrameKind::Lapd: ReadLink(false, frame.Data(), frame.Size(), f, layers); break;
+    case FrameKind::Lapf: ReadLink(true, frame.Data(), frame.Size(), f, layers); break;
+    case FrameKind::Q931:
+        if ((layers & kLayerPacket) != 0) ReadQ931(frame.Data(), frame.Size(), f);
+        break;
+    case FrameKind::X25:
+        if ((layers & kLayerPacket) != 0) ReadX25(frame.Data(), frame.Size(), f);
+        break;
     case FrameKind::Ethernet:
     case FrameKind::EthernetIp: {
         const EthernetKeys e = ReadEthernetKeys(frame);

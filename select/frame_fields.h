@@ -40,7 +40,18 @@ enum class FrameKind { Unknown, Lapd, Lapf, Q931, X25, Ethernet, EthernetIp, Ip 
 // The kind of a protocol name as KorvexFindDecoder takes it, or "eth+ip".
 FrameKind FrameKindOf(std::string_view protocol);
 
+// The layers of a frame whose fields are read, as bits.
+enum FieldLayers : uint32_t {
+    kLayerLink = 1,    // sapi tei cr type frame ns nr pf dlci
+    kLayerPacket = 2,  // lcn packet msg callref cause called calling (needs the link layer)
+    kLayerInet = 4,    // src dst sport dport ipproto ethertype
+    kLayersAll = 7,    // dir and len are always read
+};
+
+// The layer a field is read in, 0 for dir and len.
+uint32_t LayerOf(int32_t field);
+
 void ReadFrameFields(FrameKind kind, char direction, const unsigned char* octets, int32_t length,
-                     KorvexFrameFields& fields);
+                     KorvexFrameFields& fields, uint32_t layers = kLayersAll);
 
 }  // namespace korvex

@@ -295,6 +295,8 @@ bool Compare(const KorvexField& f, Op op, const Value& v) {
 struct KorvexSelection {
     std::vector<Node> nodes;
     int32_t root = -1;
+    uint32_t layers = 0;  // the layers whose fields the expression names
+    korvex::FrameKind kind = korvex::FrameKind::Unknown;
 
     bool Eval(int32_t i, const KorvexFrameFields& f) const {
         const Node& n = nodes[static_cast<std::size_t>(i)];
@@ -324,6 +326,11 @@ extern "C" int KorvexSelectionCompile(const char* expression, KorvexSelection** 
         auto* s = new KorvexSelection;
         s->nodes = parser.Parse();
         s->root = parser.Root();
+        for (const Node& node : s->nodes) {
+            if (node.field >= 0) s->layers |= korvex::LayerOf(node.field);
+        }
+        // The fields of a packet are found through the link layer.
+        if ((s->layers & korvex::kLayerPacket) != 0) s->layers |= korvex::kLayerLink;
         *selection = s;
         return 0;
     } catch (const Fault& fault) {
@@ -340,6 +347,22 @@ extern "C" int KorvexSelectionCompile(const char* expression, KorvexSelection** 
 extern "C" int KorvexSelectionMatch(const KorvexSelection* selection, const KorvexFrameFields* fields) {
     if (selection == nullptr || fields == nullptr) return 0;
     return selection->Eval(selection->root, *fields) ? 1 : 0;
+}
+
+extern "C" int KorvexSelectionSetProtocol(KorvexSelection* selection, const char* protocol) {
+    if (selection == nullptr || protocol == nullptr) return EINVAL;
+    const korvex::FrameKind kind = korvex::FrameKindOf(protocol);
+    if (kind == korvex::FrameKind::Unknown) return EINVAL;
+    selection->kind = kind;
+    return 0;
+}
+
+extern "C" int KorvexSelectionMatchFrame(const KorvexSelection* selection, char direction,
+                                         const unsigned char* octets, int32_t length) {
+    if (selection == nullptr) return 0;
+    KorvexFrameFields fields;
+    korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->layers);
+    return selection->Eval(selection->root, fields) ? 1 : 0;
 }
 
 extern "C" void KorvexSelectionFree(KorvexSelection* selection) { delete selection; }

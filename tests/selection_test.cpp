@@ -127,7 +127,14 @@ std::string Selected(const char* expression) {
     std::string keys;
     for (const Sample& s : kSamples) {
         const KorvexFrameFields f = FieldsOf(s);
-        if (KorvexSelectionMatch(selection, &f) != 0) keys += std::string(keys.empty() ? "" : " ") + s.key;
+        const int matched = KorvexSelectionMatch(selection, &f);
+        if (matched != 0) keys += std::string(keys.empty() ? "" : " ") + s.key;
+        // Reading only the layers the expression names chooses the same.
+        const std::vector<unsigned char> octets = Octets(s.hex);
+        EXPECT_EQ(KorvexSelectionSetProtocol(selection, s.protocol), 0);
+        EXPECT_EQ(KorvexSelectionMatchFrame(selection, s.direction, octets.data(),
+                                            static_cast<int32_t>(octets.size())), matched)
+            << expression << " on " << s.key;
     }
     KorvexSelectionFree(selection);
     return keys;
@@ -213,6 +220,11 @@ TEST(Selection, NullArguments) {
     EXPECT_EQ(KorvexSelectionCompile(nullptr, &selection, nullptr, nullptr, 0), EINVAL);
     EXPECT_EQ(selection, nullptr);
     EXPECT_EQ(KorvexSelectionMatch(nullptr, nullptr), 0);
+    EXPECT_EQ(KorvexSelectionMatchFrame(nullptr, 'U', nullptr, 0), 0);
+    EXPECT_EQ(KorvexSelectionSetProtocol(nullptr, "lapd"), EINVAL);
+    ASSERT_EQ(KorvexSelectionCompile("tei == 1", &selection, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(KorvexSelectionSetProtocol(selection, "token-ring"), EINVAL);
+    KorvexSelectionFree(selection);
     KorvexSelectionFree(nullptr);
 }
 

@@ -413,6 +413,17 @@ KORVEX_API int KorvexSelectionCompile(const char *expression, KorvexSelection **
  * comparison with a field the frame does not have is false. */
 KORVEX_API int KorvexSelectionMatch(const KorvexSelection *selection, const KorvexFrameFields *fields);
 
+/* Tells a selection what its frames are (a protocol name as for
+ * KorvexFrameFieldsOf) for KorvexSelectionMatchFrame. Returns 0, or EINVAL
+ * for an unknown protocol or a null selection. */
+KORVEX_API int KorvexSelectionSetProtocol(KorvexSelection *selection, const char *protocol);
+
+/* 1 when the frame is selected, else 0: as KorvexFrameFieldsOf and then
+ * KorvexSelectionMatch, but reading only the layers whose fields the
+ * expression names (no Q.931 message is read for "tei == 64"). */
+KORVEX_API int KorvexSelectionMatchFrame(const KorvexSelection *selection, char direction,
+                                         const unsigned char *octets, int32_t length);
+
 /* Frees a selection; NULL is allowed. */
 KORVEX_API void KorvexSelectionFree(KorvexSelection *selection);
 
