@@ -77,8 +77,12 @@ FrameLabel LabelOf(int32_t input, const TraceFrame& frame) {
     KorvexLinkKeys keys;
     KorvexParseLink(frame.bytes, frame.length, input == KORVEX_CALLS_LAPF ? 1 : 0, &keys);
     if (f.side < 0) {
-        // Commands by their C/R bit; a response goes the other way.
-        const bool command = keys.frame_type == 0 || keys.frame_key == 0x13;
+        // A command's C/R bit is 0 from the user side, 1 from the network
+        // side; a response's the other way round. I frames, UI, SABME, DISC
+        // and XID are taken as commands, the other U frames and S frames as
+        // responses (an S frame may be either: its C/R bit alone cannot say).
+        const int key = keys.frame_key;
+        const bool command = keys.frame_type == 0 || key == 0x13 || key == 0x7F || key == 0x53 || key == 0xBF;
         f.side = keys.cr < 0 ? 0 : command ? keys.cr : 1 - keys.cr;
     }
     const bool carries = keys.info_offset >= 0 && (keys.frame_type == 0 || keys.frame_key == 0x13);
