@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -323,7 +324,8 @@ extern "C" int KorvexSelectionCompile(const char* expression, KorvexSelection** 
     if (expression == nullptr || selection == nullptr) return EINVAL;
     try {
         Parser parser(expression);
-        auto* s = new KorvexSelection;
+        // Held until handed over, so that a fault found while parsing frees it.
+        auto s = std::make_unique<KorvexSelection>();
         s->nodes = parser.Parse();
         s->root = parser.Root();
         for (const Node& node : s->nodes) {
@@ -331,7 +333,7 @@ extern "C" int KorvexSelectionCompile(const char* expression, KorvexSelection** 
         }
         // The fields of a packet are found through the link layer.
         if ((s->layers & korvex::kLayerPacket) != 0) s->layers |= korvex::kLayerLink;
-        *selection = s;
+        *selection = s.release();
         return 0;
     } catch (const Fault& fault) {
         if (error_offset != nullptr) *error_offset = fault.offset;
