@@ -427,4 +427,18 @@ bool CaptureWriter::Close(std::string& error) {
     return true;
 }
 
+bool ReportEndOfFrames(std::ostream& err, const Input& input, const std::string& file,
+                       const TraceReader* reader, const CaptureSource* capture, int64_t frames,
+                       const char* action) {
+    if (input.ReportReadError(err)) return true;
+    if (reader != nullptr) ReportTraceReading(err, file, *reader, action);
+    if (frames != 0) return false;
+    if (capture != nullptr) {
+        if (!capture->Damaged()) err << "korvex: " << DisplayName(file) << ": the capture holds no frame\n";
+    } else if (reader != nullptr) {
+        ReportNoTraceFrame(err, file, reader->SkippedFrames());
+    }
+    return true;
+}
+
 }  // namespace korvex::cli

@@ -166,4 +166,12 @@ private:
     pcap_dumper* dumper_ = nullptr;
 };
 
+// The end of a command that reads the frames of a trace or a capture: a read
+// error, the trace reader's notes (the frames it read are "action") and a
+// file with no frame at all are reported. True when the command ends with
+// status 1 there.
+bool ReportEndOfFrames(std::ostream& err, const Input& input, const std::string& file,
+                       const TraceReader* reader, const CaptureSource* capture, int64_t frames,
+                       const char* action);
+
 }  // namespace korvex::cli
