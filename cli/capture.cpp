@@ -6,20 +6,25 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+#include "decoders/protocols.h"
 
 namespace korvex::cli {
 
 namespace {
 
-constexpr LinkRoute kLinkRoutes[] = {
-    {1, "eth", "Ethernet", 0, false},
-    {12, "ip", "raw IP", 0, false},  // libpcap reports files of link type 101 as 12
-    {101, "ip", "raw IP", 0, false},
-    {228, "ip", "IPv4", 0, false},
-    {107, "lapf", "frame relay", 0, true},
-    {177, "lapd", "Linux LAPD", 16, true},
-    {203, "lapd", "LAPD", 0, true},
-};
+// The link types of the library's protocol table, each with the protocol
+// that decodes its frames.
+std::vector<LinkRoute> LinkRoutes() {
+    std::vector<LinkRoute> routes;
+    for (const Protocol& p : Protocols()) {
+        for (const LinkType& link : p.linkTypes) {
+            routes.push_back({link.number, p.name, link.name, link.pseudoHeader, link.withoutFcs});
+        }
+    }
+    return routes;
+}
 
 // The packet type of the Linux LAPD pseudo-header for frames the capturing
 // side sent; every other type is a frame it received.
@@ -96,14 +101,37 @@ uint16_t LinkFcs(const unsigned char* octets, std::size_t count) {
 }
 
 const LinkRoute* FindLinkRoute(int linkType) {
-    for (const LinkRoute& route : kLinkRoutes) {
+    static const std::vector<LinkRoute> routes = LinkRoutes();
+    for (const LinkRoute& route : routes) {
         if (route.linkType == linkType) return &route;
     }
     return nullptr;
 }
 
 std::string KnownLinkTypes() {
-    return "1 (eth), 12, 101 and 228 (ip), 107 (lapf), 177 and 203 (lapd)";
+    // Each protocol with its link types, the protocols by their lowest one.
+    std::vector<const Protocol*> routed;
+    for (const Protocol& p : Protocols()) {
+        if (!p.linkTypes.empty()) routed.push_back(&p);
+    }
+    const auto lowest = [](const Protocol* p) {
+        int least = p->linkTypes.front().number;
+        for (const LinkType& link : p->linkTypes) least = std::min(least, link.number);
+        return least;
+    };
+    std::stable_sort(routed.begin(), routed.end(),
+                     [&](const Protocol* a, const Protocol* b) { return lowest(a) < lowest(b); });
+    std::string text;
+    for (const Protocol* p : routed) {
+        if (!text.empty()) text += ", ";
+        const std::size_t count = p->linkTypes.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0) text += i + 1 == count ? " and " : ", ";
+            text += std::to_string(p->linkTypes[i].number);
+        }
+        text += std::string(" (") + p->name + ")";
+    }
+    return text;
 }
 
 void FormatCaptureTime(int64_t seconds, int64_t microseconds, char (&text)[12]) {

@@ -34,7 +34,8 @@ const char* CaptureFormatName(CaptureFormat format);
 // line sends its low octet first.
 uint16_t LinkFcs(const unsigned char* octets, std::size_t count);
 
-// What the tool knows of a link type.
+// A link type of the library's protocol table (decoders/protocols.cpp) with
+// the protocol that decodes its frames.
 struct LinkRoute {
     int linkType;
     const char* protocol;  // the protocol name that decodes its frames
@@ -43,7 +44,7 @@ struct LinkRoute {
     bool withoutFcs;       // frames are captured without their FCS
 };
 
-// The route of a link type, or null for one the tool does not know.
+// The route of a link type, or null for one no protocol of the table lists.
 const LinkRoute* FindLinkRoute(int linkType);
 // "1 (eth), 12, 101 and 228 (ip), ..." for messages and help.
 std::string KnownLinkTypes();

@@ -139,7 +139,8 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
     if (route != nullptr) {
         framing.pseudoHeader = route->pseudoHeader;
         framing.linuxLapdDirection = route->linkType == 177;
-        framing.fillFcs = route->withoutFcs && !noFcsFill && (name == "lapd" || name == "lapf");
+        // The FCS goes back only on frames of a protocol whose frames end in it.
+        framing.fillFcs = route->withoutFcs && !noFcsFill && EndsInLinkFcs(*ProtocolNamed(name));
     }
     source.SetFraming(framing);
 
