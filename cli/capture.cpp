@@ -112,12 +112,12 @@ std::string KnownLinkTypes() {
     // Each protocol with its link types, the protocols by their lowest one.
     std::vector<const Protocol*> routed;
     for (const Protocol& p : Protocols()) {
-        if (!p.linkTypes.empty()) routed.push_back(&p);
+        if (p.linkTypes.size() > 0) routed.push_back(&p);
     }
     const auto lowest = [](const Protocol* p) {
-        int least = p->linkTypes.front().number;
-        for (const LinkType& link : p->linkTypes) least = std::min(least, link.number);
-        return least;
+        return std::min_element(p->linkTypes.begin(), p->linkTypes.end(),
+                                [](const LinkType& a, const LinkType& b) { return a.number < b.number; })
+            ->number;
     };
     std::stable_sort(routed.begin(), routed.end(),
                      [&](const Protocol* a, const Protocol* b) { return lowest(a) < lowest(b); });
@@ -125,9 +125,11 @@ std::string KnownLinkTypes() {
     for (const Protocol* p : routed) {
         if (!text.empty()) text += ", ";
         const std::size_t count = p->linkTypes.size();
-        for (std::size_t i = 0; i < count; ++i) {
+        std::size_t i = 0;
+        for (const LinkType& link : p->linkTypes) {
             if (i > 0) text += i + 1 == count ? " and " : ", ";
-            text += std::to_string(p->linkTypes[i].number);
+            text += std::to_string(link.number);
+            ++i;
         }
         text += std::string(" (") + p->name + ")";
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,17 +31,19 @@ struct ExampleFrame {
     const char* hex;   // its octets as hex digit pairs, blanks allowed
 };
 
+// One row of the table. Its lists are held by the row itself: a row is the
+// whole of what the library knows of a protocol.
 struct Protocol {
-    const char* name;                       // as typed on the command line: "lapd"
-    std::span<const char* const> aliases;   // other names it goes by: "q921"
-    KorvexDecoder decoder;                  // its entry point
-    const char* label;                      // for people, as the viewer's status line shows it
-    uint32_t flags;                         // the decode flags besides DECODE_DETAIL and DECODE_HEX
-                                            // that change its text (DECODE_LAYER3, DECODE_EMBEDDED)
-    std::span<const LinkType> linkTypes;    // capture link types that carry its frames
-    const char* sample;                     // its sample trace, under samples/
-    std::span<const char* const> tests;     // the test files of its decoder, under tests/
-    std::span<const ExampleFrame> examples; // frames for fuzz seeds and benchmarks
+    const char* name;                               // as typed on the command line: "lapd"
+    std::initializer_list<const char*> aliases;     // other names it goes by: "q921"
+    KorvexDecoder decoder;                          // its entry point
+    const char* label;                              // for people, as the viewer's status line shows it
+    uint32_t flags;                                 // the decode flags besides DECODE_DETAIL and DECODE_HEX that
+                                                    // change its text (DECODE_LAYER3, DECODE_EMBEDDED)
+    std::initializer_list<LinkType> linkTypes;      // capture link types that carry its frames
+    const char* sample;                             // its sample trace, under samples/
+    std::initializer_list<const char*> tests;       // the test files of its decoder, under tests/
+    std::initializer_list<ExampleFrame> examples;   // frames for fuzz seeds and benchmarks
 };
 
 // Every protocol, in table order.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <initializer_list>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -76,7 +77,9 @@ std::vector<std::string> RowProblems(const Protocol& p, const fs::path& samplesD
     if (name.empty()) problems.push_back("no name");
     if (p.decoder == nullptr) problems.push_back(name + ": no decoder");
     if (p.label == nullptr || *p.label == '\0') problems.push_back(name + ": no label");
-    if ((p.flags & ~(DECODE_LAYER3 | DECODE_EMBEDDED)) != 0) problems.push_back(name + ": flags beyond layer 3 and embedded");
+    if ((p.flags & ~(DECODE_LAYER3 | DECODE_EMBEDDED)) != 0) {
+        problems.push_back(name + ": flags beyond layer 3 and embedded");
+    }
 
     if (p.sample == nullptr) {
         problems.push_back(name + ": no sample trace");
@@ -86,7 +89,7 @@ std::vector<std::string> RowProblems(const Protocol& p, const fs::path& samplesD
         problems.push_back(name + ": sample " + p.sample + " holds no frame");
     }
 
-    if (p.examples.empty()) problems.push_back(name + ": no example frames");
+    if (p.examples.size() == 0) problems.push_back(name + ": no example frames");
     for (const ExampleFrame& example : p.examples) {
         if (example.hex == nullptr || !WellFormedHex(example.hex)) {
             problems.push_back(name + ": example '" + (example.what != nullptr ? example.what : "") +
@@ -94,7 +97,7 @@ std::vector<std::string> RowProblems(const Protocol& p, const fs::path& samplesD
         }
     }
 
-    if (p.tests.empty()) problems.push_back(name + ": no test file");
+    if (p.tests.size() == 0) problems.push_back(name + ": no test file");
     for (const char* test : p.tests) {
         if (!fs::is_regular_file(testsDir / test)) {
             problems.push_back(name + ": test file " + test + " is not in tests/");
@@ -115,19 +118,23 @@ TEST(ProtocolTable, EveryRowHasItsSampleExamplesAndTests) {
     }
 }
 
-// The check above finds what a row lacks.
+// The check above finds what a row lacks: each of these rows is the LAPD row
+// with one piece missing or wrong.
+constexpr std::initializer_list<const char*> kMissingTest = {"sna_test.cpp"};
+constexpr std::initializer_list<const char*> kUnbuiltTest = {"CMakeLists.txt"};
+constexpr std::initializer_list<ExampleFrame> kBadExample = {{"odd digits", "02 8"}};
+constexpr std::initializer_list<ExampleFrame> kNoExamples;
+constexpr std::initializer_list<const char*> kNoTests;
+
 TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const Protocol& lapd = *ProtocolNamed("lapd");
-    constexpr const char* kMissingTest[] = {"sna_test.cpp"};
-    constexpr const char* kUnbuiltTest[] = {"CMakeLists.txt"};
-    constexpr ExampleFrame kBadExample[] = {{"odd digits", "02 8"}};
     Protocol noSample = lapd, otherSample = lapd, noExamples = lapd, badExample = lapd, noTests = lapd,
              missingTest = lapd, unbuiltTest = lapd, noLabel = lapd;
     noSample.sample = nullptr;
     otherSample.sample = "sna.txt";
-    noExamples.examples = {};
+    noExamples.examples = kNoExamples;
     badExample.examples = kBadExample;
-    noTests.tests = {};
+    noTests.tests = kNoTests;
     missingTest.tests = kMissingTest;
     unbuiltTest.tests = kUnbuiltTest;
     noLabel.label = "";
@@ -151,7 +158,8 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const fs::path dir = fs::temp_directory_path() / ("korvex-table-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::ofstream(dir / "lapd.txt") << "no frames here\n";
-    EXPECT_EQ(RowProblems(lapd, dir, kTests, kTestSources), std::vector<std::string>{"lapd: sample lapd.txt holds no frame"});
+    EXPECT_EQ(RowProblems(lapd, dir, kTests, kTestSources),
+              std::vector<std::string>{"lapd: sample lapd.txt holds no frame"});
     fs::remove_all(dir);
 }
 
@@ -181,8 +189,8 @@ TEST(ProtocolTable, EveryNameReachesItsDecoder) {
     for (int32_t i = 0; i < static_cast<int32_t>(Protocols().size()); ++i) {
         const Protocol& p = Protocols()[static_cast<std::size_t>(i)];
         EXPECT_STREQ(KorvexProtocolName(i), p.name);
-        ASSERT_FALSE(p.examples.empty()) << p.name;
-        const std::string frame = p.examples.front().hex;
+        ASSERT_GT(p.examples.size(), 0u) << p.name;
+        const std::string frame = p.examples.begin()->hex;
         const std::string expected = test::DecodeHex(p.decoder, DECODE_DETAIL, frame, "00:00.000");
         std::vector<std::string> names = {p.name};
         names.insert(names.end(), p.aliases.begin(), p.aliases.end());

@@ -3,9 +3,9 @@
 // begins with the Q.931 protocol discriminator goes to the call control
 // decoder; every other field, and every field in LAPF mode, goes to the X.25
 // packet decoder in embedded mode. Both write their lines with the link
-// layer's writer, at its position. Nothing outside the frame is read: a frame too short for
-// the octets the choice reads, a Q.931 message cut inside its header, or an
-// empty X.25 packet gets no layer-3 text.
+// layer's writer, at its position. Nothing outside the frame is read: a
+// frame too short for the octets the choice reads, a Q.931 message cut
+// inside its header, or an empty X.25 packet gets no layer-3 text.
 
 #include "decoders/link/lapd.h"
 #include "decoders/q931/q931.h"
