@@ -3,8 +3,9 @@
 // trace and the frames written as hex in its test files become inputs of
 // its decoder harness, and its example frames inputs of every decoder
 // harness (a frame of one protocol is damaged input for another); the sample
-// traces become trace inputs, and every frame as typed hex text an input of
-// the hex text reading.
+// traces become trace inputs, every frame as it is an input of the
+// structured decoders, and as typed hex text an input of the hex text
+// reading.
 //
 // Usage: make_fuzz_seeds SOURCE_DIR OUT_DIR   (writes OUT_DIR/<harness>/)
 //        make_fuzz_seeds --harnesses          (the harness names, one a line)
@@ -31,7 +32,7 @@ namespace {
 using Octets = std::vector<unsigned char>;
 
 // The harnesses besides the decoders' own.
-constexpr const char* kOtherHarnesses[] = {"trace_reader", "load_trace", "hex_text"};
+constexpr const char* kOtherHarnesses[] = {"structured", "trace_reader", "load_trace", "hex_text"};
 
 // Flags every frame is tried with: summary; detail, hex and layer 3; and
 // detail embedded (what the link layer asks of X.25).
@@ -64,6 +65,8 @@ public:
                 Add(protocol, kind, input);
             }
         }
+        // The structured decoders take the frame as it is.
+        Add("structured", kind, std::string(frame.begin(), frame.end()));
         static const char* const kDigits[] = {"0123456789abcdef", "0123456789ABCDEF"};
         std::string typed;
         for (std::size_t i = 0; i < frame.size(); ++i) {

@@ -7,7 +7,7 @@
 # Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
 #   SECONDS   fuzzing time per harness (default 60; 0 replays the corpora only)
 #   HARNESS   one per protocol of the library's table (lapd lapf q931 x25 eth ip),
-#             trace_reader load_trace hex_text (default: all)
+#             structured trace_reader load_trace hex_text (default: all)
 #
 # Each harness starts from the seeds written from the samples and the unit
 # tests, the regression inputs and what earlier runs found
