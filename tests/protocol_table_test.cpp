@@ -128,31 +128,24 @@ constexpr std::initializer_list<const char*> kNoTests;
 
 TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const Protocol& lapd = *ProtocolNamed("lapd");
-    Protocol noSample = lapd, otherSample = lapd, noExamples = lapd, badExample = lapd, noTests = lapd,
-             missingTest = lapd, unbuiltTest = lapd, noLabel = lapd;
-    noSample.sample = nullptr;
-    otherSample.sample = "sna.txt";
-    noExamples.examples = kNoExamples;
-    badExample.examples = kBadExample;
-    noTests.tests = kNoTests;
-    missingTest.tests = kMissingTest;
-    unbuiltTest.tests = kUnbuiltTest;
-    noLabel.label = "";
     const struct {
-        const Protocol& row;
+        void (*spoil)(Protocol& row);
         std::string problem;
     } cases[] = {
-        {noSample, "lapd: no sample trace"},
-        {otherSample, "lapd: sample sna.txt is not in samples/"},
-        {noExamples, "lapd: no example frames"},
-        {badExample, "lapd: example 'odd digits' is not hex digit pairs"},
-        {noTests, "lapd: no test file"},
-        {missingTest, "lapd: test file sna_test.cpp is not in tests/"},
-        {unbuiltTest, "lapd: test file CMakeLists.txt is not built into the tests"},
-        {noLabel, "lapd: no label"},
+        {[](Protocol& row) { row.sample = nullptr; }, "lapd: no sample trace"},
+        {[](Protocol& row) { row.sample = "sna.txt"; }, "lapd: sample sna.txt is not in samples/"},
+        {[](Protocol& row) { row.examples = kNoExamples; }, "lapd: no example frames"},
+        {[](Protocol& row) { row.examples = kBadExample; }, "lapd: example 'odd digits' is not hex digit pairs"},
+        {[](Protocol& row) { row.tests = kNoTests; }, "lapd: no test file"},
+        {[](Protocol& row) { row.tests = kMissingTest; }, "lapd: test file sna_test.cpp is not in tests/"},
+        {[](Protocol& row) { row.tests = kUnbuiltTest; },
+         "lapd: test file CMakeLists.txt is not built into the tests"},
+        {[](Protocol& row) { row.label = ""; }, "lapd: no label"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(RowProblems(c.row, kSamples, kTests, kTestSources), std::vector<std::string>{c.problem});
+        Protocol row = lapd;
+        c.spoil(row);
+        EXPECT_EQ(RowProblems(row, kSamples, kTests, kTestSources), std::vector<std::string>{c.problem});
     }
     // A sample trace without a frame in it.
     const fs::path dir = fs::temp_directory_path() / ("korvex-table-" + std::to_string(::getpid()));
