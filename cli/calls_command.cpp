@@ -28,6 +28,9 @@ constexpr const char* kCallsFooter =
 // Frames a hex trace is read with: whole, as long as a capture's.
 constexpr int32_t kLongestFrame = 8192;
 
+// The protocol names of the inputs, by their KORVEX_CALLS_ number.
+constexpr const char* kKindNames[] = {"", "lapd", "lapf", "q931", "x25"};
+
 int32_t InputOf(const std::string& protocol) {
     if (protocol == "lapd") return KORVEX_CALLS_LAPD;
     if (protocol == "lapf") return KORVEX_CALLS_LAPF;
@@ -123,11 +126,12 @@ CLI::App* CallsCommand::AddTo(CLI::App& app) {
         ->check(CLI::IsMember({"table", "csv", "json"}));
     sub->add_option("--svg", svg, "also write the ladder diagram of the calls to OUT")->type_name("OUT");
     sub->add_flag("--layer2", layer2, "add the link-layer frames to the ladder diagram, in grey");
+    filter.AddTo(*sub);
     sub->footer(kCallsFooter);
     return sub;
 }
 
-int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) const {
+int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
     if (layer2 && svg.empty()) {
         err << "korvex: --layer2 goes with --svg OUT\n";
         return 2;
@@ -154,14 +158,8 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) co
                 return 1;
             }
         }
-        Framing framing;
-        if (route != nullptr) {
-            framing.pseudoHeader = route->pseudoHeader;
-            framing.linuxLapdDirection = route->linkType == 177;
-            // The link keys are read with the FCS in its place.
-            framing.fillFcs = route->withoutFcs && (kind == KORVEX_CALLS_LAPD || kind == KORVEX_CALLS_LAPF);
-        }
-        capture->SetFraming(framing);
+        // The link keys are read with the FCS in its place.
+        capture->SetFraming(FramingOf(route, kKindNames[kind]));
     } else {
         reader = std::make_unique<TraceReader>(input.Stream(), true, TraceReader::kChunkCapacity, kLongestFrame);
     }
@@ -192,6 +190,11 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) co
                 return 1;
             }
             tracker.reset(raw);
+            filter.SetProtocol(kKindNames[kind]);
+        }
+        if (filter.Active() && !filter.Take(frame)) {
+            if (filter.Done()) break;
+            continue;
         }
         const int32_t call = KorvexCallsFrame(tracker.get(), frame.timestamp, frame.direction, frame.bytes,
                                               frame.length);

@@ -134,6 +134,16 @@ const LinkRoute* FindLinkRoute(int linkType) {
     return nullptr;
 }
 
+Framing FramingOf(const LinkRoute* route, std::string_view protocol) {
+    Framing framing;
+    if (route == nullptr) return framing;
+    framing.pseudoHeader = route->pseudoHeader;
+    framing.linuxLapdDirection = route->linkType == 177;
+    const Protocol* decoded = ProtocolNamed(protocol);
+    framing.fillFcs = route->withoutFcs && decoded != nullptr && EndsInLinkFcs(*decoded);
+    return framing;
+}
+
 std::string KnownLinkTypes() {
     // Each protocol with its link types, the protocols by their lowest one.
     std::vector<const Protocol*> routed;
@@ -205,6 +215,7 @@ CaptureSource::CaptureSource(Input& input, std::ostream& err, std::ostream* flus
     : input_(input), err_(err), flush_(flushBeforeWait) {}
 
 CaptureSource::~CaptureSource() {
+    if (hasBpf_) pcap_freecode(&bpf_);
     if (pcap_ != nullptr) pcap_close(pcap_);
 }
 
@@ -309,6 +320,21 @@ uint64_t CaptureSource::Position() const {
 #endif
 }
 
+bool CaptureSource::SetBpf(const std::string& expression, std::string& error) {
+    if (pcap_ == nullptr) {
+        error = "no capture";
+        return false;
+    }
+    if (hasBpf_) pcap_freecode(&bpf_);
+    hasBpf_ = false;
+    if (pcap_compile(pcap_, &bpf_, expression.c_str(), 1, PCAP_NETMASK_UNKNOWN) != 0) {
+        error = pcap_geterr(pcap_);
+        return false;
+    }
+    hasBpf_ = true;
+    return true;
+}
+
 bool CaptureSource::Next(TraceFrame& frame) {
     while (!ended_ && pcap_ != nullptr) {
         const uint64_t before = Position();
@@ -341,6 +367,7 @@ bool CaptureSource::Next(TraceFrame& frame) {
             continue;
         }
 
+        bpfMatched_ = !hasBpf_ || pcap_offline_filter(&bpf_, header, data) != 0;
         FormatCaptureTime(header->ts.tv_sec, header->ts.tv_usec, frame.timestamp);
         frame.direction = ' ';
         if (framing_.linuxLapdDirection) {

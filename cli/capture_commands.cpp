@@ -183,12 +183,19 @@ CLI::App* PcapCommand::AddTo(CLI::App& app, const std::vector<std::string>& prot
                       "decode LAPD and frame relay frames as captured, without the FCS appended");
     flags.AddTo(*command);
     colour.AddTo(*command);
+    filter.AddTo(*command);
+    AddDirectionFlag(*command, direction);
+    AddJsonFlag(*command, json);
+    command->add_option("--bpf", bpf,
+                        "show only the frames a capture filter in libpcap's language passes (as capture "
+                        "tools take it; it sees the frames as captured)")
+        ->type_name("EXPR");
     command->footer(kPcapFooter);
     return command;
 }
 
 int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
-                     bool outIsTerminal) const {
+                     bool outIsTerminal) {
     Input input;
     if (!input.Open(file, in, err)) return 1;
     CaptureSource source(input, err, &out);
@@ -217,18 +224,24 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
         }
     }
 
-    Framing framing;
-    if (route != nullptr) {
-        framing.pseudoHeader = route->pseudoHeader;
-        framing.linuxLapdDirection = route->linkType == 177;
-        // The FCS goes back only on frames of a protocol whose frames end in it.
-        framing.fillFcs = route->withoutFcs && !noFcsFill && EndsInLinkFcs(*ProtocolNamed(name));
-    }
+    Framing framing = FramingOf(route, name);
+    framing.fillFcs = framing.fillFcs && !noFcsFill;
     source.SetFraming(framing);
+    if (!bpf.empty()) {
+        std::string problem;
+        if (!source.SetBpf(bpf, problem)) throw UsageError("--bpf: " + problem);
+        filter.Also([&source]() { return source.BpfMatched(); });
+    }
 
     TraceOutput output(out, decoder, flags.Resolve(), colour.Resolve(outIsTerminal));
     output.DecodeIpAfterEthernet(ipDecoder);
     if (route != nullptr && std::string_view(route->protocol) == "ip" && name == "ip") output.DecodeOnlyIpv4();
+    if (filter.Active()) {
+        filter.SetProtocol(ipDecoder != nullptr ? "eth+ip" : name);
+        output.Select(&filter);
+    }
+    if (direction) output.TagDirection();
+    if (json) output.Json(ipDecoder != nullptr ? "eth+ip" : name);
     const int64_t frames = output.Run(source);
     out.flush();
     if (const int64_t cut = source.CutFrames(); cut > 0) {
@@ -294,12 +307,8 @@ int ConvertCommand::CaptureToTrace(Input& source, std::ostream& out, std::ostrea
     CaptureSource capture(source, err);
     if (!capture.Open()) return 1;
     const LinkRoute* route = FindLinkRoute(capture.LinkType());
-    Framing framing;
-    if (route != nullptr) {
-        framing.pseudoHeader = route->pseudoHeader;
-        framing.linuxLapdDirection = route->linkType == 177;
-        framing.fillFcs = route->withoutFcs && !noFcsFill;
-    }
+    Framing framing = FramingOf(route, route != nullptr ? route->protocol : "");
+    framing.fillFcs = framing.fillFcs && !noFcsFill;
     // Frames are written whole, up to the most a hex trace file holds.
     framing.maxLength = TraceWriter::kMaxWrittenLength;
     capture.SetFraming(framing);
