@@ -4,9 +4,11 @@
 //   Decode/<entry>/<frames>/<level>  one entry point over a set of frames,
 //       summary only, with the detail block (and the layer-3 hand-off for
 //       LAPD and LAPF), and with the detail block and the hex trace. The
-//       frame sets: each protocol's sample trace, IPv4/TCP datagrams and
-//       LAPD I frames carrying Q.931 SETUP messages as bench_frames.h makes
-//       them, and random octets (damaged input).
+//       entry points and their frame sets come from the library's protocol
+//       table: each protocol's sample trace and example frames, random
+//       octets (damaged input), and for some IPv4/TCP datagrams, LAPD I
+//       frames carrying Q.931 SETUP messages or the messages alone, as
+//       bench_frames.h makes them.
 //   TraceReader/<frames>             the hex trace reader alone over the text
 //       of 20000 such frames; bytes_per_second is trace text read.
 //   LoadTraceFile/<sample>/<level>   the viewer's load of a sample file.
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "bench/bench_frames.h"
+#include "decoders/protocols.h"
 #include "korvex/korvex.h"
 #include "replay/replay.h"
 #include "replay/trace_reader.h"
@@ -78,31 +81,45 @@ struct FrameSet {
 };
 
 struct Entry {
-    const char* name;
+    std::string name;
     KorvexDecoder decoder;
     uint32_t extraFlags;       // DECODE_EMBEDDED for the embedded X.25 packet
     bool layer3;               // the detail level adds DECODE_LAYER3
     std::vector<FrameSet> sets;
 };
 
+// The sets made like the generated traces, beside the table's own.
+struct GeneratedSet {
+    const char* protocol;
+    const char* name;
+    Frames (*make)(int count);
+};
+constexpr GeneratedSet kGeneratedSets[] = {
+    {"lapd", "setup", korvex::bench::SetupFrames},
+    {"q931", "setup", korvex::bench::SetupMessages},
+    {"ip", "tcp", korvex::bench::TcpDatagrams},
+};
+
 std::vector<Entry> Entries() {
-    using namespace korvex::bench;
-    return {
-        {"lapd", DecodeLapd, 0, true,
-         {{"sample", ReadTraceFile(SamplePath("lapd.txt"))}, {"setup", SetupFrames(1024)},
-          {"random", RandomFrames(1024)}}},
-        {"lapf", DecodeLapf, 0, true,
-         {{"sample", ReadTraceFile(SamplePath("q922.txt"))}, {"random", RandomFrames(1024)}}},
-        {"q931", DecodeQ931, 0, false,
-         {{"sample", ReadTraceFile(SamplePath("q931.txt"))}, {"setup", SetupMessages(1024)}}},
-        {"x25", DecodeX25, 0, false, {{"sample", ReadTraceFile(SamplePath("x25.txt"))}}},
-        {"x25-embedded", DecodeX25, DECODE_EMBEDDED, false,
-         {{"sample", ReadTraceFile(SamplePath("x25.txt"))}}},
-        {"eth", DecodeEthernet, 0, false, {{"sample", ReadTraceFile(SamplePath("eth.txt"))}}},
-        {"ip", DecodeIp, 0, false,
-         {{"sample", ReadTraceFile(SamplePath("ip.txt"))}, {"tcp", TcpDatagrams(1024)},
-          {"random", RandomFrames(1024)}}},
-    };
+    std::vector<Entry> entries;
+    for (const korvex::Protocol& p : korvex::Protocols()) {
+        Frames examples;
+        for (const korvex::ExampleFrame& example : p.examples) examples.push_back(korvex::ExampleOctets(example));
+        Entry entry{p.name, p.decoder, 0, (p.flags & DECODE_LAYER3) != 0, {}};
+        entry.sets.push_back({"sample", ReadTraceFile(SamplePath(p.sample))});
+        entry.sets.push_back({"examples", examples});
+        for (const GeneratedSet& generated : kGeneratedSets) {
+            if (entry.name == generated.protocol) entry.sets.push_back({generated.name, generated.make(1024)});
+        }
+        entry.sets.push_back({"random", RandomFrames(1024)});
+        entries.push_back(entry);
+        if ((p.flags & DECODE_EMBEDDED) != 0) {
+            // Its text as another protocol's detail block holds it.
+            entries.push_back({entry.name + "-embedded", p.decoder, DECODE_EMBEDDED, false,
+                               {entry.sets[0], entry.sets[1]}});
+        }
+    }
+    return entries;
 }
 
 // A stream over text in memory, read in place (an istringstream would copy
@@ -183,7 +200,7 @@ void Register() {
             for (const Level& level : levels) {
                 uint32_t flags = level.flags | entry.extraFlags;
                 if (entry.layer3 && (flags & DECODE_DETAIL) != 0) flags |= DECODE_LAYER3;
-                const std::string name = std::string("Decode/") + entry.name + "/" + set.name + "/" + level.name;
+                const std::string name = "Decode/" + entry.name + "/" + set.name + "/" + level.name;
                 benchmark::RegisterBenchmark(name.c_str(), [frames = set.frames, decoder = entry.decoder,
                                                             flags](benchmark::State& state) {
                     DecodeFrames(state, frames, decoder, flags);
@@ -206,17 +223,11 @@ void Register() {
         ReadTrace(s, setup, DecodeLapd, DECODE_DETAIL | DECODE_LAYER3);
     })->Unit(benchmark::kMillisecond);
 
-    struct Sample {
-        const char* file;
-        KorvexDecoder decoder;
-    };
-    const Sample samples[] = {{"lapd.txt", DecodeLapd}, {"q922.txt", DecodeLapf}, {"q931.txt", DecodeQ931},
-                              {"x25.txt", DecodeX25},   {"eth.txt", DecodeEthernet}, {"ip.txt", DecodeIp}};
-    for (const Sample& sample : samples) {
+    for (const korvex::Protocol& sample : korvex::Protocols()) {
         for (const Level& level : levels) {
             if ((level.flags & DECODE_HEX) != 0) continue;  // the viewer's BASIC and DETAIL loads
-            const std::string name = std::string("LoadTraceFile/") + sample.file + "/" + level.name;
-            benchmark::RegisterBenchmark(name.c_str(), [path = SamplePath(sample.file), decoder = sample.decoder,
+            const std::string name = std::string("LoadTraceFile/") + sample.sample + "/" + level.name;
+            benchmark::RegisterBenchmark(name.c_str(), [path = SamplePath(sample.sample), decoder = sample.decoder,
                                                         flags = level.flags](benchmark::State& s) {
                 LoadSample(s, path, decoder, flags);
             });

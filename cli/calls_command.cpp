@@ -28,6 +28,9 @@ constexpr const char* kCallsFooter =
 // Frames a hex trace is read with: whole, as long as a capture's.
 constexpr int32_t kLongestFrame = 8192;
 
+// The protocol names of the inputs, by their KORVEX_CALLS_ number.
+constexpr const char* kKindNames[] = {"", "lapd", "lapf", "q931", "x25"};
+
 int32_t InputOf(const std::string& protocol) {
     if (protocol == "lapd") return KORVEX_CALLS_LAPD;
     if (protocol == "lapf") return KORVEX_CALLS_LAPF;
@@ -155,14 +158,8 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
                 return 1;
             }
         }
-        Framing framing;
-        if (route != nullptr) {
-            framing.pseudoHeader = route->pseudoHeader;
-            framing.linuxLapdDirection = route->linkType == 177;
-            // The link keys are read with the FCS in its place.
-            framing.fillFcs = route->withoutFcs && (kind == KORVEX_CALLS_LAPD || kind == KORVEX_CALLS_LAPF);
-        }
-        capture->SetFraming(framing);
+        // The link keys are read with the FCS in its place.
+        capture->SetFraming(FramingOf(route, kKindNames[kind]));
     } else {
         reader = std::make_unique<TraceReader>(input.Stream(), true, TraceReader::kChunkCapacity, kLongestFrame);
     }
@@ -193,8 +190,7 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
                 return 1;
             }
             tracker.reset(raw);
-            static const char* const kKinds[] = {"", "lapd", "lapf", "q931", "x25"};
-            filter.SetProtocol(kKinds[kind]);
+            filter.SetProtocol(kKindNames[kind]);
         }
         if (filter.Active() && !filter.Take(frame)) {
             if (filter.Done()) break;

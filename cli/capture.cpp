@@ -6,20 +6,25 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+#include "decoders/protocols.h"
 
 namespace korvex::cli {
 
 namespace {
 
-constexpr LinkRoute kLinkRoutes[] = {
-    {1, "eth", "Ethernet", 0, false},
-    {12, "ip", "raw IP", 0, false},  // libpcap reports files of link type 101 as 12
-    {101, "ip", "raw IP", 0, false},
-    {228, "ip", "IPv4", 0, false},
-    {107, "lapf", "frame relay", 0, true},
-    {177, "lapd", "Linux LAPD", 16, true},
-    {203, "lapd", "LAPD", 0, true},
-};
+// The link types of the library's protocol table, each with the protocol
+// that decodes its frames.
+std::vector<LinkRoute> LinkRoutes() {
+    std::vector<LinkRoute> routes;
+    for (const Protocol& p : Protocols()) {
+        for (const LinkType& link : p.linkTypes) {
+            routes.push_back({link.number, p.name, link.name, link.pseudoHeader, link.withoutFcs});
+        }
+    }
+    return routes;
+}
 
 // The packet type of the Linux LAPD pseudo-header for frames the capturing
 // side sent; every other type is a frame it received, and 0 the one written
@@ -122,14 +127,49 @@ uint16_t LinkFcs(const unsigned char* octets, std::size_t count) {
 }
 
 const LinkRoute* FindLinkRoute(int linkType) {
-    for (const LinkRoute& route : kLinkRoutes) {
+    static const std::vector<LinkRoute> routes = LinkRoutes();
+    for (const LinkRoute& route : routes) {
         if (route.linkType == linkType) return &route;
     }
     return nullptr;
 }
 
+Framing FramingOf(const LinkRoute* route, std::string_view protocol) {
+    Framing framing;
+    if (route == nullptr) return framing;
+    framing.pseudoHeader = route->pseudoHeader;
+    framing.linuxLapdDirection = route->linkType == 177;
+    const Protocol* decoded = ProtocolNamed(protocol);
+    framing.fillFcs = route->withoutFcs && decoded != nullptr && EndsInLinkFcs(*decoded);
+    return framing;
+}
+
 std::string KnownLinkTypes() {
-    return "1 (eth), 12, 101 and 228 (ip), 107 (lapf), 177 and 203 (lapd)";
+    // Each protocol with its link types, the protocols by their lowest one.
+    std::vector<const Protocol*> routed;
+    for (const Protocol& p : Protocols()) {
+        if (p.linkTypes.size() > 0) routed.push_back(&p);
+    }
+    const auto lowest = [](const Protocol* p) {
+        return std::min_element(p->linkTypes.begin(), p->linkTypes.end(),
+                                [](const LinkType& a, const LinkType& b) { return a.number < b.number; })
+            ->number;
+    };
+    std::stable_sort(routed.begin(), routed.end(),
+                     [&](const Protocol* a, const Protocol* b) { return lowest(a) < lowest(b); });
+    std::string text;
+    for (const Protocol* p : routed) {
+        if (!text.empty()) text += ", ";
+        const std::size_t count = p->linkTypes.size();
+        std::size_t i = 0;
+        for (const LinkType& link : p->linkTypes) {
+            if (i > 0) text += i + 1 == count ? " and " : ", ";
+            text += std::to_string(link.number);
+            ++i;
+        }
+        text += std::string(" (") + p->name + ")";
+    }
+    return text;
 }
 
 void WriteLinuxLapdHeader(char direction, unsigned char* header) {

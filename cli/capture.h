@@ -36,7 +36,8 @@ const char* CaptureFormatName(CaptureFormat format);
 // line sends its low octet first.
 uint16_t LinkFcs(const unsigned char* octets, std::size_t count);
 
-// What the tool knows of a link type.
+// A link type of the library's protocol table (decoders/protocols.cpp) with
+// the protocol that decodes its frames.
 struct LinkRoute {
     int linkType;
     const char* protocol;  // the protocol name that decodes its frames
@@ -45,7 +46,7 @@ struct LinkRoute {
     bool withoutFcs;       // frames are captured without their FCS
 };
 
-// The route of a link type, or null for one the tool does not know.
+// The route of a link type, or null for one no protocol of the table lists.
 const LinkRoute* FindLinkRoute(int linkType);
 // "1 (eth), 12, 101 and 228 (ip), ..." for messages and help.
 std::string KnownLinkTypes();
@@ -76,6 +77,13 @@ struct Framing {
     bool fillFcs = false;         // append the FCS the line carried
     int32_t maxLength = kMaxCaptureFrame;  // octets of a frame handed out, FCS included
 };
+
+// How the frames of a link type reach the decoder of protocol (a name of
+// the protocol table): the link type's pseudo-header taken off (a Linux LAPD
+// one read for the direction), and the FCS its captures leave off put back
+// when the protocol's frames end in it. For a link type korvex does not
+// route (null), the frames as captured.
+Framing FramingOf(const LinkRoute* route, std::string_view protocol);
 
 // The frames of a capture, one at a time, as the decoders take them: the
 // timestamp as "mm:ss.mmm", the direction where the link type records it

@@ -224,12 +224,8 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
         }
     }
 
-    Framing framing;
-    if (route != nullptr) {
-        framing.pseudoHeader = route->pseudoHeader;
-        framing.linuxLapdDirection = route->linkType == 177;
-        framing.fillFcs = route->withoutFcs && !noFcsFill && (name == "lapd" || name == "lapf");
-    }
+    Framing framing = FramingOf(route, name);
+    framing.fillFcs = framing.fillFcs && !noFcsFill;
     source.SetFraming(framing);
     if (!bpf.empty()) {
         std::string problem;
@@ -311,12 +307,8 @@ int ConvertCommand::CaptureToTrace(Input& source, std::ostream& out, std::ostrea
     CaptureSource capture(source, err);
     if (!capture.Open()) return 1;
     const LinkRoute* route = FindLinkRoute(capture.LinkType());
-    Framing framing;
-    if (route != nullptr) {
-        framing.pseudoHeader = route->pseudoHeader;
-        framing.linuxLapdDirection = route->linkType == 177;
-        framing.fillFcs = route->withoutFcs && !noFcsFill;
-    }
+    Framing framing = FramingOf(route, route != nullptr ? route->protocol : "");
+    framing.fillFcs = framing.fillFcs && !noFcsFill;
     // Frames are written whole, up to the most a hex trace file holds.
     framing.maxLength = TraceWriter::kMaxWrittenLength;
     capture.SetFraming(framing);

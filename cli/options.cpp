@@ -16,8 +16,8 @@ CLI::Validator ProtocolName(const std::vector<std::string>& names) {
     for (const std::string& name : names) list += (list.empty() ? "" : ",") + name;
     list = "{" + list + "}";
     std::string aliases;
-    for (const ProtocolAlias& a : ProtocolAliases()) {
-        aliases += std::string(", ") + a.alias + " = " + a.name;
+    for (const Protocol& p : Protocols()) {
+        for (const char* alias : p.aliases) aliases += std::string(", ") + alias + " = " + p.name;
     }
     return CLI::Validator(
         [list, aliases](std::string& value) -> std::string {

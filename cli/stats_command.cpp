@@ -258,13 +258,7 @@ int StatsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
             kind = route->protocol;
             if (kind == "eth") kind = "eth+ip";
         }
-        Framing framing;
-        if (route != nullptr) {
-            framing.pseudoHeader = route->pseudoHeader;
-            framing.linuxLapdDirection = route->linkType == 177;
-            framing.fillFcs = route->withoutFcs && (kind == "lapd" || kind == "lapf");
-        }
-        capture->SetFraming(framing);
+        capture->SetFraming(FramingOf(route, kind));
     } else {
         reader = std::make_unique<TraceReader>(input.Stream(), true, TraceReader::kChunkCapacity, kLongestFrame);
     }

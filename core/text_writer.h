@@ -92,14 +92,6 @@ public:
         if (cur_ < end_) *cur_ = ' ';
     }
 
-    // A writer for a nested decode that appends at this writer's position
-    // with the room that is left; Advance() takes its count back.
-    char* Cursor() const { return cur_; }
-    int32_t Room() const { return static_cast<int32_t>(end_ - cur_); }
-    void Advance(int32_t n) {
-        if (n > 0 && n < Room()) cur_ += n;
-    }
-
     // Store the closing NUL at the position and return the position.
     int32_t Finish() {
         if (cur_ < end_) *cur_ = '\0';

@@ -1,5 +1,6 @@
-// One decoder entry point under the fuzzer; built once per protocol, the
-// protocol's name given as KORVEX_FUZZ_PROTOCOL. The first input octet is
+// One decoder entry point under the fuzzer; built once per protocol of the
+// library's protocol table, the protocol's name given as
+// KORVEX_FUZZ_PROTOCOL. The first input octet is
 // the flags (all eight bits), the next two the output capacity less one
 // (low octet first, so 1 to 65536); the rest is the frame, held in a buffer
 // of exactly its size.
@@ -16,6 +17,7 @@
 #include <string>
 #include <type_traits>
 
+#include "decoders/protocols.h"
 #include "decoders/q931/ie_decoders.h"
 #include "fuzz/properties.h"
 #include "korvex/korvex.h"
@@ -34,6 +36,7 @@ constexpr const char* kTimestamp = "12:01.250";
 // Bits that no decoder reads: the summary bit and the two undefined ones.
 constexpr uint32_t kInertFlags = DECODE_SUMMARY | 0x10u | 0x20u;
 
+const korvex::Protocol* gProtocol = nullptr;
 KorvexDecoder gDecoder = nullptr;
 
 bool Is(const char* name) { return std::strcmp(kProtocol, name) == 0; }
@@ -49,8 +52,10 @@ void SoilState() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    gProtocol = korvex::ProtocolNamed(kProtocol);
+    Check(gProtocol != nullptr, "the protocol is in the library's table", kProtocol);
     gDecoder = KorvexFindDecoder(kProtocol);
-    Check(gDecoder != nullptr, "the protocol is known to the library", kProtocol);
+    Check(gDecoder == gProtocol->decoder, "the C lookup gives the table's decoder", kProtocol);
     return 0;
 }
 
@@ -62,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<unsigned char[]> frame(new unsigned char[length]);
     if (length > 0) std::memcpy(frame.get(), data + 3, length);
 
-    // Only an embedded X.25 packet may come without a timestamp.
-    const bool embedded = Is("x25") && (flags & DECODE_EMBEDDED) != 0;
+    // Only an embedded decode may come without a timestamp.
+    const bool embedded = (gProtocol->flags & flags & DECODE_EMBEDDED) != 0;
     DecodeRequest request{flags, embedded ? nullptr : kTimestamp, frame.get(), nullptr,
                           static_cast<int32_t>(length), 0};
 

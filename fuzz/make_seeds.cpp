@@ -1,11 +1,17 @@
-// Writes the starting corpora of the fuzz harnesses from the source tree:
-// the frames of the sample traces and the frames written as hex in the unit
-// tests become decoder inputs, the sample traces trace inputs, and the
-// frames as typed hex text inputs of the hex text reading.
+// Writes the starting corpora of the fuzz harnesses from the source tree and
+// the library's protocol table: for each protocol, the frames of its sample
+// trace and the frames written as hex in its test files become inputs of
+// its decoder harness, and its example frames inputs of every decoder
+// harness (a frame of one protocol is damaged input for another); the sample
+// traces become trace inputs, every frame as it is an input of the
+// structured decoders, and as typed hex text an input of the hex text
+// reading.
 //
 // Usage: make_fuzz_seeds SOURCE_DIR OUT_DIR   (writes OUT_DIR/<harness>/)
+//        make_fuzz_seeds --harnesses          (the harness names, one a line)
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "decoders/protocols.h"
 #include "korvex/korvex.h"
 #include "replay/trace_reader.h"
 
@@ -24,20 +31,8 @@ namespace {
 
 using Octets = std::vector<unsigned char>;
 
-// Which protocol each sample trace and each decoder test holds.
-struct Source {
-    const char* sample;     // under samples/
-    const char* test;       // under tests/
-    const char* protocols;  // harness names, blank-separated
-};
-constexpr Source kSources[] = {
-    {"lapd.txt", "lapd_test.cpp", "lapd lapf"},
-    {"q922.txt", "layer3_test.cpp", "lapf lapd"},
-    {"q931.txt", "q931_test.cpp", "q931"},
-    {"x25.txt", "x25_test.cpp", "x25"},
-    {"eth.txt", "ethernet_test.cpp", "eth"},
-    {"ip.txt", "ip_test.cpp", "ip"},
-};
+// The harnesses besides the decoders' own.
+constexpr const char* kOtherHarnesses[] = {"structured", "trace_reader", "load_trace", "hex_text"};
 
 // Flags every frame is tried with: summary; detail, hex and layer 3; and
 // detail embedded (what the link layer asks of X.25).
@@ -88,40 +83,57 @@ private:
     std::map<std::string, int> counts_;
 };
 
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    return {std::istream_iterator<std::string>(in), {}};
-}
-
-// Index of a protocol in the library's list, as the load harness picks it.
-char ProtocolIndex(const std::string& name) {
-    for (int32_t i = 0; KorvexProtocolName(i) != nullptr; ++i) {
-        if (name == KorvexProtocolName(i)) return static_cast<char>(i);
+// The octets of each quoted hex text of a test file: "02 81 01 07",
+// "0a0b", at least two octets.
+std::vector<Octets> QuotedFrames(const std::string& test) {
+    static const std::regex quotedHex("\"((?:[0-9a-fA-F]{2} ?){2,})\"");
+    std::vector<Octets> frames;
+    for (std::sregex_iterator m(test.begin(), test.end(), quotedHex), end; m != end; ++m) {
+        Octets octets;
+        const std::string hex = (*m)[1];
+        for (std::size_t i = 0; i + 1 < hex.size();) {
+            if (hex[i] == ' ') {
+                ++i;
+                continue;
+            }
+            octets.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+            i += 2;
+        }
+        frames.push_back(octets);
     }
-    return 0;
+    return frames;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--harnesses") == 0) {
+        for (const korvex::Protocol& p : korvex::Protocols()) std::printf("%s\n", p.name);
+        for (const char* harness : kOtherHarnesses) std::printf("%s\n", harness);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s SOURCE_DIR OUT_DIR\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SOURCE_DIR OUT_DIR | --harnesses\n", argv[0]);
         return 2;
     }
     const fs::path source = argv[1];
     Corpus corpus(argv[2]);
-    // Hex octets in quotes: "02 81 01 07", "0a0b", at least two octets.
-    const std::regex quotedHex("\"((?:[0-9a-fA-F]{2} ?){2,})\"");
 
-    for (const Source& s : kSources) {
-        const std::vector<std::string> protocols = Words(s.protocols);
-        const std::string sample = ReadFile(source / "samples" / s.sample);
+    std::vector<std::string> decoderHarnesses;
+    for (const korvex::Protocol& p : korvex::Protocols()) decoderHarnesses.emplace_back(p.name);
+
+    const auto protocols = korvex::Protocols();
+    for (std::size_t index = 0; index < protocols.size(); ++index) {
+        const korvex::Protocol& p = protocols[index];
+        const std::vector<std::string> own = {p.name};
+        const std::string sample = ReadFile(source / "samples" / p.sample);
         corpus.Add("trace_reader", "sample", sample);
         for (uint8_t flags : kFlagChoices) {
-            // The first two characters of the file choose decoder and flags.
+            // The first two characters of the file choose decoder (its index
+            // in the table) and flags.
             std::string load = sample;
             if (load.size() >= 2) {
-                load[0] = ProtocolIndex(protocols[0]);
+                load[0] = static_cast<char>(index);
                 load[1] = static_cast<char>(flags);
                 corpus.Add("load_trace", "sample", load);
             }
@@ -131,22 +143,15 @@ int main(int argc, char** argv) {
         korvex::TraceReader reader(in);
         korvex::TraceFrame frame;
         while (reader.Next(frame)) {
-            corpus.AddFrame(protocols, "sample", Octets(frame.bytes, frame.bytes + frame.length));
+            corpus.AddFrame(own, "sample", Octets(frame.bytes, frame.bytes + frame.length));
         }
-
-        const std::string test = ReadFile(source / "tests" / s.test);
-        for (std::sregex_iterator m(test.begin(), test.end(), quotedHex), end; m != end; ++m) {
-            Octets octets;
-            const std::string hex = (*m)[1];
-            for (std::size_t i = 0; i + 1 < hex.size();) {
-                if (hex[i] == ' ') {
-                    ++i;
-                    continue;
-                }
-                octets.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-                i += 2;
+        for (const char* test : p.tests) {
+            for (const Octets& octets : QuotedFrames(ReadFile(source / "tests" / test))) {
+                corpus.AddFrame(own, "test", octets);
             }
-            corpus.AddFrame(protocols, "test", octets);
+        }
+        for (const korvex::ExampleFrame& example : p.examples) {
+            corpus.AddFrame(decoderHarnesses, "example", korvex::ExampleOctets(example));
         }
     }
     return 0;

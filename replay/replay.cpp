@@ -3,13 +3,12 @@
 #include <cstring>
 #include <fstream>
 
+#include "decoders/protocols.h"
 #include "replay/trace_reader.h"
 
 namespace korvex {
 
 namespace {
-
-constexpr const char* kStartLabel = "Q.921 (LAPD)";
 
 ReplayView* gView = nullptr;
 
@@ -18,9 +17,15 @@ ReplayView* gView = nullptr;
 char gTextArea[kTextAreaSize + 1];
 int32_t gTextLength = 0;
 
+// LAPD from its sample trace: what the viewer shows at start.
+Selection StartSelection() {
+    const Protocol& lapd = *ProtocolNamed("lapd");
+    return Selection{lapd.decoder, lapd.sample, 2, lapd.label};
+}
+
 }  // namespace
 
-Selection CurrentSelection = {DecodeLapd, "lapd.txt", 2, kStartLabel};
+Selection CurrentSelection = StartSelection();
 uint32_t DecodeFlags = DECODE_SUMMARY;
 char StatusText[kStatusTextSize] = {
     ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
@@ -32,7 +37,7 @@ LineStore TraceLines;
 void SetReplayView(ReplayView* view) { gView = view; }
 
 void ResetReplay() {
-    CurrentSelection = Selection{DecodeLapd, "lapd.txt", 2, kStartLabel};
+    CurrentSelection = StartSelection();
     DecodeFlags = DECODE_SUMMARY;
     std::memset(StatusText, ' ', sizeof StatusText);
     ClearLineStore(TraceLines);

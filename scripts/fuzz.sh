@@ -6,7 +6,8 @@
 #
 # Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
 #   SECONDS   fuzzing time per harness (default 60; 0 replays the corpora only)
-#   HARNESS   lapd lapf q931 x25 eth ip structured trace_reader load_trace hex_text (default: all)
+#   HARNESS   one per protocol of the library's table (lapd lapf q931 x25 eth ip),
+#             structured trace_reader load_trace hex_text (default: all)
 #
 # Each harness starts from the seeds written from the samples and the unit
 # tests, the regression inputs and what earlier runs found
@@ -21,17 +22,19 @@ korvex_need build fuzz
 seconds=${1:-60}
 [[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS] [HARNESS...]" >&2; exit 2; }
 shift || true
-all=(lapd lapf q931 x25 eth ip structured trace_reader load_trace hex_text)
-harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=("${all[@]}")
-for h in "${harnesses[@]}"; do
-    [[ " ${all[*]} " == *" $h "* ]] || { echo "fuzz.sh: no harness '$h' (known: ${all[*]})" >&2; exit 2; }
-done
 
 out=build-fuzz
 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DKORVEX_BUILD_FUZZ=ON -DKORVEX_BUILD_TESTS=OFF -DKORVEX_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$out" --target fuzzers -j "$(nproc 2>/dev/null || echo 2)" >/dev/null
+
+# The harnesses, as the seed writer reads them from the protocol table.
+mapfile -t all < <("$out/fuzz/make_fuzz_seeds" --harnesses)
+harnesses=("$@")
+[ ${#harnesses[@]} -gt 0 ] || harnesses=("${all[@]}")
+for h in "${harnesses[@]}"; do
+    [[ " ${all[*]} " == *" $h "* ]] || { echo "fuzz.sh: no harness '$h' (known: ${all[*]})" >&2; exit 2; }
+done
 rm -rf "$out/seeds"
 "$out/fuzz/make_fuzz_seeds" . "$out/seeds"
 

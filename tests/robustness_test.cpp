@@ -2,12 +2,14 @@
 // caller's buffer, and its text is whole or a clean prefix of the whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "decoders/protocols.h"
 #include "decoders/q931/ie_decoders.h"
 #include "korvex/korvex.h"
 #include "test_support.h"
@@ -15,31 +17,27 @@
 namespace korvex {
 namespace {
 
-struct NamedEntry {
-    const char* name;
-    test::Entry entry;
-    int longestFrame;  // frames of every length from 0 to this one are tried
-    int randomFrames;  // random frames of each length, besides the fills
-    // Puts back whatever the decoder carries from one frame to the next, so
-    // that the same frame gives the same text; null for decoders without.
-    void (*resetCarried)();
-};
+// Frames of every length up to kShortFrame are tried with kShortRandom
+// random frames each besides the fills, longer ones up to kLongFrame (past
+// the fixed headers of every protocol) with kLongRandom.
+constexpr int kShortFrame = 8;
+constexpr int kShortRandom = 24;
+constexpr int kLongFrame = 80;
+constexpr int kLongRandom = 3;
 
-void ResetQ931() { ElementState().Reset(); }
+// Puts back what the call control element decoders carry from one octet to
+// the next, so that the same frame gives the same text whatever came before.
+void ResetCarried() { ElementState().Reset(); }
 
-const NamedEntry kEntries[] = {
-    {"lapd", DecodeLapd, 8, 24, nullptr},
-    {"lapf", DecodeLapf, 8, 24, nullptr},
-    {"q931", DecodeQ931, 8, 24, ResetQ931},
-    {"eth", DecodeEthernet, 80, 6, nullptr},
-    {"ip", DecodeIp, 80, 6, nullptr},
-};
-
-std::string Decode(const NamedEntry& e, uint32_t flags, const std::vector<unsigned char>& frame,
+std::string Decode(const Protocol& p, uint32_t flags, const std::vector<unsigned char>& frame,
                    const char* timestamp) {
-    if (e.resetCarried != nullptr) e.resetCarried();
-    return test::DecodeOctets(e.entry, flags, frame, timestamp);
+    ResetCarried();
+    return test::DecodeOctets(p.decoder, flags, frame, timestamp);
 }
+
+// True when the protocol's text is one embedded in another's with these
+// flags: no timestamp, no closing line ends.
+bool Embedded(const Protocol& p, uint32_t flags) { return (p.flags & flags & DECODE_EMBEDDED) != 0; }
 
 std::vector<std::vector<unsigned char>> Patterns(int length, int randomFrames, std::mt19937& rng) {
     std::vector<std::vector<unsigned char>> frames;
@@ -77,20 +75,23 @@ std::vector<uint32_t> AllFlagCombinations() {
 
 TEST(Robustness, EveryShortFrameWithEveryFlagCombination) {
     std::mt19937 rng(2026);
-    for (const NamedEntry& e : kEntries) {
-        for (int length = 0; length <= e.longestFrame; ++length) {
-            for (const auto& frame : Patterns(length, e.randomFrames, rng)) {
+    for (const Protocol& p : Protocols()) {
+        for (int length = 0; length <= kLongFrame; ++length) {
+            const int randomFrames = length <= kShortFrame ? kShortRandom : kLongRandom;
+            for (const auto& frame : Patterns(length, randomFrames, rng)) {
                 for (uint32_t flags : AllFlagCombinations()) {
-                    const std::string text = Decode(e, flags, frame, "00:00.000");
-                    ASSERT_EQ(text.find('\0'), std::string::npos) << e.name;
-                    ASSERT_EQ(text.rfind("00:00.000", 0), 0u) << e.name;
-                    ASSERT_FALSE(text.empty());
-                    ASSERT_EQ(text.back(), '\n') << e.name << " length " << length;
-                    if (flags & DECODE_DETAIL) {
-                        ASSERT_EQ(text.substr(text.size() - 2), "\n\n");
+                    const std::string text = Decode(p, flags, frame, "00:00.000");
+                    ASSERT_EQ(text.find('\0'), std::string::npos) << p.name;
+                    ASSERT_EQ(Decode(p, flags, frame, "00:00.000"), text) << "the same frame twice";
+                    if (Embedded(p, flags)) {
+                        ASSERT_EQ(text.find("00:00.000"), std::string::npos) << p.name;
+                        continue;
                     }
-                    // The same frame twice gives the same text.
-                    ASSERT_EQ(Decode(e, flags, frame, "00:00.000"), text);
+                    ASSERT_EQ(text.rfind("00:00.000", 0), 0u) << p.name;
+                    ASSERT_EQ(text.back(), '\n') << p.name << " length " << length;
+                    if (flags & DECODE_DETAIL) {
+                        ASSERT_EQ(text.substr(text.size() - 2), "\n\n") << p.name;
+                    }
                 }
             }
         }
@@ -99,37 +100,43 @@ TEST(Robustness, EveryShortFrameWithEveryFlagCombination) {
 
 TEST(Robustness, NullFrameAndNegativeLength) {
     char out[128];
-    for (const NamedEntry& e : kEntries) {
+    for (const Protocol& p : Protocols()) {
         for (int32_t length : {0, -1, -1000}) {
             DecodeRequest request{DECODE_DETAIL | DECODE_HEX, "t", nullptr, out, length, sizeof out};
-            const int32_t n = e.entry(request);
+            const int32_t n = p.decoder(request);
             // Call control closes its (empty) detail block with a line end
             // of its own.
-            const std::string detailEnd = e.entry == DecodeQ931 ? "\n" : "";
+            const std::string detailEnd = p.decoder == DecodeQ931 ? "\n" : "";
             EXPECT_EQ(std::string(out, static_cast<std::size_t>(n)), "t" + detailEnd + "\nHEX TRACE:\n      \n\n")
-                << e.name;
+                << p.name;
         }
     }
 }
 
 TEST(Robustness, EveryCapacityGivesAPrefixOfTheWholeText) {
     std::mt19937 rng(7);
-    for (const NamedEntry& e : kEntries) {
+    for (const Protocol& p : Protocols()) {
+        // The examples and random frames, with random flags.
+        std::vector<std::vector<unsigned char>> frames;
+        for (const ExampleFrame& example : p.examples) frames.push_back(ExampleOctets(example));
         for (int trial = 0; trial < 40; ++trial) {
-            const int length = static_cast<int>(rng() % 40);
-            std::vector<unsigned char> frame(static_cast<std::size_t>(length));
+            std::vector<unsigned char> frame(rng() % 40);
             for (unsigned char& octet : frame) octet = static_cast<unsigned char>(rng());
+            frames.push_back(frame);
+        }
+        for (const std::vector<unsigned char>& frame : frames) {
+            const auto length = static_cast<int32_t>(frame.size());
             const uint32_t flags = rng() % 16;
-            const std::string whole = Decode(e, flags, frame, "12:00.000");
+            const std::string whole = Decode(p, flags, frame, "12:00.000");
             const int32_t full = static_cast<int32_t>(whole.size());
             for (int32_t capacity = 0; capacity <= full + 2; ++capacity) {
                 std::unique_ptr<char[]> out(new char[static_cast<std::size_t>(capacity) + 1]);
                 std::memset(out.get(), '#', static_cast<std::size_t>(capacity) + 1);
                 DecodeRequest request{flags, "12:00.000", frame.data(), out.get(), length, capacity};
-                if (e.resetCarried != nullptr) e.resetCarried();
-                const int32_t n = e.entry(request);
+                ResetCarried();
+                const int32_t n = p.decoder(request);
                 const int32_t expected = capacity == 0 ? 0 : std::min(full, capacity - 1);
-                ASSERT_EQ(n, expected) << e.name << " capacity " << capacity;
+                ASSERT_EQ(n, expected) << p.name << " capacity " << capacity;
                 ASSERT_EQ(std::string(out.get(), static_cast<std::size_t>(n)), whole.substr(0, static_cast<std::size_t>(n)));
                 if (capacity > 0) {
                     ASSERT_EQ(out[static_cast<std::size_t>(n)], '\0');
@@ -140,11 +147,6 @@ TEST(Robustness, EveryCapacityGivesAPrefixOfTheWholeText) {
     }
 }
 
-// Random messages of every length up to 64 octets, with and without the
-// detail block: the text starts with the timestamp, holds no NUL and ends in
-// the line ends of its flags. A call control message begins with a real
-// discriminator and a short call reference more often than chance would
-// have it, so that the element walk gets far into the message.
 TEST(Robustness, RandomCallControlMessagesUpTo64Octets) {
     std::mt19937 rng(931);
     for (int length = 0; length <= 64; ++length) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "decoders/protocols.h"
 #include "korvex/korvex.h"
 #include "replay/line_store.h"
 #include "replay/replay.h"
@@ -161,7 +162,7 @@ struct FlagCase {
     const char* name;
     std::vector<int> buttons;
     uint32_t flags;
-    int protocolRow;
+    const char* protocol;
 };
 
 class ButtonFlagsTest : public ViewerTest, public ::testing::WithParamInterface<FlagCase> {};
@@ -172,9 +173,9 @@ TEST_P(ButtonFlagsTest, ButtonsSetSelectionAndFlags) {
     for (int b : c.buttons) EXPECT_EQ(RunButton(b), ButtonEffect::Repaint) << "button " << b;
 
     EXPECT_EQ(DecodeFlags, c.flags);
-    const ProtocolEntry& row = ProtocolTable[c.protocolRow];
+    const Protocol& row = *ProtocolNamed(c.protocol);
     EXPECT_EQ(CurrentSelection.decoder, row.decoder);
-    EXPECT_STREQ(CurrentSelection.fileName, row.fileName);
+    EXPECT_STREQ(CurrentSelection.fileName, row.sample);
     EXPECT_STREQ(CurrentSelection.label, row.label);
     EXPECT_EQ(CurrentSelection.useFileDirection, 2);
 }
@@ -182,25 +183,25 @@ TEST_P(ButtonFlagsTest, ButtonsSetSelectionAndFlags) {
 INSTANTIATE_TEST_SUITE_P(
     Sequences, ButtonFlagsTest,
     ::testing::Values(
-        FlagCase{"Start", {}, DECODE_SUMMARY, kRowLapd},
-        FlagCase{"Detail", {9}, DECODE_DETAIL, kRowLapd},
-        FlagCase{"DetailThenBasic", {9, 8}, DECODE_SUMMARY, kRowLapd},
-        FlagCase{"HexOnce", {10}, DECODE_SUMMARY | DECODE_HEX, kRowLapd},
-        FlagCase{"HexTwice", {10, 10}, DECODE_SUMMARY, kRowLapd},
-        FlagCase{"Q931OverLapd", {4}, 0x0B, kRowLapd},
-        FlagCase{"Q931OverLapdThenLapd", {4, 0}, 0x0B, kRowLapd},
-        FlagCase{"DetailQ931OverLapdThenLapd", {9, 4, 0}, 0x0A, kRowLapd},
-        FlagCase{"X25OverLapf", {5}, 0x0B, kRowLapf},
+        FlagCase{"Start", {}, DECODE_SUMMARY, "lapd"},
+        FlagCase{"Detail", {9}, DECODE_DETAIL, "lapd"},
+        FlagCase{"DetailThenBasic", {9, 8}, DECODE_SUMMARY, "lapd"},
+        FlagCase{"HexOnce", {10}, DECODE_SUMMARY | DECODE_HEX, "lapd"},
+        FlagCase{"HexTwice", {10, 10}, DECODE_SUMMARY, "lapd"},
+        FlagCase{"Q931OverLapd", {4}, 0x0B, "lapd"},
+        FlagCase{"Q931OverLapdThenLapd", {4, 0}, 0x0B, "lapd"},
+        FlagCase{"DetailQ931OverLapdThenLapd", {9, 4, 0}, 0x0A, "lapd"},
+        FlagCase{"X25OverLapf", {5}, 0x0B, "lapf"},
         // BASIC turns detail off but leaves layer-3 decoding on.
-        FlagCase{"Layer3ThenBasic", {4, 8}, DECODE_SUMMARY | DECODE_LAYER3, kRowLapd},
-        FlagCase{"Layer3KeptAcrossProtocols", {5, 6, 1}, 0x0B, kRowLapf},
-        FlagCase{"ProtocolKeepsFlags", {10, 9, 1}, DECODE_DETAIL | DECODE_HEX, kRowLapf},
-        FlagCase{"Lapf", {1}, DECODE_SUMMARY, kRowLapf},
-        FlagCase{"CallControl", {2}, DECODE_SUMMARY, kRowQ931},
-        FlagCase{"X25", {3}, DECODE_SUMMARY, kRowX25},
-        FlagCase{"Ethernet", {6}, DECODE_SUMMARY, kRowEthernet},
-        FlagCase{"Ip", {7}, DECODE_SUMMARY, kRowIp},
-        FlagCase{"IpThenBackToLapd", {7, 0}, DECODE_SUMMARY, kRowLapd}),
+        FlagCase{"Layer3ThenBasic", {4, 8}, DECODE_SUMMARY | DECODE_LAYER3, "lapd"},
+        FlagCase{"Layer3KeptAcrossProtocols", {5, 6, 1}, 0x0B, "lapf"},
+        FlagCase{"ProtocolKeepsFlags", {10, 9, 1}, DECODE_DETAIL | DECODE_HEX, "lapf"},
+        FlagCase{"Lapf", {1}, DECODE_SUMMARY, "lapf"},
+        FlagCase{"CallControl", {2}, DECODE_SUMMARY, "q931"},
+        FlagCase{"X25", {3}, DECODE_SUMMARY, "x25"},
+        FlagCase{"Ethernet", {6}, DECODE_SUMMARY, "eth"},
+        FlagCase{"Ip", {7}, DECODE_SUMMARY, "ip"},
+        FlagCase{"IpThenBackToLapd", {7, 0}, DECODE_SUMMARY, "lapd"}),
     [](const ::testing::TestParamInfo<FlagCase>& info) { return info.param.name; });
 
 TEST_F(ViewerTest, DetailShowsMoreLinesAndBasicShowsTheSummaryAgain) {
@@ -394,28 +395,33 @@ TEST(ButtonTableTest, PicturesAndPlacesFitTheToolbar) {
     EXPECT_EQ(last.x + last.width, 754);
 }
 
-TEST(SelectProtocolTest, EveryRowNamesItsOwnFileAndLabel) {
+TEST(SelectProtocolTest, EveryProtocolNamesItsOwnFileAndLabel) {
     const struct {
-        int row;
+        const char* protocol;
+        KorvexDecoder decoder;
         const char* file;
         const char* label;
     } rows[] = {
-        {kRowEthernet, "eth.txt", "802.3 Ethernet"}, {kRowX25, "x25.txt", "X.25"},
-        {kRowLapd, "lapd.txt", "Q.921 (LAPD)"},      {kRowIp, "ip.txt", "IP"},
-        {kRowQ931, "q931.txt", "Q.931"},             {kRowLapf, "q922.txt", "Q.922 (LAPF)"},
+        {"eth", DecodeEthernet, "eth.txt", "802.3 Ethernet"}, {"x25", DecodeX25, "x25.txt", "X.25"},
+        {"lapd", DecodeLapd, "lapd.txt", "Q.921 (LAPD)"},     {"ip", DecodeIp, "ip.txt", "IP"},
+        {"q931", DecodeQ931, "q931.txt", "Q.931"},            {"lapf", DecodeLapf, "q922.txt", "Q.922 (LAPF)"},
     };
     ResetReplay();
     for (const auto& r : rows) {
-        SelectProtocol(r.row);
+        SelectProtocol(r.protocol);
         EXPECT_STREQ(CurrentSelection.fileName, r.file);
         EXPECT_STREQ(CurrentSelection.label, r.label);
-        EXPECT_EQ(CurrentSelection.decoder, ProtocolTable[r.row].decoder);
+        EXPECT_EQ(CurrentSelection.decoder, r.decoder);
         EXPECT_EQ(CurrentSelection.useFileDirection, 2);
     }
-    // Rows outside the table change nothing.
-    SelectProtocol(kProtocolCount);
-    SelectProtocol(-1);
+    // No name changes nothing; a name the library does not know selects no
+    // decoder, and the load after it leaves everything as it is.
+    SelectProtocol(nullptr);
     EXPECT_STREQ(CurrentSelection.fileName, "q922.txt");
+    EXPECT_EQ(CurrentSelection.decoder, DecodeLapf);
+    SelectProtocol("sna");
+    EXPECT_EQ(CurrentSelection.decoder, nullptr);
+    EXPECT_EQ(LoadTraceFile(CurrentSelection.fileName, 2), 0);
     ResetReplay();
 }
 

@@ -212,10 +212,11 @@ TEST(X25Embedded, NoTimestampNoSummaryNoClosingLineEnd) {
     EXPECT_EQ(out[n], '\0');
 }
 
-// A link-layer decoder places the packet's text at its own position through
-// Cursor(), Room() and Advance(). Whatever the buffer's size, the whole text
-// is a clean prefix of the text of a buffer large enough, the position moves
-// by exactly the embedded count, and nothing is written past the buffer.
+// A link-layer decoder writes the packet's text with its own writer, at its
+// position (AppendEmbeddedX25). Whatever the buffer's size, the whole text
+// is a clean prefix of the text of a buffer large enough, the packet's text
+// is what DecodeX25 writes with DECODE_EMBEDDED, and nothing is written past
+// the buffer.
 const char kLinkLines[] = "\nLAPD: Frm : Information";
 
 std::string LinkText(char* out, int32_t capacity, const std::vector<unsigned char>& packet, uint32_t flags,
@@ -223,12 +224,8 @@ std::string LinkText(char* out, int32_t capacity, const std::vector<unsigned cha
     TextWriter w(out, capacity);
     AppendText(w, kLinkLines);
     const int32_t before = w.Position();
-    DecodeRequest request{flags | E, nullptr, packet.data(), w.Cursor(), static_cast<int32_t>(packet.size()),
-                          w.Room()};
-    const int32_t n = DecodeX25(request);
-    w.Advance(n);
-    EXPECT_EQ(w.Position(), before + n);
-    if (embeddedCount != nullptr) *embeddedCount = n;
+    AppendEmbeddedX25(FrameView(packet.data(), static_cast<int32_t>(packet.size())), flags, w);
+    if (embeddedCount != nullptr) *embeddedCount = w.Position() - before;
     AppendText(w, "\nHEX TRACE:");
     AppendText(w, "\n");
     const int32_t end = w.Finish();

@@ -1,26 +1,20 @@
 #include "viewer/viewer_logic.h"
 
+#include "decoders/protocols.h"
 #include "viewer/resource.h"
 
 namespace korvex::viewer {
 
-// Decoders that are not part of the library yet are null here: selecting
-// their row makes LoadTraceFile return at once and the view stays as it was.
-const ProtocolEntry ProtocolTable[kProtocolCount] = {
-    {DecodeEthernet, "eth.txt", kRowEthernet, "802.3 Ethernet"},
-    {DecodeX25, "x25.txt", kRowX25, "X.25"},
-    {DecodeLapd, "lapd.txt", kRowLapd, "Q.921 (LAPD)"},
-    {DecodeIp, "ip.txt", kRowIp, "IP"},
-    {DecodeQ931, "q931.txt", kRowQ931, "Q.931"},
-    {DecodeLapf, "q922.txt", kRowLapf, "Q.922 (LAPF)"},
-};
-
-void SelectProtocol(int row) {
-    if (row < 0 || row >= kProtocolCount) return;
-    const ProtocolEntry& entry = ProtocolTable[row];
-    CurrentSelection.decoder = entry.decoder;
-    CurrentSelection.fileName = entry.fileName;
-    CurrentSelection.label = ProtocolTable[entry.labelIndex].label;
+void SelectProtocol(const char* name) {
+    if (name == nullptr) return;
+    const Protocol* protocol = ProtocolNamed(name);
+    if (protocol == nullptr) {
+        CurrentSelection.decoder = nullptr;
+        return;
+    }
+    CurrentSelection.decoder = protocol->decoder;
+    CurrentSelection.fileName = protocol->sample;
+    CurrentSelection.label = protocol->label;
 }
 
 namespace {
@@ -29,21 +23,22 @@ constexpr uint32_t kLayer3Detail = DECODE_DETAIL | DECODE_LAYER3;
 
 }  // namespace
 
+// Each protocol button names its protocol in the library's protocol table.
 const ButtonEntry ButtonTable[kButtonCount] = {
-    // picture              kind                protocol row  set             clear           flip
-    {IDB_LAPD, ButtonKind::Reload, kRowLapd, 0, 0, 0},
-    {IDB_LAPF, ButtonKind::Reload, kRowLapf, 0, 0, 0},
-    {IDB_Q931, ButtonKind::Reload, kRowQ931, 0, 0, 0},
-    {IDB_X25, ButtonKind::Reload, kRowX25, 0, 0, 0},
-    {IDB_Q931_OVER_LAPD, ButtonKind::Reload, kRowLapd, kLayer3Detail, 0, 0},
-    {IDB_X25_OVER_LAPF, ButtonKind::Reload, kRowLapf, kLayer3Detail, 0, 0},
-    {IDB_ETHERNET, ButtonKind::Reload, kRowEthernet, 0, 0, 0},
-    {IDB_IP, ButtonKind::Reload, kRowIp, 0, 0, 0},
-    {IDB_BASIC, ButtonKind::Reload, -1, DECODE_SUMMARY, DECODE_DETAIL, 0},
-    {IDB_DETAIL, ButtonKind::Reload, -1, DECODE_DETAIL, DECODE_SUMMARY, 0},
-    {IDB_HEX, ButtonKind::Reload, -1, 0, 0, DECODE_HEX},
-    {IDB_ABOUT, ButtonKind::About, -1, 0, 0, 0},
-    {IDB_EXIT, ButtonKind::Exit, -1, 0, 0, 0},
+    // picture, kind, protocol (null: keep the selection), flags set, cleared, flipped
+    {IDB_LAPD, ButtonKind::Reload, "lapd", 0, 0, 0},
+    {IDB_LAPF, ButtonKind::Reload, "lapf", 0, 0, 0},
+    {IDB_Q931, ButtonKind::Reload, "q931", 0, 0, 0},
+    {IDB_X25, ButtonKind::Reload, "x25", 0, 0, 0},
+    {IDB_Q931_OVER_LAPD, ButtonKind::Reload, "lapd", kLayer3Detail, 0, 0},
+    {IDB_X25_OVER_LAPF, ButtonKind::Reload, "lapf", kLayer3Detail, 0, 0},
+    {IDB_ETHERNET, ButtonKind::Reload, "eth", 0, 0, 0},
+    {IDB_IP, ButtonKind::Reload, "ip", 0, 0, 0},
+    {IDB_BASIC, ButtonKind::Reload, nullptr, DECODE_SUMMARY, DECODE_DETAIL, 0},
+    {IDB_DETAIL, ButtonKind::Reload, nullptr, DECODE_DETAIL, DECODE_SUMMARY, 0},
+    {IDB_HEX, ButtonKind::Reload, nullptr, 0, 0, DECODE_HEX},
+    {IDB_ABOUT, ButtonKind::About, nullptr, 0, 0, 0},
+    {IDB_EXIT, ButtonKind::Exit, nullptr, 0, 0, 0},
 };
 
 ButtonPlace PlaceOfButton(int button) {
@@ -61,7 +56,7 @@ ButtonEffect RunButton(int button) {
         case ButtonKind::Reload:
             break;
     }
-    SelectProtocol(entry.protocolRow);
+    SelectProtocol(entry.protocol);
     DecodeFlags = ((DecodeFlags | entry.setFlags) & ~entry.clearFlags) ^ entry.flipFlags;
     LoadTraceFile(CurrentSelection.fileName, CurrentSelection.useFileDirection);
     return ButtonEffect::Repaint;

@@ -16,31 +16,12 @@ namespace korvex::viewer {
 // Protocols
 // ---------------------------------------------------------------------------
 
-inline constexpr int kProtocolCount = 6;
-inline constexpr int kLabelSize = 40;
-
-struct ProtocolEntry {
-    DecoderEntry decoder;    // null while that decoder is not part of the library
-    const char* fileName;    // sample trace, opened relative to the working directory
-    int labelIndex;          // row whose label is shown for this row (each row names itself)
-    char label[kLabelSize];  // status line text
-};
-
-// Rows in toolbar order of meaning: 0 Ethernet, 1 X.25, 2 LAPD, 3 IP,
-// 4 Q.931, 5 LAPF.
-extern const ProtocolEntry ProtocolTable[kProtocolCount];
-
-inline constexpr int kRowEthernet = 0;
-inline constexpr int kRowX25 = 1;
-inline constexpr int kRowLapd = 2;
-inline constexpr int kRowIp = 3;
-inline constexpr int kRowQ931 = 4;
-inline constexpr int kRowLapf = 5;
-
-// Points the current selection at a row's decoder, file and label. The
-// selection's useFileDirection stays as it is. A row outside the table
-// changes nothing.
-void SelectProtocol(int row);
+// Points the current selection at the decoder, sample trace and label of a
+// protocol of the library's protocol table (decoders/protocols.h), by its
+// name. The selection's useFileDirection stays as it is. A null name changes
+// nothing; a name the library does not know selects no decoder, so that the
+// loads after it leave the view as it is.
+void SelectProtocol(const char* name);
 
 // ---------------------------------------------------------------------------
 // Toolbar
@@ -65,7 +46,7 @@ enum class ButtonKind {
 struct ButtonEntry {
     int pictureId;    // bitmap resource shown on the button
     ButtonKind kind;
-    int protocolRow;  // row to select before reloading, or -1 to keep the selection
+    const char* protocol;  // protocol to select before reloading, or null to keep the selection
     uint32_t setFlags;
     uint32_t clearFlags;
     uint32_t flipFlags;
@@ -87,7 +68,7 @@ enum class ButtonEffect {
 };
 
 // Runs the action of button n (0 to 12) on the replay settings. A reload
-// selects the button's protocol row, changes the decode flags and calls
+// selects the button's protocol, changes the decode flags and calls
 // LoadTraceFile with the current selection.
 ButtonEffect RunButton(int button);
 

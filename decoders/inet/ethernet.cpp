@@ -9,6 +9,7 @@
 
 #include "decoders/inet/ethernet.h"
 
+#include "core/frame_text.h"
 #include "core/output.h"
 #include "korvex/korvex.h"
 
@@ -54,20 +55,26 @@ void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter
     AppendHexDump(w, frame, cursor, count, true);
 }
 
-}  // namespace korvex
+namespace {
 
-extern "C" int32_t DecodeEthernet(DecodeRequest request) {
-    using namespace korvex;
-    TextWriter w(request.out, request.capacity);
-    FrameView frame(request.frame, request.length);
-    AppendText(w, request.timestamp);
+// The summary line: destination, source, type/length.
+void EthernetSummary(const FrameView& frame, uint32_t, NoFields&, TextWriter& w) {
     SummaryField(w, frame, "  DST  ", kDestination, kAddressSize);
     SummaryField(w, frame, "  SRC  ", kSource, kAddressSize);
     SummaryType(w, frame);
+}
+
+void EthernetDetail(const FrameView& frame, uint32_t, NoFields&, TextWriter& w) {
     const uint32_t etherType = static_cast<uint32_t>(frame.At(kType)) << 8 | frame.At(kType + 1);
-    if ((request.flags & DECODE_DETAIL) != 0) DecodeEthernetDetail(etherType, frame, w);
-    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
-    AppendText(w, "\n");
-    if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
-    return w.Finish();
+    DecodeEthernetDetail(etherType, frame, w);
+}
+
+constexpr FrameText<NoFields> kEthernetText = {EthernetSummary, EthernetDetail};
+
+}  // namespace
+
+}  // namespace korvex
+
+extern "C" int32_t DecodeEthernet(DecodeRequest request) {
+    return korvex::DecodeFrame(korvex::kEthernetText, request);
 }

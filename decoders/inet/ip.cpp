@@ -12,6 +12,7 @@
 
 #include <cstring>
 
+#include "core/frame_text.h"
 #include "core/output.h"
 #include "core/value_names.h"
 #include "korvex/korvex.h"
@@ -162,19 +163,21 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     }
 }
 
-}  // namespace korvex
+namespace {
 
-extern "C" int32_t DecodeIp(DecodeRequest request) {
-    using namespace korvex;
-    TextWriter w(request.out, request.capacity);
-    FrameView datagram(request.frame, request.length);
-    IpHeaderFields fields;
-    AppendText(w, request.timestamp);
+void IpSummary(const FrameView& datagram, uint32_t, IpHeaderFields& fields, TextWriter& w) {
     GatherFields(datagram, fields);
     WriteSummary(fields, datagram, w);
-    if ((request.flags & DECODE_DETAIL) != 0) DecodeIpDetail(fields, datagram, w);
-    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, datagram);
-    AppendText(w, "\n");
-    if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
-    return w.Finish();
 }
+
+void IpDetail(const FrameView& datagram, uint32_t, IpHeaderFields& fields, TextWriter& w) {
+    DecodeIpDetail(fields, datagram, w);
+}
+
+constexpr FrameText<IpHeaderFields> kIpText = {IpSummary, IpDetail};
+
+}  // namespace
+
+}  // namespace korvex
+
+extern "C" int32_t DecodeIp(DecodeRequest request) { return korvex::DecodeFrame(korvex::kIpText, request); }

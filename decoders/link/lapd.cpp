@@ -4,6 +4,7 @@
 
 #include "decoders/link/lapd.h"
 
+#include "core/frame_text.h"
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/link/lapf_address.h"
@@ -232,18 +233,20 @@ void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, Tex
     }
 }
 
+namespace {
+
+void LapdSummary(const FrameView& frame, uint32_t flags, LapdFrameFields& fields, TextWriter& w) {
+    SummaryWalk(w, frame, flags, fields);
+}
+
+void LapdDetail(const FrameView& frame, uint32_t flags, LapdFrameFields& fields, TextWriter& w) {
+    DecodeLapdDetail(fields, frame, w, flags);
+}
+
+constexpr FrameText<LapdFrameFields> kLapdText = {LapdSummary, LapdDetail};
+
+}  // namespace
+
 }  // namespace korvex
 
-extern "C" int32_t DecodeLapd(DecodeRequest request) {
-    using namespace korvex;
-    TextWriter w(request.out, request.capacity);
-    FrameView frame(request.frame, request.length);
-    AppendText(w, request.timestamp);
-    LapdFrameFields fields;
-    SummaryWalk(w, frame, request.flags, fields);
-    if ((request.flags & DECODE_DETAIL) != 0) DecodeLapdDetail(fields, frame, w, request.flags);
-    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, frame);
-    AppendText(w, "\n");
-    if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
-    return w.Finish();
-}
+extern "C" int32_t DecodeLapd(DecodeRequest request) { return korvex::DecodeFrame(korvex::kLapdText, request); }

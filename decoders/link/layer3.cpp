@@ -2,13 +2,14 @@
 // the link layer's detail block (DECODE_LAYER3). In LAPD mode a field that
 // begins with the Q.931 protocol discriminator goes to the call control
 // decoder; every other field, and every field in LAPF mode, goes to the X.25
-// packet decoder in embedded mode, which writes its lines at the link
-// layer's position. Nothing outside the frame is read: a frame too short for
-// the octets the choice reads, a Q.931 message cut inside its header, or an
-// empty X.25 packet gets no layer-3 text.
+// packet decoder in embedded mode. Both write their lines with the link
+// layer's writer, at its position. Nothing outside the frame is read: a
+// frame too short for the octets the choice reads, a Q.931 message cut
+// inside its header, or an empty X.25 packet gets no layer-3 text.
 
 #include "decoders/link/lapd.h"
 #include "decoders/q931/q931.h"
+#include "decoders/x25/x25.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
@@ -34,12 +35,6 @@ void AppendQ931Message(const FrameView& frame, int32_t first, TextWriter& w) {
     DecodeQ931Detail(frame.From(first).First(frame.Size() - first - kFcsOctets), elementOctets, w);
 }
 
-void AppendEmbeddedX25(const FrameView& packet, TextWriter& w, uint32_t flags) {
-    DecodeRequest request{flags | DECODE_EMBEDDED, nullptr, packet.Data(), w.Cursor(), packet.Size(),
-                          w.Room()};
-    w.Advance(DecodeX25(request));
-}
-
 }  // namespace
 
 void AppendLayer3Message(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,
@@ -56,7 +51,7 @@ void AppendLayer3Message(const LapdFrameFields& fields, const FrameView& frame, 
     }
     const int32_t length = frame.Size() - first - kFcsOctets;
     if (length < 1) return;
-    AppendEmbeddedX25(frame.From(first).First(length), w, flags);
+    AppendEmbeddedX25(frame.From(first).First(length), flags, w);
 }
 
 }  // namespace korvex

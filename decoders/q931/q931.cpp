@@ -4,6 +4,7 @@
 
 #include "decoders/q931/q931.h"
 
+#include "core/frame_text.h"
 #include "core/output.h"
 #include "core/value_names.h"
 #include "decoders/q931/ie_decoders.h"
@@ -215,25 +216,19 @@ void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWrite
     WalkInformationElements(message.From(header).First(elementOctets), w);
 }
 
+namespace {
+
+void Q931Summary(const FrameView& message, uint32_t, NoFields&, TextWriter& w) { WriteSummary(message, w); }
+
+// The whole message: every octet after the message type is an element's.
+void Q931Detail(const FrameView& message, uint32_t, NoFields&, TextWriter& w) {
+    DecodeQ931Detail(message, message.Size() - CallReferenceLength(message) - 3, w);
+}
+
+constexpr FrameText<NoFields> kQ931Text = {Q931Summary, Q931Detail, LineEnds::AfterEachBlock};
+
+}  // namespace
+
 }  // namespace korvex
 
-extern "C" int32_t DecodeQ931(DecodeRequest request) {
-    using namespace korvex;
-    TextWriter w(request.out, request.capacity);
-    FrameView message(request.frame, request.length);
-    AppendText(w, request.timestamp);
-    WriteSummary(message, w);
-    if ((request.flags & DECODE_DETAIL) != 0) {
-        DecodeQ931Detail(message, message.Size() - CallReferenceLength(message) - 3, w);
-        AppendText(w, "\n");
-    }
-    if ((request.flags & DECODE_HEX) != 0) {
-        AppendText(w, "\nHEX TRACE:");
-        int32_t cursor = 0;
-        int32_t count = message.Size();
-        AppendHexDump(w, message, cursor, count, true);
-        AppendText(w, "\n");
-    }
-    AppendText(w, "\n");
-    return w.Finish();
-}
+extern "C" int32_t DecodeQ931(DecodeRequest request) { return korvex::DecodeFrame(korvex::kQ931Text, request); }

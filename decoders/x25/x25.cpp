@@ -5,6 +5,7 @@
 
 #include "decoders/x25/x25.h"
 
+#include "core/frame_text.h"
 #include "core/output.h"
 #include "core/value_names.h"
 #include "korvex/korvex.h"
@@ -239,27 +240,26 @@ void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWrite
     }
 }
 
+namespace {
+
+// The header walk: the summary fields, or with DECODE_EMBEDDED only the
+// header's fields for the detail block.
+void X25Summary(const FrameView& packet, uint32_t flags, X25PacketFields& fields, TextWriter& w) {
+    HeaderWalk(w, packet, (flags & DECODE_EMBEDDED) != 0, fields);
+}
+
+void X25Detail(const FrameView& packet, uint32_t, X25PacketFields& fields, TextWriter& w) {
+    DecodeX25Detail(fields, packet, w);
+}
+
+constexpr FrameText<X25PacketFields> kX25Text = {X25Summary, X25Detail, LineEnds::AfterFrame, true};
+
+}  // namespace
+
+void AppendEmbeddedX25(const FrameView& packet, uint32_t flags, TextWriter& w) {
+    WriteFrameText(kX25Text, packet, flags | DECODE_EMBEDDED, nullptr, w);
+}
+
 }  // namespace korvex
 
-extern "C" int32_t DecodeX25(DecodeRequest request) {
-    using namespace korvex;
-    TextWriter w(request.out, request.capacity);
-    FrameView packet(request.frame, request.length);
-    const bool embedded = (request.flags & DECODE_EMBEDDED) != 0;
-    const bool detail = (request.flags & DECODE_DETAIL) != 0;
-    X25PacketFields fields;
-    if (!embedded) AppendText(w, request.timestamp);
-    HeaderWalk(w, packet, embedded, fields);
-    if (detail) DecodeX25Detail(fields, packet, w);
-    if ((request.flags & DECODE_HEX) != 0) {
-        AppendText(w, "\nHEX TRACE:");
-        int32_t cursor = 0;
-        int32_t count = packet.Size();
-        AppendHexDump(w, packet, cursor, count, true);
-    }
-    if (!embedded) {
-        AppendText(w, "\n");
-        if (detail) AppendText(w, "\n");
-    }
-    return w.Finish();
-}
+extern "C" int32_t DecodeX25(DecodeRequest request) { return korvex::DecodeFrame(korvex::kX25Text, request); }

@@ -1,6 +1,6 @@
 // X.25 packet layer decoder internals. The entry point DecodeX25 is declared
-// in the public header; the link-layer decoder calls it, with
-// DECODE_EMBEDDED, for the packet inside an I frame.
+// in the public header; the link-layer decoder writes the packet inside an
+// I frame through AppendEmbeddedX25.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,12 @@ uint8_t X25PacketType(uint8_t typeOctet);
 // lines, then the lines of its type. Octets the packet does not hold are
 // never read; lines that would need them are left out.
 void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWriter& w);
+
+// The text of a packet inside another protocol's detail block, at w's
+// position: what DecodeX25 writes with DECODE_EMBEDDED added to flags (the
+// detail block and, with DECODE_HEX, the packet's hex trace; no timestamp,
+// summary or closing line end).
+void AppendEmbeddedX25(const FrameView& packet, uint32_t flags, TextWriter& w);
 
 // Writes count digits (0 to 15) of the address block into digits, one
 // character per semi-octet ('0' plus its value), beginning at semi-octet
