@@ -45,115 +45,16 @@ void CopyText(char* to, const char* from, std::size_t n) {
 
 namespace {
 
-// The local buffer of one formatted write. The formats are the decoders' own
-// constant texts with at most two integer fields, so they always fit.
-constexpr std::size_t kFormatRoom = 1024;
-
-// Formats the integer conversions the decoders use (d, i, u, x, X, o, c and
-// %%, with the '-' and '0' flags and a field width) without going through
-// the C library, which dominates the cost of a decode otherwise. Returns the
-// character count, or -1 for any format it does not take on: the caller
-// then formats with vsnprintf, so the text is the same either way.
-int FormatIntegers(char* text, const char* format, const int32_t* args, int argCount) {
-    std::size_t n = 0;
-    int next = 0;
-    for (const char* f = format; *f != '\0'; ++f) {
-        if (*f != '%') {
-            if (n + 1 >= kFormatRoom) return -1;
-            text[n++] = *f;
-            continue;
-        }
-        ++f;
-        if (*f == '%') {
-            if (n + 1 >= kFormatRoom) return -1;
-            text[n++] = '%';
-            continue;
-        }
-        bool left = false;
-        bool zero = false;
-        for (;; ++f) {
-            if (*f == '-') {
-                left = true;
-            } else if (*f == '0') {
-                zero = true;
-            } else {
-                break;
-            }
-        }
-        std::size_t width = 0;
-        while (*f >= '0' && *f <= '9') {
-            width = width * 10 + static_cast<std::size_t>(*f - '0');
-            if (width > 64) return -1;
-            ++f;
-        }
-        if (next >= argCount) return -1;
-        const int32_t value = args[next++];
-        char digits[16];
-        std::size_t count = 0;
-        bool negative = false;
-        switch (*f) {
-            case 'd':
-            case 'i': {
-                negative = value < 0;
-                uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-                do {
-                    digits[count++] = static_cast<char>('0' + magnitude % 10);
-                    magnitude /= 10;
-                } while (magnitude != 0);
-                break;
-            }
-            case 'u':
-            case 'x':
-            case 'X':
-            case 'o': {
-                const uint32_t base = *f == 'u' ? 10 : *f == 'o' ? 8 : 16;
-                const char* set = *f == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
-                uint32_t magnitude = static_cast<uint32_t>(value);
-                do {
-                    digits[count++] = set[magnitude % base];
-                    magnitude /= base;
-                } while (magnitude != 0);
-                break;
-            }
-            case 'c':
-                digits[count++] = static_cast<char>(static_cast<unsigned char>(value));
-                zero = false;
-                break;
-            default:
-                return -1;
-        }
-        const std::size_t body = count + (negative ? 1 : 0);
-        const std::size_t pad = width > body ? width - body : 0;
-        if (n + body + pad + 1 >= kFormatRoom) return -1;
-        if (!left && !zero) {
-            for (std::size_t i = 0; i < pad; ++i) text[n++] = ' ';
-        }
-        if (negative) text[n++] = '-';
-        if (!left && zero) {
-            for (std::size_t i = 0; i < pad; ++i) text[n++] = '0';
-        }
-        while (count > 0) text[n++] = digits[--count];
-        if (left) {
-            for (std::size_t i = 0; i < pad; ++i) text[n++] = ' ';
-        }
-    }
-    return static_cast<int>(n);
-}
-
 // One printf-style write of up to two integers: the formatted characters,
-// then the uncounted blank.
+// then the uncounted blank. The formats are the callers' own constant texts,
+// so they fit the local buffer; a longer text is cut there.
 int AppendIntegers(TextWriter& w, const char* format, int32_t first, int32_t second, int argCount) {
-    char text[kFormatRoom];
-    const int32_t args[2] = {first, second};
-    int n = FormatIntegers(text, format, args, argCount);
-    if (n < 0) {
-        n = argCount == 1 ? std::snprintf(text, sizeof text, format, first)
+    char text[1024];
+    int n = argCount == 1 ? std::snprintf(text, sizeof text, format, first)
                           : std::snprintf(text, sizeof text, format, first, second);
-        if (n < 0) n = 0;
-        if (static_cast<std::size_t>(n) >= sizeof text) n = sizeof text - 1;
-    }
-    w.Write(text, static_cast<std::size_t>(n));
-    w.TrailingBlank();
+    if (n < 0) n = 0;
+    if (static_cast<std::size_t>(n) >= sizeof text) n = sizeof text - 1;
+    w.WriteWithBlank(text, static_cast<std::size_t>(n));
     return n;
 }
 
@@ -304,6 +205,13 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
     }
     w.TrailingBlank();
     count = 0;
+}
+
+void AppendBlanks(TextWriter& w, int count) {
+    static constexpr char kBlanks[] = "                ";
+    constexpr int kRun = sizeof kBlanks - 1;
+    for (; count > kRun; count -= kRun) w.Write(kBlanks, kRun);
+    w.WriteWithBlank(kBlanks, count > 0 ? static_cast<std::size_t>(count) : 0);
 }
 
 void AppendHexTrace(TextWriter& w, const FrameView& frame) {

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "core/frame_view.h"
@@ -169,6 +170,23 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
 // The hex trace block of a whole frame: "\nHEX TRACE:" and a hex dump of
 // every octet with the leading break.
 void AppendHexTrace(TextWriter& w, const FrameView& frame);
+
+// The name of key in table tableId; when the table has no row for it,
+// fallback instead (nothing for a null fallback). Nothing follows the name.
+KORVEX_INLINE void AppendValueName(TextWriter& w, int tableId, uint32_t key, Word fallback = nullptr) {
+    if (LookupValueName(tableId, key, w) == 0 && fallback.text != nullptr) AppendText(w, fallback);
+}
+
+// Entry index of a list of words. An empty entry writes nothing; an index
+// past the list writes fallback (nothing for a null fallback). No text
+// outside the list is ever read.
+KORVEX_INLINE void AppendWord(TextWriter& w, std::span<const Word> words, uint32_t index, Word fallback = nullptr) {
+    const Word word = index < words.size() ? words[index] : fallback;
+    if (word.text != nullptr) AppendText(w, word);
+}
+
+// count blanks (none for count <= 0), then the uncounted blank.
+void AppendBlanks(TextWriter& w, int count);
 
 // Entry index of the shared label list, copied with nothing after it.
 KORVEX_INLINE void AppendLabel(TextWriter& w, int index) {

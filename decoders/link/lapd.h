@@ -27,7 +27,6 @@ struct LapdFrameFields {
     uint8_t nr = 0;
     uint8_t pf = 0;
     uint32_t dlci = 0;        // LAPF only
-    uint8_t lastEa = 0;       // LAPF only: EA bit of the latest address octet that has one
     int32_t addressOctets = 0;
 
     // How far the walk got in a frame that may be cut short.
@@ -35,12 +34,6 @@ struct LapdFrameFields {
     bool controlSeen = false;      // control octet 1 was read
     bool keyKnown = false;         // frameKey was set
 };
-
-// Appends " FCS " and the last two octets of the frame, four hex digits in
-// frame order; remaining (octets from the walk's cursor to the frame's end)
-// drops by 2. Nothing is written when the frame has no two octets left after
-// the cursor's octet.
-void AppendFcs(TextWriter& w, const FrameView& frame, int32_t cursor, int32_t& remaining);
 
 // The detail block of a frame whose summary walk filled fields.
 void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,

@@ -68,13 +68,11 @@ GroupOctet PlaceInElement(uint8_t octet, uint8_t index);
 // Writes the coding standard word of a two-bit coding standard.
 void AppendCodingStandard(TextWriter& w, uint32_t standard);
 
-// Writes entry index of a word list; an empty entry writes nothing, and an
-// index past the list writes beyond (nothing when it is null). No text
-// outside the list is ever read.
-template <std::size_t N>
-KORVEX_INLINE void AppendWord(TextWriter& w, const std::array<Word, N>& words, uint32_t index, Word beyond = nullptr) {
-    const Word word = index < N ? words[index] : beyond;
-    if (word.text != nullptr) AppendText(w, word);
+// The start of one of an element's lines: the element's prefix (such as
+// "\nQ931: BC: ") and the field's name.
+KORVEX_INLINE void AppendField(TextWriter& w, Word prefix, Word name) {
+    AppendText(w, prefix);
+    AppendText(w, name);
 }
 
 void DecodeIeNone(uint8_t octet, TextWriter& w, uint8_t index);

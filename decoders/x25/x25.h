@@ -54,10 +54,4 @@ void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWrite
 // returns the number written.
 int32_t UnpackBcdDigits(char* digits, const FrameView& block, int32_t first, int32_t count);
 
-// The cause line and the diagnostic line of a clear, reset or restart
-// packet, each value in hex and named from its table (diagnostic 0 as
-// " NO ADDITIONAL INFORMATION").
-void AppendX25CauseDiag(TextWriter& w, uint8_t cause, uint8_t diagnostic, int causeTable,
-                        int diagnosticTable);
-
 }  // namespace korvex
