@@ -10,41 +10,6 @@ namespace korvex {
 
 namespace {
 
-// The first and the last k characters of n (k <= n <= 2k): all of them.
-template <std::size_t k>
-void CopyEnds(char* to, const char* from, std::size_t n) {
-    char head[k];
-    char tail[k];
-    std::memcpy(head, from, k);
-    std::memcpy(tail, from + n - k, k);
-    std::memcpy(to, head, k);
-    std::memcpy(to + n - k, tail, k);
-}
-
-}  // namespace
-
-void CopyText(char* to, const char* from, std::size_t n) {
-    if (n > 32) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
-        CopyEnds<16>(to, from, n);
-    } else if (n >= 8) {
-        CopyEnds<8>(to, from, n);
-    } else if (n >= 4) {
-        CopyEnds<4>(to, from, n);
-    } else if (n > 0) {
-        // 1 to 3 characters.
-        const char first = from[0];
-        const char middle = from[n / 2];
-        const char last = from[n - 1];
-        to[0] = first;
-        to[n / 2] = middle;
-        to[n - 1] = last;
-    }
-}
-
-namespace {
-
 // One printf-style write of up to two integers: the formatted characters,
 // then the uncounted blank. The formats are the callers' own constant texts,
 // so they fit the local buffer; a longer text is cut there.
@@ -97,8 +62,9 @@ void PutDigits(char* end, uint32_t value) {
     }
 }
 
-// The digits of magnitude, behind a minus sign when negative; straight into
-// the buffer when they fit.
+}  // namespace
+
+// Straight into the buffer when the digits fit.
 int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
     const int digits = DecimalDigits(magnitude);
     const int n = digits + (negative ? 1 : 0);
@@ -115,16 +81,6 @@ int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
     w.TrailingBlank();
     return n;
 }
-
-}  // namespace
-
-int AppendDecimal(TextWriter& w, int32_t value) {
-    const bool negative = value < 0;
-    return AppendMagnitude(w, negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value),
-                           negative);
-}
-
-int AppendUnsigned(TextWriter& w, uint32_t value) { return AppendMagnitude(w, value, false); }
 
 int AppendHexNumber(TextWriter& w, uint32_t value, int width) {
     const int digits = std::max((static_cast<int>(std::bit_width(value)) + 3) / 4, 1);
@@ -207,11 +163,36 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
     count = 0;
 }
 
-void AppendBlanks(TextWriter& w, int count) {
-    static constexpr char kBlanks[] = "                ";
-    constexpr int kRun = sizeof kBlanks - 1;
-    for (; count > kRun; count -= kRun) w.Write(kBlanks, kRun);
-    w.WriteWithBlank(kBlanks, count > 0 ? static_cast<std::size_t>(count) : 0);
+int AppendDottedDecimal(TextWriter& w, const FrameView& frame, int32_t first, int32_t count, int width) {
+    constexpr int32_t kMostOctets = 16;
+    constexpr int kRoom = 4 * kMostOctets + 4;
+    count = std::clamp(count, 1, kMostOctets);
+    width = std::clamp(width, 0, 4 * kMostOctets);
+    // Straight into the buffer where the longest text fits, else built here
+    // and written through the writer's cut.
+    char text[kRoom];
+    char* const reserved = w.Reserve(kRoom);
+    char* const to = reserved != nullptr ? reserved : text;
+    int n = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i > 0) to[n++] = '.';
+        // Four characters whatever the count of digits: the digits and
+        // blanks, which the next octet's text overwrites.
+        const OctetDecimal& decimal = kOctetDecimals[frame.At(first + i)];
+        std::memcpy(to + n, decimal.text, 4);
+        n += decimal.digits;
+    }
+    if (n < width) {
+        std::memset(to + n, ' ', static_cast<std::size_t>(width - n));
+        n = width;
+    }
+    if (reserved != nullptr) {
+        to[n] = ' ';
+        w.Commit(n);
+    } else {
+        w.WriteWithBlank(text, static_cast<std::size_t>(n));
+    }
+    return n;
 }
 
 void AppendHexTrace(TextWriter& w, const FrameView& frame) {

@@ -56,12 +56,7 @@ constexpr int32_t kMinimumHeaderWords = 5;
 // The address of the four octets from first on in dotted decimal,
 // left-aligned in 15 characters filled with blanks.
 void AppendAddress(TextWriter& w, const FrameView& d, int32_t first) {
-    int n = AppendDec1(w, d.At(first));
-    for (int32_t i = 1; i < 4; ++i) {
-        n += AppendText(w, ".");
-        n += AppendDec1(w, d.At(first + i));
-    }
-    AppendBlanks(w, kAddressTextWidth - n);
+    AppendDottedDecimal(w, d, first, 4, kAddressTextWidth);
 }
 
 void GatherFields(const FrameView& d, IpHeaderFields& f) {

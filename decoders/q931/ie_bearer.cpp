@@ -32,14 +32,14 @@ constexpr uint8_t kCharacteristicsMask = 0x7F;
 void DecodeBearerOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
     const GroupOctet place = PlaceInElement(octet, index);
     if (place == GroupOctet::Octet3) {
-        AppendField(w, prefix, "Coding Standard    : ");
+        AppendText(w, prefix, "Coding Standard    : ");
         AppendCodingStandard(w, octet >> 5);
-        AppendField(w, prefix, "Transfer Capability: ");
+        AppendText(w, prefix, "Transfer Capability: ");
         AppendValueName(w, kTableQ931TransferCapability, octet & kCapabilityMask);
     } else if (place == GroupOctet::Octet4) {
-        AppendField(w, prefix, "Transfer Mode      : ");
+        AppendText(w, prefix, "Transfer Mode      : ");
         AppendText(w, (octet & kTransferModeMask) != 0 ? "Packet Mode" : "Circuit mode");
-        AppendField(w, prefix, "Transfer Rate      : ");
+        AppendText(w, prefix, "Transfer Rate      : ");
         AppendValueName(w, kTableQ931TransferRate, octet & kRateMask);
     }
 }

@@ -50,15 +50,15 @@ constexpr Word kPrefix = "\nQ931: Channel Idenfication : ";
 
 void ChannelOctet3(uint8_t octet, TextWriter& w) {
     const bool otherInterface = (octet & kOtherInterface) != 0;
-    AppendField(w, kPrefix, "Int Id present : ");
+    AppendText(w, kPrefix, "Int Id present : ");
     AppendWord(w, kInterfaceIdentification, TestBits(octet, kInterfacePresent));
-    AppendField(w, kPrefix, "Interface type : ");
+    AppendText(w, kPrefix, "Interface type : ");
     AppendWord(w, kInterfaceTypes, otherInterface ? 1 : 0);
-    AppendField(w, kPrefix, "Pref/Excl      : ");
+    AppendText(w, kPrefix, "Pref/Excl      : ");
     AppendWord(w, kPreferredOrExclusive, TestBits(octet, kExclusive));
-    AppendField(w, kPrefix, "D-Channel Ind. : ");
+    AppendText(w, kPrefix, "D-Channel Ind. : ");
     AppendWord(w, kDChannel, TestBits(octet, kIsDChannel));
-    AppendField(w, kPrefix, "Info channel   : ");
+    AppendText(w, kPrefix, "Info channel   : ");
     AppendWord(w, otherInterface ? kOtherChannels : kBasicChannels, octet & kInfoChannelMask);
 }
 
@@ -66,11 +66,11 @@ void ChannelOctet3(uint8_t octet, TextWriter& w) {
 // map; returns 1 for a slot map.
 uint8_t ChannelTypeOctet(uint8_t octet, TextWriter& w) {
     const uint8_t slotMap = TestBits(octet, kSlotMap);
-    AppendField(w, kPrefix, "Coding Standard: ");
+    AppendText(w, kPrefix, "Coding Standard: ");
     AppendCodingStandard(w, octet >> 5);
-    AppendField(w, kPrefix, "Number / Map   : ");
+    AppendText(w, kPrefix, "Number / Map   : ");
     AppendWord(w, kNumberOrMap, slotMap);
-    AppendField(w, kPrefix, "Chan / map type: ");
+    AppendText(w, kPrefix, "Chan / map type: ");
     AppendValueName(w, kTableQ931ChannelType, octet & kChannelTypeMask);
     return slotMap;
 }
@@ -86,7 +86,7 @@ void DecodeIeChannelId(uint8_t octet, TextWriter& w, uint8_t index) {
     }
     switch (state.channelNext) {
         case kInterfaceId:
-            AppendField(w, kPrefix, "IF Identifier  : ");
+            AppendText(w, kPrefix, "IF Identifier  : ");
             AppendHexByte(w, octet & kInterfaceIdMask);
             [[fallthrough]];
         case kMoreInterfaceId:
@@ -99,7 +99,7 @@ void DecodeIeChannelId(uint8_t octet, TextWriter& w, uint8_t index) {
         case kChannelNumber:
             // A channel number loses its extension bit; a slot map octet
             // uses all eight bits.
-            AppendField(w, kPrefix, "Ch num/slot map: ");
+            AppendText(w, kPrefix, "Ch num/slot map: ");
             AppendText(w, "0x");
             AppendHexByte(w, state.numberOrMap != 0 ? octet : octet & kChannelNumberMask);
             state.channelNext = kPastChannel;

@@ -68,13 +68,6 @@ GroupOctet PlaceInElement(uint8_t octet, uint8_t index);
 // Writes the coding standard word of a two-bit coding standard.
 void AppendCodingStandard(TextWriter& w, uint32_t standard);
 
-// The start of one of an element's lines: the element's prefix (such as
-// "\nQ931: BC: ") and the field's name.
-KORVEX_INLINE void AppendField(TextWriter& w, Word prefix, Word name) {
-    AppendText(w, prefix);
-    AppendText(w, name);
-}
-
 void DecodeIeNone(uint8_t octet, TextWriter& w, uint8_t index);
 
 // Bearer capability and compatibility.

@@ -83,22 +83,26 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
 
 // Octet 3: type of number and numbering plan.
 void NumberOctet3(const NumberLayout& layout, uint8_t octet, TextWriter& w) {
-    AppendField(w, layout.prefix, "Type of number: ");
+    AppendText(w, layout.prefix, "Type of number: ");
     AppendWord(w, kTypesOfNumber, (octet >> 4) & kTypeOfNumberMask);
-    AppendField(w, layout.prefix, "Numbering plan: ");
+    AppendText(w, layout.prefix, "Numbering plan: ");
     AppendWord(w, kNumberingPlans, octet & kPlanMask);
 }
 
 // Octet 3a: presentation and screening.
 void NumberOctet3a(const NumberLayout& layout, uint8_t octet, TextWriter& w) {
-    AppendField(w, layout.prefix, "Presentation  : ");
+    AppendText(w, layout.prefix, "Presentation  : ");
     AppendWord(w, kPresentations, (octet >> 5) & kPresentationMask);
-    AppendField(w, layout.prefix, "Screening     : ");
+    AppendText(w, layout.prefix, "Screening     : ");
     AppendWord(w, kScreenings, octet & kScreeningMask);
 }
 
 void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
     uint8_t& next = ElementState().numberNext;
+    if (index != 0 && next == kDigit) {  // most octets of a number
+        AppendDigit(w, octet);
+        return;
+    }
     const bool groupEnds = (octet & kExtensionBit) != 0;
     if (index == 0) {
         NumberOctet3(layout, octet, w);
@@ -111,37 +115,35 @@ void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w,
             next = layout.hasReason && !groupEnds ? kReason : kFirstDigit;
             break;
         case kReason:
-            AppendField(w, layout.prefix, "Reason        : ");
+            AppendText(w, layout.prefix, "Reason        : ");
             AppendValueName(w, kTableQ931RedirectionReason, octet & kRedirectionReasonMask, "Reserved");
             next = kFirstDigit;
             break;
-        case kFirstDigit:
-            AppendField(w, layout.prefix, "Digits        : ");
-            next = kDigit;
-            [[fallthrough]];
         default:
+            AppendText(w, layout.prefix, "Digits        : ");
             AppendDigit(w, octet);
+            next = kDigit;
             break;
     }
 }
 
 void DecodeSubaddressOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
-        AppendField(w, prefix, "type     : ");
+        AppendText(w, prefix, "type     : ");
         AppendWord(w, kSubaddressTypes, (octet >> 4) & kSubaddressTypeMask, "Reserved");
-        AppendField(w, prefix, "odd/even : ");
+        AppendText(w, prefix, "odd/even : ");
         AppendText(w, (octet & kOddNumberOfDigits) != 0 ? "Odd" : "Even");
         return;
     }
-    if (index == 1) AppendField(w, prefix, "info     : ");
+    if (index == 1) AppendText(w, prefix, "info     : ");
     AppendSpacedHex(w, octet);
 }
 
 // The type and plan of a network identification, each after its field name.
 void NetworkIdTypeAndPlan(Word prefix, Word typeName, Word planName, uint8_t octet, TextWriter& w) {
-    AppendField(w, prefix, typeName);
+    AppendText(w, prefix, typeName);
     AppendWord(w, kNetworkIdTypes, (octet >> 4) & kNetworkIdTypeMask);
-    AppendField(w, prefix, planName);
+    AppendText(w, prefix, planName);
     AppendWord(w, kNetworkIdPlans, octet & kPlanMask);
 }
 
@@ -175,7 +177,7 @@ void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index
         NetworkIdTypeAndPlan(prefix, "Type of Ntwk Id: ", "Ntwk Id plan   : ", octet, w);
         return;
     }
-    if (index == 1) AppendField(w, prefix, "Network ID     : ");
+    if (index == 1) AppendText(w, prefix, "Network ID     : ");
     AppendSpacedHex(w, octet);
 }
 
@@ -198,7 +200,7 @@ void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t ind
     }
     if (index == 1) {
         NetworkIdTypeAndPlan(prefix, "Type of ntwk id: ", "Ntwk id plan   : ", octet, w);
-        AppendField(w, prefix, "Network id     : ");
+        AppendText(w, prefix, "Network id     : ");
         return;
     }
     AppendHexByte(w, octet);

@@ -235,7 +235,8 @@ void WalkInformationElements(const FrameView& elements, TextWriter& w) {
         const int32_t count = size - i < length ? size - i : length;
         if (codeset == 0) {
             const IeOctetDecoder decoder = DecoderOfRow(row);
-            for (int32_t k = 0; k < count; ++k) decoder(elements.At(i + k), w, static_cast<uint8_t>(k));
+            const unsigned char* contents = elements.Range(i, count);
+            for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
         }
         i += count;
     }
