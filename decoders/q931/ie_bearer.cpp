@@ -29,7 +29,8 @@ constexpr uint8_t kCharacteristicsMask = 0x7F;
 
 // The bearer layout shared by bearer capability and low layer
 // compatibility; each line is the element's prefix and the field's name.
-void DecodeBearerOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
+// Inlined into each of the two decoders, where the prefix is a constant.
+KORVEX_INLINE void DecodeBearerOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
     const GroupOctet place = PlaceInElement(octet, index);
     if (place == GroupOctet::Octet3) {
         AppendText(w, prefix, "Coding Standard    : ");

@@ -97,7 +97,8 @@ void NumberOctet3a(const NumberLayout& layout, uint8_t octet, TextWriter& w) {
     AppendWord(w, kScreenings, octet & kScreeningMask);
 }
 
-void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+// Inlined into each party number's decoder, where its layout is constant.
+KORVEX_INLINE void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
     uint8_t& next = ElementState().numberNext;
     if (index != 0 && next == kDigit) {  // most octets of a number
         AppendDigit(w, octet);
