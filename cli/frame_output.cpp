@@ -52,7 +52,7 @@ int32_t DescribeOtherIpVersion(DecodeRequest request) {
     return w.Finish();
 }
 
-TraceOutput::TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured)
+TraceOutput::TraceOutput(std::ostream& out, KorvexDecoder decoder, uint32_t flags, bool coloured)
     : out_(out), decoder_(decoder), flags_(flags), coloured_(coloured) {
     if (!coloured_) direct_ = dynamic_cast<OutputBuffer*>(out_.rdbuf());
 }
@@ -66,7 +66,7 @@ void TraceOutput::Emit(const TraceFrame& frame) {
     }
 }
 
-void TraceOutput::Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes,
+void TraceOutput::Decode(KorvexDecoder decoder, const TraceFrame& frame, const unsigned char* bytes,
                          int32_t length) {
     // Frames of a hex trace (at most 96 octets) give far less text than
     // this; longer captured frames take the general path when they do not

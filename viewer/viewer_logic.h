@@ -20,7 +20,7 @@ inline constexpr int kProtocolCount = 6;
 inline constexpr int kLabelSize = 40;
 
 struct ProtocolEntry {
-    DecoderEntry decoder;    // null while that decoder is not part of the library
+    KorvexDecoder decoder;   // null while that decoder is not part of the library
     const char* fileName;    // sample trace, opened relative to the working directory
     int labelIndex;          // row whose label is shown for this row (each row names itself)
     char label[kLabelSize];  // status line text
