@@ -1,6 +1,7 @@
-// The ids of the numbered value-name tables: each table's place in the table
-// of tables (decoders/tables.cpp), named once here for every decoder that
-// looks a value up. Ids 2 and 3 have no table.
+// The ids of the numbered value-name tables, each table's place in the table
+// of tables (decoders/tables.cpp), and the entries of the shared label list
+// (core/value_names.h) that the decoders pick: named once here for every
+// decoder. Table ids 2 and 3 have no table.
 #pragma once
 
 namespace korvex {
@@ -42,5 +43,18 @@ enum TableId : int {
 
 // Entries of the table of tables: ids 0 to 33.
 inline constexpr int kTableCount = 34;
+
+// Label list entries. A group is reached by its first entry plus a bit
+// field (the frame class words by LapdFrameType, the TCP flags by bit
+// number, codesets, coding standards, cause classes); a pair by its first
+// entry plus a bit, the word for a clear bit first.
+enum LabelId : int {
+    kLabelFrameClass0 = 0, kLabelNs = 3, kLabelNr = 4, kLabelCr = 5, kLabelPf = 6, kLabelFcs = 7,
+    kLabelSapi = 8, kLabelTei = 9, kLabelStaticTei = 10, kLabelAutomaticTei = 11, kLabelGroupTei = 12,
+    kLabelNormalHigh = 15, kLabelMayDontFragment = 17, kLabelLastMoreFragments = 19,
+    kLabelFirstTcpFlag = 21,  // FIN; URG is 26
+    kLabelLockingShift = 27, kLabelNonLockingShift = 28, kLabelSubsequentSegment = 29,
+    kLabelCodeset0 = 31, kLabelCodingStandard0 = 39, kLabelCauseClass0 = 43,
+};
 
 }  // namespace korvex

@@ -18,10 +18,7 @@ namespace korvex {
 namespace {
 
 // Table 0: the two sides of a link; no decoder prints it.
-constexpr ValueName kSideNames[] = {
-    {0, "USER"},
-    {1, "NTWK"},
-};
+constexpr ValueName kSideNames[] = {{0, "USER"}, {1, "NTWK"}};
 
 // The table of tables, each table at its id; ids without a table (2 and 3)
 // stay empty. (The empty entries are spans of no rows of a real table: GCC 12

@@ -29,25 +29,13 @@ namespace {
 //   octets 10-11  header checksum
 //   octets 12-15  source address
 //   octets 16-19  destination address
-constexpr uint8_t kHeaderLengthMask = 0x0F;
-constexpr uint8_t kHighThroughput = 0x08;
-constexpr uint8_t kHighReliability = 0x04;
-constexpr uint8_t kDontFragment = 0x02;   // of the three flag bits
-constexpr uint8_t kMoreFragments = 0x01;  // of the three flag bits
-constexpr uint8_t kFragmentOffsetHigh = 0x1F;
+enum HeaderBits : uint8_t { kHeaderLengthMask = 0x0F, kFragmentOffsetHigh = 0x1F };
+enum TypeOfServiceBits : uint8_t { kHighThroughput = 0x08, kHighReliability = 0x04 };
+enum FlagBits : uint8_t { kDontFragment = 0x02, kMoreFragments = 0x01 };  // of the three flag bits
+enum HeaderField : int32_t { kSourceAddress = 12, kDestinationAddress = 16 };
 
-// Label list words of the detail block: the base entry for a clear bit, the
-// next one for a set bit.
-constexpr int kLabelNormalHigh = 15;
-constexpr int kLabelMayDontFragment = 17;
-constexpr int kLabelLastMoreFragments = 19;
+enum Protocol : uint8_t { kProtocolIcmp = 1, kProtocolTcp = 6, kProtocolUdp = 17 };
 
-constexpr uint8_t kProtocolIcmp = 1;
-constexpr uint8_t kProtocolTcp = 6;
-constexpr uint8_t kProtocolUdp = 17;
-
-constexpr int32_t kSourceAddress = 12;
-constexpr int32_t kDestinationAddress = 16;
 constexpr int kAddressTextWidth = 15;
 
 // The fixed header, in 32-bit words.

@@ -19,15 +19,12 @@ namespace korvex {
 
 namespace {
 
-// FIN is entry 21 of the label list, URG entry 26: the base plus the bit
-// number.
-constexpr int kLabelFirstFlag = 21;
 constexpr uint8_t kFlagBits = 0x3F;
 
 // The flag's name, aligned with the other TCP labels, and its bit. Inlined
 // into each of the six lines below, where the name is a constant text.
 KORVEX_INLINE void FlagLine(int index, uint32_t flags, TextWriter& w) {
-    AppendText(w, "\nTCP: ", LabelView(kLabelFirstFlag + index));
+    AppendText(w, "\nTCP: ", LabelView(kLabelFirstTcpFlag + index));
     AppendText(w, "              : ");
     AppendDec1(w, TestBits(flags, 1u << index));
 }

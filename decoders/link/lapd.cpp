@@ -12,40 +12,27 @@ namespace korvex {
 
 namespace {
 
-// Label list entries of this decoder. The frame class words "  I ", "  S "
-// and "  U " are entries 0 to 2, by LapdFrameType.
-constexpr int kLabelNs = 3;
-constexpr int kLabelNr = 4;
-constexpr int kLabelCr = 5;
-constexpr int kLabelPf = 6;
-constexpr int kLabelFcs = 7;
-constexpr int kLabelSapi = 8;
-constexpr int kLabelTei = 9;
-constexpr int kLabelStaticTei = 10;
-constexpr int kLabelAutomaticTei = 11;
-constexpr int kLabelGroupTei = 12;
-
 // LAPD address field:
 //
 //   octet 1   SAPI (6 bits) | C/R | EA 0
 //   octet 2   TEI (7 bits) | EA 1
-constexpr uint8_t kCommandResponse = 0x02;
-constexpr uint8_t kGroupTei = 127;
-constexpr uint8_t kFirstAutomaticTei = 64;
+enum AddressBits : uint8_t { kCommandResponse = 0x02 };
+enum Tei : uint8_t { kFirstAutomaticTei = 64, kGroupTei = 127 };
 
 // Control field:
 //
 //   I frame   N(S) (7 bits) | 0         then   N(R) (7 bits) | P/F
 //   S frame   0 0 0 0 | S S | 0 1       then   N(R) (7 bits) | P/F
 //   U frame   M M M | P/F | M M | 1 1   (one octet)
-constexpr uint8_t kInformationMask = 0x01;   // clear in an I frame
-constexpr uint8_t kSupervisoryMask = 0x03;   // 01 in an S frame
-constexpr uint8_t kUnnumberedPollFinal = 0x10;
-constexpr uint8_t kPollFinal = 0x01;         // in the second control octet
+enum ControlBits : uint8_t {
+    kInformationMask = 0x01,  // clear in an I frame
+    kSupervisoryMask = 0x03,  // 01 in an S frame
+    kUnnumberedPollFinal = 0x10,
+    kPollFinal = 0x01,  // in the second control octet
+};
 
 // Frame keys of tables 7 and 10 that the decoder acts on.
-constexpr uint8_t kKeyInformation = 0xFF;
-constexpr uint8_t kKeyFrameReject = 0x97;
+enum FrameKey : uint8_t { kKeyInformation = 0xFF, kKeyFrameReject = 0x97 };
 
 // The FRMR information field, the five octets before the FCS:
 //
@@ -136,9 +123,10 @@ void Control2Steps(TextWriter& w, const FrameView& frame, uint32_t flags, uint8_
     AppendDec3(w, fields.nr);
     AppendLabel(w, kLabelPf);
     AppendDec1(w, fields.pf);
+    // An I frame is named by its own key, an S frame by its control octet.
     const bool information = fields.frameType == kLapdInformation;
-    NameFcsAndInformation(w, frame, control, fields, information ? kKeyInformation : control1,
-                          information && (flags & DECODE_HEX) == 0);
+    const uint8_t key = information ? static_cast<uint8_t>(kKeyInformation) : control1;
+    NameFcsAndInformation(w, frame, control, fields, key, information && (flags & DECODE_HEX) == 0);
 }
 
 // The summary line after the timestamp: address, control field, frame name,
@@ -151,7 +139,7 @@ void SummaryWalk(TextWriter& w, const FrameView& frame, uint32_t flags, LapdFram
     const uint8_t control1 = frame.At(control);
     fields.frameType = ClassifyLapdControl(control1);
     fields.controlSeen = true;
-    AppendLabel(w, fields.frameType);
+    AppendLabel(w, kLabelFrameClass0 + static_cast<int>(fields.frameType));
     AppendLabel(w, kLabelNs);
     if (fields.frameType == kLapdUnnumbered) {
         // The summary reads nothing after a U frame's control field.

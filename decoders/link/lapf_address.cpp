@@ -17,7 +17,7 @@ namespace korvex {
 
 namespace {
 
-constexpr uint8_t kExtendedAddress = 0x01;
+enum AddressBits : uint8_t { kExtendedAddress = 0x01 };
 
 }  // namespace
 

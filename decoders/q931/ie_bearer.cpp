@@ -13,19 +13,21 @@ namespace {
 //
 //   octet 3   ext | coding standard (2) | information transfer capability (5)
 //   octet 4   ext | transfer mode (2) | information transfer rate (5)
-constexpr uint8_t kCapabilityMask = 0x1F;
-constexpr uint8_t kTransferModeMask = 0x60;  // 00 circuit mode, any other value packet mode
-constexpr uint8_t kRateMask = 0x1F;
+enum BearerBits : uint8_t {
+    kCapabilityMask = 0x1F,    // octet 3
+    kTransferModeMask = 0x60,  // octet 4: 00 circuit mode, any other value packet mode
+    kRateMask = 0x1F,          // octet 4
+};
 
 // High layer compatibility:
 //
 //   octet 3   ext | coding standard (2) | interpretation (3) | presentation method (2)
 //   octet 4   ext | high layer characteristics identification (7)
-constexpr uint8_t kInterpretationMask = 0x1C;
-constexpr uint8_t kInterpretationFirst = 0x10;  // first characteristics id to be used
-constexpr uint8_t kPresentationMask = 0x03;
-constexpr uint8_t kPresentationProfile = 0x01;  // high layer protocol profile
-constexpr uint8_t kCharacteristicsMask = 0x7F;
+enum HighLayerBits : uint8_t {
+    kInterpretationMask = 0x1C, kInterpretationFirst = 0x10,  // first characteristics id to be used
+    kPresentationMask = 0x03, kPresentationProfile = 0x01,    // high layer protocol profile
+    kCharacteristicsMask = 0x7F,                              // octet 4
+};
 
 // The bearer layout shared by bearer capability and low layer
 // compatibility; each line is the element's prefix and the field's name.

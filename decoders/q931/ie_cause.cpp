@@ -11,29 +11,24 @@ namespace korvex {
 
 namespace {
 
-constexpr int kLabelCauseClass0 = 43;
-
 // Cause and progress indicator, octet 3:
 //
 //   octet 3    ext | coding standard (2) | 0 | location (4)
-constexpr uint8_t kLocationMask = 0x0F;
+enum LocationBits : uint8_t { kLocationMask = 0x0F };
 
 // Cause, after octet 3:
 //
 //   octet 3a   ext | recommendation (7)          only when bit 8 of octet 3 is 0
 //   octet 4    ext | class (3) | value in class (4)
 //   octet 5..  diagnostics
-constexpr uint8_t kCauseClassMask = 0x07;  // after the shift by 4
-constexpr uint8_t kCauseValueMask = 0x0F;
+enum CauseBits : uint8_t { kCauseClassMask = 0x07, kCauseValueMask = 0x0F };  // the class after the shift by 4
 
 // Call state:            octet 3   coding standard (2) | call state value (6)
 // Progress indicator:    octet 4   ext | progress description (7)
 // Notification:          octet 3   ext | notification description (7)
 // Signal:                octet 3   signal value (8)
 // Restart indicator:     octet 3   ext | 0 0 0 0 | class (3)
-constexpr uint8_t kCallStateMask = 0x3F;
-constexpr uint8_t kDescriptionMask = 0x7F;
-constexpr uint8_t kRestartClassMask = 0x07;
+enum ValueBits : uint8_t { kCallStateMask = 0x3F, kDescriptionMask = 0x7F, kRestartClassMask = 0x07 };
 
 // Cause values by class: the row key is the low four bits of the cause
 // value, so the full value is 16 x class + key.

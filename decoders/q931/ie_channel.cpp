@@ -25,15 +25,15 @@ constexpr std::array<Word, 2> kNumberOrMap = {"Number", "Map"};
 //                                                 ext 0: more identifier octets follow
 //   octet 3.2   ext | coding standard (2) | number/map | channel type (4)
 //   octet 3.3   ext | channel number (7), or a slot map (all eight bits)
-constexpr uint8_t kInterfacePresent = 0x40;
-constexpr uint8_t kOtherInterface = 0x20;
-constexpr uint8_t kExclusive = 0x08;
-constexpr uint8_t kIsDChannel = 0x04;
-constexpr uint8_t kInfoChannelMask = 0x03;
-constexpr uint8_t kInterfaceIdMask = 0x7F;
-constexpr uint8_t kSlotMap = 0x10;
-constexpr uint8_t kChannelTypeMask = 0x0F;
-constexpr uint8_t kChannelNumberMask = 0x7F;
+enum Octet3Bits : uint8_t {
+    kInterfacePresent = 0x40, kOtherInterface = 0x20, kExclusive = 0x08, kIsDChannel = 0x04, kInfoChannelMask = 0x03,
+};
+enum ChannelBits : uint8_t {
+    kInterfaceIdMask = 0x7F,    // octet 3.1
+    kSlotMap = 0x10,            // octet 3.2
+    kChannelTypeMask = 0x0F,    // octet 3.2
+    kChannelNumberMask = 0x7F,  // octet 3.3
+};
 
 // What the element's next octet is.
 enum ChannelOctet : uint8_t {
@@ -44,8 +44,8 @@ enum ChannelOctet : uint8_t {
     kPastChannel,      // later channel number or slot map octets, not shown
 };
 
-// Every line starts with this prefix and the field's name. ("Idenfication"
-// is how the system has always spelt it; it is kept on purpose.)
+// Every line starts with this prefix and the field's name.
+// "Idenfication" is this system's own spelling, kept on purpose.
 constexpr Word kPrefix = "\nQ931: Channel Idenfication : ";
 
 void ChannelOctet3(uint8_t octet, TextWriter& w) {

@@ -31,22 +31,22 @@ inline constexpr uint8_t kExtensionBit = 0x80;
 // disturb each other.
 struct IeDecoderState {
     // Channel identification: what the element's next octet is.
-    uint8_t channelNext = 0;
+    uint8_t channelNext;
     // Channel identification: the channel is given by slot map, not number.
-    uint8_t numberOrMap = 0;
+    uint8_t numberOrMap;
     // Cause, bearer capability, low and high layer compatibility: what the
     // element's next octet is (in the octet-3 group, octet 4, or after it).
-    uint8_t groupNext = 0;
+    uint8_t groupNext;
     // Party numbers: what the element's next octet is.
-    uint8_t numberNext = 0;
+    uint8_t numberNext;
     // Network-specific facilities: length of the network identification and
     // how many of its octets are still to come.
-    uint32_t networkIdLength = 0;
-    uint32_t networkIdLeft = 0;
+    uint32_t networkIdLength;
+    uint32_t networkIdLeft;
     // Transit delay value built from three octets.
-    uint32_t transitDelay = 0;
+    uint32_t transitDelay;
 
-    // Back to the start values (all zero).
+    // Back to the start values: all zero, as a thread's state starts.
     void Reset() { *this = IeDecoderState{}; }
 };
 

@@ -10,45 +10,42 @@ namespace korvex {
 
 namespace {
 
-constexpr int kLabelSubsequentSegment = 29;
-
 // Segmented message:   octet 3   first segment | segments remaining (7)
 //                      octet 4   0 | type of the segmented message (7)
-constexpr uint8_t kFirstSegment = 0x80;
-constexpr uint8_t kRemainingMask = 0x7F;
+enum SegmentBits : uint8_t { kFirstSegment = 0x80, kRemainingMask = 0x7F };
 
 // Information rate, octets 3 to 6:   0 0 0 | rate (5)
-constexpr uint8_t kRateMask = 0x1F;
+enum RateBits : uint8_t { kRateMask = 0x1F };
 
 // Transit delay, octets 3 to 5:   0 0 0 0 0 0 | delay bits 16-15
 //                                 0 | delay bits 14-8
 //                                 0 | delay bits 7-1
-constexpr uint8_t kDelayHighMask = 0x03;
-constexpr uint8_t kDelayMask = 0x7F;
+enum DelayBits : uint8_t { kDelayHighMask = 0x03, kDelayMask = 0x7F };
 
 // Packet layer binary parameters, octet 3:
 //   ext | 0 0 | fast select (2) | expedited data | delivery confirmation | modulus
-constexpr uint8_t kFastSelectMask = 0x03;  // after the shift by 3
-constexpr uint8_t kExpeditedData = 0x04;
-constexpr uint8_t kDeliveryConfirmation = 0x02;
-constexpr uint8_t kModulus128 = 0x01;
+enum BinaryParameterBits : uint8_t {
+    kFastSelectMask = 0x03,  // after the shift by 3
+    kExpeditedData = 0x04, kDeliveryConfirmation = 0x02, kModulus128 = 0x01,
+};
 
 // Window size and packet size, octets 3 and 4:   ext | value (7)
-constexpr uint8_t kValueMask = 0x7F;
+enum SizeBits : uint8_t { kValueMask = 0x7F };
 
 // Closed user group:   octet 3    ext | 0 0 0 0 | indication (3)
 //                      octet 4..  0 | index digit (7)
-constexpr uint8_t kCugIndicationMask = 0x07;
-constexpr uint8_t kCugDigitMask = 0x7F;
+enum ClosedUserGroupBits : uint8_t { kCugIndicationMask = 0x07, kCugDigitMask = 0x7F };
 
 // Reverse charging:    octet 3    ext | 0 0 0 0 0 0 | requested
-constexpr uint8_t kReverseChargingRequested = 0x01;
+enum ReverseChargingBits : uint8_t { kReverseChargingRequested = 0x01 };
 
-// User-user protocol discriminators beyond table 33.
-constexpr uint8_t kFirstNationalProtocol = 0x40;
-constexpr uint8_t kLastNationalProtocol = 0x4F;
-constexpr uint8_t kReservedProtocol = 0xFF;
-constexpr uint8_t kFirstNetworkLayerProtocol = 0x10;
+// User-user protocol discriminators beyond table 33: up to 0x10 named by
+// the table, 0x40 to 0x4F for national use, 0xFF reserved, the others
+// network layer protocols.
+enum UserProtocol : uint8_t {
+    kFirstNetworkLayerProtocol = 0x10, kFirstNationalProtocol = 0x40, kLastNationalProtocol = 0x4F,
+    kReservedProtocol = 0xFF,
+};
 
 // Rates by the low five bits; codes 16 to 31 are reserved as well.
 constexpr std::array<Word, 16> kRates = {

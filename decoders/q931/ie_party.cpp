@@ -42,11 +42,13 @@ constexpr std::array<Word, 4> kNetworkIdPlans = {"Unknown", "Carrier Identificat
 //   octet 3a   ext | presentation (2) | 0 0 0 | screening (2)   only when bit 8 of octet 3 is 0
 //   octet 3b   ext | 0 0 0 | reason for redirection (4)        only when bit 8 of octet 3a is 0
 //   octet 4..  digits, one character each
-constexpr uint8_t kTypeOfNumberMask = 0x07;     // after the shift by 4
-constexpr uint8_t kPresentationMask = 0x03;     // after the shift by 5
-constexpr uint8_t kScreeningMask = 0x03;
-constexpr uint8_t kRedirectionReasonMask = 0x0F;
-constexpr uint8_t kPlanMask = 0x0F;             // numbering plan, network identification plan
+enum NumberBits : uint8_t {
+    kTypeOfNumberMask = 0x07,  // octet 3, after the shift by 4
+    kPlanMask = 0x0F,          // octet 3; also the plan of a network identification
+    kPresentationMask = 0x03,  // octet 3a, after the shift by 5
+    kScreeningMask = 0x03,     // octet 3a
+    kRedirectionReasonMask = 0x0F,  // octet 3b
+};
 
 // The prefix of a party number's lines and the octets it may have.
 struct NumberLayout {
@@ -63,12 +65,11 @@ constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", tru
 enum NumberOctet : uint8_t { kPresentation, kReason, kFirstDigit, kDigit };
 
 // Subaddress, octet 3:   ext | type of subaddress (3) | odd/even | 0 0 0
-constexpr uint8_t kSubaddressTypeMask = 0x07;  // after the shift by 4
-constexpr uint8_t kOddNumberOfDigits = 0x08;
+enum SubaddressBits : uint8_t { kSubaddressTypeMask = 0x07, kOddNumberOfDigits = 0x08 };  // type after the shift by 4
 
 // Transit network selection and network-specific facilities, the network
 // identification's first octet:   ext | type (3) | plan (4)
-constexpr uint8_t kNetworkIdTypeMask = 0x07;  // after the shift by 4
+enum NetworkIdBits : uint8_t { kNetworkIdTypeMask = 0x07 };  // after the shift by 4
 
 // One digit as the character it codes. A NUL octet is shown as "." so that
 // it cannot end the text early.

@@ -25,22 +25,15 @@ namespace {
 //                                       the contents follow
 //   1 | kind (3 bits) | contents (4)    single octet
 //   1 0 0 1 | non-locking | codeset     the shift element
-constexpr uint8_t kSingleOctet = 0x80;
-constexpr uint8_t kKindMask = 0xF0;
-constexpr uint8_t kContentsMask = 0x0F;
-constexpr uint8_t kShift = 0x90;
-constexpr uint8_t kCongestionLevel = 0xB0;
-constexpr uint8_t kRepeatIndicator = 0xD0;
-constexpr uint8_t kMoreData = 0xA0;
-constexpr uint8_t kSendingComplete = 0xA1;
-constexpr uint8_t kNonLocking = 0x08;
-constexpr uint8_t kCodesetMask = 0x07;
+enum IdentifierBits : uint8_t {
+    kSingleOctet = 0x80, kKindMask = 0xF0, kContentsMask = 0x0F, kNonLocking = 0x08, kCodesetMask = 0x07,
+};
 
-// Label list entries of the shift element.
-constexpr int kLabelLockingShift = 27;
-constexpr int kLabelNonLockingShift = 28;
-constexpr int kLabelCodeset0 = 31;
-constexpr int kLabelCodingStandard0 = 39;
+// The single-octet elements by their identifier: the high four bits, or the
+// whole octet for the two that have a name of their own.
+enum SingleOctetIdentifier : uint8_t {
+    kShift = 0x90, kCongestionLevel = 0xB0, kRepeatIndicator = 0xD0, kMoreData = 0xA0, kSendingComplete = 0xA1,
+};
 
 thread_local IeDecoderState tElementState;
 

@@ -18,31 +18,28 @@ namespace {
 //   octet 2   logical channel number
 //   octet 3   packet type identifier; in a data packet
 //             P(R) (3 bits) | M | P(S) (3 bits) | 0
-constexpr uint8_t kQualifierBit = 0x80;  // Q in data packets, A elsewhere
-constexpr uint8_t kDeliveryBit = 0x40;
-constexpr uint8_t kModuloMask = 0x03;    // after the shift by 4
-constexpr uint8_t kGroupMask = 0x0F;
-constexpr uint8_t kMoreDataBit = 0x10;
-constexpr uint8_t kSendSequenceMask = 0x07;  // after the shift by 1
-constexpr uint8_t kNotDataBit = 0x01;        // clear in a data packet
-constexpr uint8_t kSupervisoryTypeMask = 0x1F;  // RR, RNR and REJ without P(R)
+enum GeneralFormatBits : uint8_t {
+    kQualifierBit = 0x80,  // Q in data packets, A elsewhere
+    kDeliveryBit = 0x40,
+    kModuloMask = 0x03,  // after the shift by 4
+    kGroupMask = 0x0F,
+};
+enum TypeBits : uint8_t {
+    kNotDataBit = 0x01,            // clear in a data packet
+    kSupervisoryTypeMask = 0x1F,   // RR, RNR and REJ without P(R)
+    kMoreDataBit = 0x10,           // in a data packet
+    kSendSequenceMask = 0x07,      // in a data packet, after the shift by 1
+};
 
-// The rows of table 11, the summary line's header labels.
-constexpr uint32_t kLabelGfi = 0;
-constexpr uint32_t kLabelLgn = 1;
-constexpr uint32_t kLabelLcn = 2;
+// The keys of table 11, the summary line's header labels.
+enum HeaderLabel : uint8_t { kGfiLabel = 0, kLgnLabel = 1, kLcnLabel = 2 };
 
-constexpr uint8_t kTypeData = 0x00;
-constexpr uint8_t kTypeReceiveReady = 0x01;
-constexpr uint8_t kTypeReceiveNotReady = 0x05;
-constexpr uint8_t kTypeReject = 0x09;
-constexpr uint8_t kTypeCallRequest = 0x0B;
-constexpr uint8_t kTypeCallAccepted = 0x0F;
-constexpr uint8_t kTypeClearRequest = 0x13;
-constexpr uint8_t kTypeResetRequest = 0x1B;
-constexpr uint8_t kTypeInterrupt = 0x23;
-constexpr uint8_t kTypeDiagnostic = 0xF1;
-constexpr uint8_t kTypeRestartRequest = 0xFB;
+// The packet types the detail block reads further, by X25PacketType.
+enum PacketType : uint8_t {
+    kTypeData = 0x00, kTypeReceiveReady = 0x01, kTypeReceiveNotReady = 0x05, kTypeReject = 0x09,
+    kTypeCallRequest = 0x0B, kTypeCallAccepted = 0x0F, kTypeClearRequest = 0x13, kTypeResetRequest = 0x1B,
+    kTypeInterrupt = 0x23, kTypeDiagnostic = 0xF1, kTypeRestartRequest = 0xFB,
+};
 
 // Call request and call accepted, after the header:
 //
@@ -70,16 +67,16 @@ void HeaderWalk(TextWriter& w, const FrameView& packet, bool embedded, X25Packet
     fields.modulo = (gfi >> 4) & kModuloMask;
     fields.lgn = gfi & kGroupMask;
     if (!embedded) {
-        AppendValueName(w, kTableX25HeaderLabel, kLabelGfi);
+        AppendValueName(w, kTableX25HeaderLabel, kGfiLabel);
         AppendHexByte(w, fields.gfi);
-        AppendValueName(w, kTableX25HeaderLabel, kLabelLgn);
+        AppendValueName(w, kTableX25HeaderLabel, kLgnLabel);
         AppendHexByte(w, fields.lgn);
     }
     if (!packet.Has(1)) return;
     fields.headerOctets = 2;
     fields.lcn = packet.At(1);
     if (!embedded) {
-        AppendValueName(w, kTableX25HeaderLabel, kLabelLcn);
+        AppendValueName(w, kTableX25HeaderLabel, kLcnLabel);
         AppendHexByte(w, fields.lcn);
     }
     if (!packet.Has(2)) return;
