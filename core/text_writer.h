@@ -59,15 +59,8 @@ public:
 
     int32_t Position() const { return static_cast<int32_t>(cur_ - out_); }
 
-    // True once any character had to be dropped for lack of room.
-    bool Truncated() const { return truncated_; }
-
     KORVEX_INLINE void Put(char c) {
-        if (end_ - cur_ > 1) {
-            *cur_++ = c;
-        } else {
-            truncated_ = true;
-        }
+        if (end_ - cur_ > 1) *cur_++ = c;
     }
 
     KORVEX_INLINE void Write(const char* text, std::size_t n) {
@@ -122,7 +115,6 @@ public:
             cur_ = cur + 1;
             return;
         }
-        truncated_ = true;
         TrailingBlank();
     }
 
@@ -172,13 +164,11 @@ private:
         const std::size_t k = n < room ? n : room;
         if (k > 0) std::memcpy(cur_, text, k);
         cur_ += k;
-        if (k < n) truncated_ = true;
     }
 
     char* out_;   // the buffer's first character
     char* cur_;   // the write position
     char* end_;   // just past the buffer: end_ - cur_ is the room, the NUL's included
-    bool truncated_ = false;
 };
 
 }  // namespace korvex

@@ -94,19 +94,27 @@ TEST(TableOfTables, NumberedTablesOfTheLinkLayerAndTheUnusedOnes) {
     EXPECT_TRUE(TableById(3).empty());
 }
 
-TEST(LabelList, FiftyOneEntriesReachedByBasePlusOffset) {
+TEST(LabelList, NamedEntriesAndGroupsReachedByBasePlusOffset) {
     const struct {
         int index;
         const char* text;
     } cases[] = {
-        {0, "  I "},  {6, "  P/F "},  {7, " FCS "},  {12, " Group TEI"},
-        {21 + 0, "FIN"}, {21 + 5, "URG"}, {31 + 0, "Codeset 0: Q.931 information elements"},
-        {31 + 7, "Codeset 7: user-specific information elements"}, {39 + 3, "Standard defined for the network"},
-        {43 + 7, "Class (111): interworking"}, {18, "Don't Fragment, "},
+        {kLabelFrameClass0 + 0, "  I "}, {kLabelFrameClass0 + 2, "  U "}, {kLabelNs, "  NS "}, {kLabelNr, "  NR "},
+        {kLabelCr, "  CR "}, {kLabelPf, "  P/F "}, {kLabelFcs, " FCS "}, {kLabelSapi, "  SAPI "}, {kLabelTei, " TEI "},
+        {kLabelStaticTei, " Static TEI Assignment"}, {kLabelAutomaticTei, " Automatic TEI Assignment"},
+        {kLabelGroupTei, " Group TEI"}, {kLabelNormalHigh + 0, "Normal"}, {kLabelNormalHigh + 1, "High"},
+        {kLabelMayDontFragment + 1, "Don't Fragment, "}, {kLabelLastMoreFragments + 1, "More Fragments"},
+        {kLabelFirstTcpFlag + 0, "FIN"}, {kLabelFirstTcpFlag + 5, "URG"}, {kLabelLockingShift, "Locking shift"},
+        {kLabelNonLockingShift, "Non-locking shift"}, {kLabelSubsequentSegment + 1, "First segment of segmented message"},
+        {kLabelCodeset0 + 0, "Codeset 0: Q.931 information elements"},
+        {kLabelCodeset0 + 7, "Codeset 7: user-specific information elements"},
+        {kLabelCodingStandard0 + 3, "Standard defined for the network"},
+        {kLabelCauseClass0 + 7, "Class (111): interworking"},
     };
-    for (const auto& c : cases) EXPECT_STREQ(LabelText(c.index), c.text) << c.index;
-    EXPECT_EQ(LabelText(50), LabelText(43 + 7));
-    EXPECT_EQ(LabelText(51), nullptr);
+    for (const auto& c : cases) EXPECT_EQ(LabelView(c.index), c.text) << c.index;
+    EXPECT_EQ(LabelView(kLabelCount - 1), "Class (111): interworking");
+    EXPECT_TRUE(LabelView(kLabelCount).empty());
+    EXPECT_TRUE(LabelView(-1).empty());
 }
 
 }  // namespace

@@ -49,13 +49,6 @@ void DecodeTcp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);
 void DecodeUdp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);
 void DecodeIcmp(IpHeaderFields& fields, const FrameView& message, TextWriter& w);
 
-// The six TCP flag lines, FIN to URG, each with the digit of its bit.
-void AppendTcpFlags(uint32_t flags, TextWriter& w);
-
-// One TCP flag line: the flag's name (index 0 FIN to 5 URG), aligned with
-// the other TCP labels, and 1 when its bit is set in flags, else 0.
-void AppendTcpFlag(int index, uint32_t flags, TextWriter& w);
-
 // A TCP or UDP port: four hex digits, a blank and the port's name.
 void AppendPort(uint32_t high, uint32_t low, TextWriter& w);
 

@@ -21,26 +21,26 @@ namespace {
 
 constexpr uint8_t kFlagBits = 0x3F;
 
-// The flag's name, aligned with the other TCP labels, and its bit. Inlined
-// into each of the six lines below, where the name is a constant text.
-KORVEX_INLINE void FlagLine(int index, uint32_t flags, TextWriter& w) {
+// One flag's line: its name (index 0 FIN to 5 URG), aligned with the other
+// TCP labels, and 1 when its bit is set in flags, else 0. Inlined into each
+// of the six lines below, where the name is a constant text.
+KORVEX_INLINE void AppendTcpFlag(int index, uint32_t flags, TextWriter& w) {
     AppendText(w, "\nTCP: ", LabelView(kLabelFirstTcpFlag + index));
     AppendText(w, "              : ");
     AppendDec1(w, TestBits(flags, 1u << index));
 }
 
-}  // namespace
-
-void AppendTcpFlag(int index, uint32_t flags, TextWriter& w) { FlagLine(index, flags, w); }
-
+// The six flag lines, FIN to URG.
 void AppendTcpFlags(uint32_t flags, TextWriter& w) {
-    FlagLine(0, flags, w);  // FIN
-    FlagLine(1, flags, w);  // SYN
-    FlagLine(2, flags, w);  // RST
-    FlagLine(3, flags, w);  // PSH
-    FlagLine(4, flags, w);  // ACK
-    FlagLine(5, flags, w);  // URG
+    AppendTcpFlag(0, flags, w);  // FIN
+    AppendTcpFlag(1, flags, w);  // SYN
+    AppendTcpFlag(2, flags, w);  // RST
+    AppendTcpFlag(3, flags, w);  // PSH
+    AppendTcpFlag(4, flags, w);  // ACK
+    AppendTcpFlag(5, flags, w);  // URG
 }
+
+}  // namespace
 
 void DecodeTcp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
     DecodePorts(fields, d, {"\nTCP: Source      Port : ", "\nTCP: Destination Port : "}, w);
