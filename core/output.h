@@ -1,14 +1,16 @@
 // Output primitives: every decoder writes its text through these, at the
-// writer's position. The formatting primitives (AppendText, AppendHexByte,
-// AppendDec3, AppendDec1, AppendFormat, AppendFormatInt, and the number
-// primitives AppendDecimal, AppendUnsigned and AppendHexNumber) leave one
-// uncounted blank right after their characters, which the next write
-// overwrites; the copying primitives (AppendLabel, LookupValueName) write
-// nothing after the text. Each returns the number of characters it wrote.
+// writer's position, one call for each field. The formatting primitives
+// (AppendText, AppendHexByte, AppendDec3, AppendDec1, AppendFormat,
+// AppendFormatInt, the number primitives AppendDecimal, AppendUnsigned and
+// AppendHexNumber, and AppendDottedDecimal) leave one uncounted blank right
+// after their characters, which the next write overwrites; the copying
+// primitives (AppendLabel, LookupValueName) write nothing after the text.
+// Each returns the number of characters it wrote.
 //
-// The small primitives are defined here so that they are inlined where they
-// are called: the length of a constant text is then known when compiling,
-// and its copy is a few moves.
+// The speed of the decoders lives here, so that they can stay plain lists
+// of fields. The small primitives are defined in this header so that they
+// are inlined where they are called: the length of a constant text is then
+// known when compiling, and its copy is a few moves.
 #pragma once
 
 #include <array>
