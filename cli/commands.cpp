@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/calls_command.h"
 #include "cli/capture.h"
 #include "cli/capture_commands.h"
 #include "cli/frame_output.h"
@@ -142,8 +143,10 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
     CLI::App* pcapApp = pcap.AddTo(app, names);
     ConvertCommand convert;
     CLI::App* convertApp = convert.AddTo(app);
+    CallsCommand calls;
+    CLI::App* callsApp = calls.AddTo(app);
 
-    const std::vector<CLI::App*> commands = {decodeApp, replayApp, pcapApp, convertApp};
+    const std::vector<CLI::App*> commands = {decodeApp, replayApp, pcapApp, convertApp, callsApp};
     auto parsedCommand = [&]() -> const CLI::App* {
         for (const CLI::App* command : commands) {
             if (command->parsed()) return command;
@@ -168,6 +171,7 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
             pcap.flags.Resolve();
             return pcap.Run(in, out, err, outIsTerminal);
         }
+        if (callsApp->parsed()) return calls.Run(in, out, err);
         return convert.Run(in, out, err);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e, out, err);

@@ -2,7 +2,7 @@
 # Builds Korvex with its benchmarks (in build-bench/) and runs them: the
 # micro benchmarks of bench/ (each decoder entry point summary only, with
 # detail, with detail and hex trace; the trace reader alone; LoadTraceFile
-# over the samples), then `korvex replay` end to end over a million
+# over the samples; the call tracker over a million LAPD frames), then `korvex replay` end to end over a million
 # generated IPv4/TCP datagrams and a million LAPD frames carrying Q.931
 # SETUP messages (scripts/bench_replay.py; the traces are written once, into
 # build-bench/traces/). Installs the Debian packages it needs first when they

@@ -14,6 +14,10 @@ Texts are handed over one character per byte (Latin-1): the decoded text is
 exactly the bytes the decoder wrote, and a timestamp of Latin-1 characters
 comes back as it was given.
 
+Calls: korvex.calls(path_or_text) gives one CallRecord per call of a trace,
+and korvex.parse_q931(octets) and korvex.parse_x25(octets) a message or a
+packet as a dataclass.
+
 The module is typed (py.typed): its functions and Frame carry annotations.
 """
 
@@ -26,13 +30,17 @@ import threading
 from types import TracebackType
 from typing import Iterator, NamedTuple, Optional, Type, Union
 
-from . import _library
+from . import _calls, _library
+from ._calls import (Bearer, CallRecord, Cause, ChannelId, Element, PartyNumber, Q931Message,
+                     X25Packet)
 from ._library import LibraryNotFoundError
 
 __all__ = [
     "DECODE_SUMMARY", "DECODE_DETAIL", "DECODE_HEX", "DECODE_LAYER3", "DECODE_EMBEDDED",
-    "DECODE_LAPF", "Frame", "LibraryNotFoundError", "UnknownProtocolError", "__version__",
-    "decode", "library_path", "parse_trace", "protocols", "read_trace",
+    "DECODE_LAPF", "Bearer", "CallRecord", "Cause", "ChannelId", "Element", "Frame",
+    "LibraryNotFoundError", "PartyNumber", "Q931Message", "UnknownProtocolError", "X25Packet",
+    "__version__", "calls", "decode", "library_path", "parse_q931", "parse_trace", "parse_x25",
+    "protocols", "read_trace",
 ]
 
 # The project's version: the library's and the tool's (korvex --version).
@@ -317,3 +325,45 @@ def parse_trace(text: Union[str, BytesLike]) -> _TraceFrames:
     if error != 0:
         raise OSError(error, f"cannot read the trace text: {os.strerror(error)}")
     return _TraceFrames(lib, handle, "<text>")
+
+
+def parse_q931(octets: BytesLike) -> Q931Message:
+    """The fields of one Q.931 message (protocol discriminator first) as a
+    Q931Message: header, party numbers, channel, bearer, cause, progress,
+    display, and the elements not read by identifier. A cut message gives
+    what it holds, with truncated set (and complete unset when the header is
+    cut)."""
+    return _calls.q931_message(_library_handle(), _frame_bytes_or_empty(octets))
+
+
+def parse_x25(octets: BytesLike) -> X25Packet:
+    """The fields of one X.25 packet (general format identifier first) as an
+    X25Packet."""
+    return _calls.x25_packet(_library_handle(), _frame_bytes_or_empty(octets))
+
+
+def _frame_bytes_or_empty(frame: BytesLike) -> bytes:
+    if isinstance(frame, (str, int)) or frame is None:
+        raise TypeError(f"octets must be bytes, not {type(frame).__name__}")
+    try:
+        return memoryview(frame).tobytes()
+    except TypeError:
+        raise TypeError(f"octets must be bytes, not {type(frame).__name__}") from None
+
+
+def calls(path_or_text: Union[PathLike, BytesLike], protocol: Optional[str] = None) -> list[CallRecord]:
+    """The calls of a hex trace, one CallRecord each, in the order they
+    began: the records of korvex calls. path_or_text is a file's path (a str
+    without a line end, or an os.PathLike), or the trace's text (a str with
+    line ends, or bytes). protocol is "lapd", "lapf", "q931" or "x25"; by
+    default the first frame tells it, as in the tool. Raises ValueError for a
+    trace that is none of these, and what read_trace raises for a file."""
+    if isinstance(path_or_text, (bytes, bytearray, memoryview)) or (
+            isinstance(path_or_text, str) and "\n" in path_or_text):
+        frames = parse_trace(path_or_text)
+    elif isinstance(path_or_text, (str, os.PathLike)):
+        frames = read_trace(path_or_text)
+    else:
+        raise TypeError(f"path_or_text must be a path or trace text, not {type(path_or_text).__name__}")
+    with frames:
+        return _calls.track(_library_handle(), ((f.timestamp, f.direction, f.data) for f in frames), protocol)

@@ -62,6 +62,8 @@ def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
     lib.KorvexTraceNext.restype = ctypes.c_int
     lib.KorvexTraceClose.argtypes = [TraceReaderHandle]
     lib.KorvexTraceClose.restype = None
+    from . import _structs
+    _structs.declare(lib)
     return lib
 
 
