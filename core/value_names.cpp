@@ -15,4 +15,9 @@ const char* FindValueName(ValueNameTable table, uint32_t key, int& found, int& r
     return nullptr;
 }
 
+const char* LabelText(int index) {
+    if (index < 0 || index >= kLabelCount) return nullptr;
+    return kLabelList[static_cast<std::size_t>(index)].data();
+}
+
 }  // namespace korvex

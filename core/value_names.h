@@ -122,6 +122,9 @@ inline constexpr std::array<std::string_view, kLabelCount> kLabelList = {
     "Class (111): interworking",  // 50
 };
 
+// Entry index of the shared label list, or null outside 0 to 50.
+const char* LabelText(int index);
+
 // The same entry with its length; empty outside 0 to 50.
 constexpr std::string_view LabelView(int index) {
     if (index < 0 || index >= kLabelCount) return {};

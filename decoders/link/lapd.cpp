@@ -12,27 +12,7 @@ namespace korvex {
 
 namespace {
 
-// LAPD address field:
-//
-//   octet 1   SAPI (6 bits) | C/R | EA 0
-//   octet 2   TEI (7 bits) | EA 1
-enum AddressBits : uint8_t { kCommandResponse = 0x02 };
 enum Tei : uint8_t { kFirstAutomaticTei = 64, kGroupTei = 127 };
-
-// Control field:
-//
-//   I frame   N(S) (7 bits) | 0         then   N(R) (7 bits) | P/F
-//   S frame   0 0 0 0 | S S | 0 1       then   N(R) (7 bits) | P/F
-//   U frame   M M M | P/F | M M | 1 1   (one octet)
-enum ControlBits : uint8_t {
-    kInformationMask = 0x01,  // clear in an I frame
-    kSupervisoryMask = 0x03,  // 01 in an S frame
-    kUnnumberedPollFinal = 0x10,
-    kPollFinal = 0x01,  // in the second control octet
-};
-
-// Frame keys of tables 7 and 10 that the decoder acts on.
-enum FrameKey : uint8_t { kKeyInformation = 0xFF, kKeyFrameReject = 0x97 };
 
 // The FRMR information field, the five octets before the FCS:
 //

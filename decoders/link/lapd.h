@@ -9,6 +9,27 @@
 
 namespace korvex {
 
+// LAPD address field:
+//
+//   octet 1   SAPI (6 bits) | C/R | EA 0
+//   octet 2   TEI (7 bits) | EA 1
+enum LapdAddressBits : uint8_t { kCommandResponse = 0x02 };
+
+// Control field:
+//
+//   I frame   N(S) (7 bits) | 0         then   N(R) (7 bits) | P/F
+//   S frame   0 0 0 0 | S S | 0 1       then   N(R) (7 bits) | P/F
+//   U frame   M M M | P/F | M M | 1 1   (one octet)
+enum LapdControlBits : uint8_t {
+    kInformationMask = 0x01,  // clear in an I frame
+    kSupervisoryMask = 0x03,  // 01 in an S frame
+    kUnnumberedPollFinal = 0x10,
+    kPollFinal = 0x01,  // in the second control octet
+};
+
+// Frame keys of tables 7 and 10 that the decoders act on.
+enum LapdFrameKey : uint8_t { kKeyInformation = 0xFF, kKeyFrameReject = 0x97 };
+
 // Frame class of a control field: I, S or U frame.
 enum LapdFrameType : int { kLapdInformation = 0, kLapdSupervisory = 1, kLapdUnnumbered = 2 };
 

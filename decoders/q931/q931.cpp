@@ -19,22 +19,6 @@ namespace {
 //   octets     call reference value, as many as octet 2 says
 //   then       message type, then the information elements
 
-// Information element identifier octet:
-//
-//   0 | identifier (7 bits)             variable length: a length octet and
-//                                       the contents follow
-//   1 | kind (3 bits) | contents (4)    single octet
-//   1 0 0 1 | non-locking | codeset     the shift element
-enum IdentifierBits : uint8_t {
-    kSingleOctet = 0x80, kKindMask = 0xF0, kContentsMask = 0x0F, kNonLocking = 0x08, kCodesetMask = 0x07,
-};
-
-// The single-octet elements by their identifier: the high four bits, or the
-// whole octet for the two that have a name of their own.
-enum SingleOctetIdentifier : uint8_t {
-    kShift = 0x90, kCongestionLevel = 0xB0, kRepeatIndicator = 0xD0, kMoreData = 0xA0, kSendingComplete = 0xA1,
-};
-
 thread_local IeDecoderState tElementState;
 
 // The element decoder of a variable-length element identifier: the one in

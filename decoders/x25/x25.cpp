@@ -12,34 +12,8 @@ namespace korvex {
 
 namespace {
 
-// Packet header:
-//
-//   octet 1   Q/A | D | modulo (2 bits) | logical channel group number (4 bits)
-//   octet 2   logical channel number
-//   octet 3   packet type identifier; in a data packet
-//             P(R) (3 bits) | M | P(S) (3 bits) | 0
-enum GeneralFormatBits : uint8_t {
-    kQualifierBit = 0x80,  // Q in data packets, A elsewhere
-    kDeliveryBit = 0x40,
-    kModuloMask = 0x03,  // after the shift by 4
-    kGroupMask = 0x0F,
-};
-enum TypeBits : uint8_t {
-    kNotDataBit = 0x01,            // clear in a data packet
-    kSupervisoryTypeMask = 0x1F,   // RR, RNR and REJ without P(R)
-    kMoreDataBit = 0x10,           // in a data packet
-    kSendSequenceMask = 0x07,      // in a data packet, after the shift by 1
-};
-
 // The keys of table 11, the summary line's header labels.
 enum HeaderLabel : uint8_t { kGfiLabel = 0, kLgnLabel = 1, kLcnLabel = 2 };
-
-// The packet types the detail block reads further, by X25PacketType.
-enum PacketType : uint8_t {
-    kTypeData = 0x00, kTypeReceiveReady = 0x01, kTypeReceiveNotReady = 0x05, kTypeReject = 0x09,
-    kTypeCallRequest = 0x0B, kTypeCallAccepted = 0x0F, kTypeClearRequest = 0x13, kTypeResetRequest = 0x1B,
-    kTypeInterrupt = 0x23, kTypeDiagnostic = 0xF1, kTypeRestartRequest = 0xFB,
-};
 
 // Call request and call accepted, after the header:
 //
