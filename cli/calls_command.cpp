@@ -123,11 +123,12 @@ CLI::App* CallsCommand::AddTo(CLI::App& app) {
         ->check(CLI::IsMember({"table", "csv", "json"}));
     sub->add_option("--svg", svg, "also write the ladder diagram of the calls to OUT")->type_name("OUT");
     sub->add_flag("--layer2", layer2, "add the link-layer frames to the ladder diagram, in grey");
+    filter.AddTo(*sub);
     sub->footer(kCallsFooter);
     return sub;
 }
 
-int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) const {
+int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
     if (layer2 && svg.empty()) {
         err << "korvex: --layer2 goes with --svg OUT\n";
         return 2;
@@ -192,6 +193,12 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) co
                 return 1;
             }
             tracker.reset(raw);
+            static const char* const kKinds[] = {"", "lapd", "lapf", "q931", "x25"};
+            filter.SetProtocol(kKinds[kind]);
+        }
+        if (filter.Active() && !filter.Take(frame)) {
+            if (filter.Done()) break;
+            continue;
         }
         const int32_t call = KorvexCallsFrame(tracker.get(), frame.timestamp, frame.direction, frame.bytes,
                                               frame.length);

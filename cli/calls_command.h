@@ -3,6 +3,8 @@
 // optionally its ladder diagram.
 #pragma once
 
+#include "cli/frame_filter.h"
+
 #include <CLI/CLI.hpp>
 #include <istream>
 #include <ostream>
@@ -39,9 +41,10 @@ struct CallsCommand {
     std::string format = "table";
     std::string svg;
     bool layer2 = false;
+    FrameFilter filter;  // only the frames it selects are followed
 
     CLI::App* AddTo(CLI::App& app);
-    int Run(std::istream& in, std::ostream& out, std::ostream& err) const;
+    int Run(std::istream& in, std::ostream& out, std::ostream& err);
 };
 
 }  // namespace korvex::cli

@@ -365,6 +365,68 @@ KORVEX_API void KorvexCallsClose(KorvexCallTracker *tracker);
  * protocol discriminator, or an X.25 packet by its format and packet type. */
 KORVEX_API int32_t KorvexCallsGuessInput(const unsigned char *frame, int32_t length);
 
+/* ---- Frame fields and selection ------------------------------------------
+ * The fields a frame is selected on, by name: link keys (LAPD, LAPF), the
+ * X.25 packet and Q.931 message they carry, Ethernet and IPv4 headers. The
+ * same fields and names serve the tool's --where, its JSON output and the
+ * Python module. Nothing is allocated per frame. */
+
+#define KORVEX_FIELD_COUNT 24
+
+/* One field of a frame: a number, a name, or both (a Q.931 message has its
+ * type and its name). Absent fields have present 0. */
+typedef struct KorvexField {
+    int32_t present;
+    int32_t has_number;
+    int64_t number;
+    char text[34];           /* "" for a field that is only a number */
+} KorvexField;
+
+typedef struct KorvexFrameFields {
+    KorvexField field[KORVEX_FIELD_COUNT];  /* in the order of KorvexFieldName */
+} KorvexFrameFields;
+
+/* The name of field index (0 .. KORVEX_FIELD_COUNT - 1: "sapi", "tei", "cr",
+ * "type", "frame", "ns", "nr", "pf", "dlci", "lcn", "packet", "msg",
+ * "callref", "cause", "called", "calling", "dir", "len", "src", "dst",
+ * "sport", "dport", "ipproto", "ethertype"), NULL past the last. */
+KORVEX_API const char *KorvexFieldName(int32_t index);
+
+/* Fills *fields for a frame of protocol (a name KorvexFindDecoder takes;
+ * "eth+ip" is an Ethernet frame whose IPv4 datagram counts too) sent in
+ * direction ('U', 'N', or anything else for none). Returns 1, or 0 for an
+ * unknown protocol (then only dir and len are filled). */
+KORVEX_API int KorvexFrameFieldsOf(const char *protocol, char direction, const unsigned char *octets,
+                                   int32_t length, KorvexFrameFields *fields);
+
+typedef struct KorvexSelection KorvexSelection;
+
+/* Compiles a selection expression: comparisons of fields with ==, !=, <, >,
+ * <=, >=, "in {a, b}", joined by and, or, not and parentheses. Returns 0
+ * and stores it in *selection; EINVAL for an expression that is not one,
+ * with the offset of the fault in *error_offset and a message of at most
+ * message_capacity - 1 characters in message (both may be null); ENOMEM. */
+KORVEX_API int KorvexSelectionCompile(const char *expression, KorvexSelection **selection,
+                                      int32_t *error_offset, char *message, size_t message_capacity);
+
+/* 1 when the frame whose fields are given is selected, else 0. A
+ * comparison with a field the frame does not have is false. */
+KORVEX_API int KorvexSelectionMatch(const KorvexSelection *selection, const KorvexFrameFields *fields);
+
+/* Tells a selection what its frames are (a protocol name as for
+ * KorvexFrameFieldsOf) for KorvexSelectionMatchFrame. Returns 0, or EINVAL
+ * for an unknown protocol or a null selection. */
+KORVEX_API int KorvexSelectionSetProtocol(KorvexSelection *selection, const char *protocol);
+
+/* 1 when the frame is selected, else 0: as KorvexFrameFieldsOf and then
+ * KorvexSelectionMatch, but reading only the layers whose fields the
+ * expression names (no Q.931 message is read for "tei == 64"). */
+KORVEX_API int KorvexSelectionMatchFrame(const KorvexSelection *selection, char direction,
+                                         const unsigned char *octets, int32_t length);
+
+/* Frees a selection; NULL is allowed. */
+KORVEX_API void KorvexSelectionFree(KorvexSelection *selection);
+
 #ifdef __cplusplus
 }
 #endif
