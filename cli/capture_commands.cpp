@@ -209,13 +209,13 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
         return 1;
     }
     const std::string name = protocol.empty() ? route->protocol : protocol;
-    const DecoderEntry decoder = FindProtocol(name);
+    const KorvexDecoder decoder = FindProtocol(name);
     if (decoder == nullptr) {
         err << where << source.LinkTypeText() << " is decoded by " << name
             << ", which this korvex does not include yet\n";
         return 1;
     }
-    DecoderEntry ipDecoder = nullptr;
+    KorvexDecoder ipDecoder = nullptr;
     if (ip && name == "eth") {
         ipDecoder = FindProtocol("ip");
         if (ipDecoder == nullptr) {

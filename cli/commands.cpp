@@ -30,7 +30,7 @@ struct DecodeCommand {
     FlagOptions flags;
 
     int Run(std::istream& in, std::ostream& out, std::ostream& err) const {
-        const DecoderEntry decoder = FindProtocol(protocol);
+        const KorvexDecoder decoder = FindProtocol(protocol);
         const uint32_t decodeFlags = flags.Resolve();
         std::vector<char> buffer;
         std::vector<unsigned char> frame;

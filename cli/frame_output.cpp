@@ -53,7 +53,7 @@ int32_t DescribeOtherIpVersion(DecodeRequest request) {
     return w.Finish();
 }
 
-TraceOutput::TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured)
+TraceOutput::TraceOutput(std::ostream& out, KorvexDecoder decoder, uint32_t flags, bool coloured)
     : out_(out), decoder_(decoder), flags_(flags), coloured_(coloured) {
     if (!coloured_) direct_ = dynamic_cast<OutputBuffer*>(out_.rdbuf());
 }
@@ -90,7 +90,7 @@ void TraceOutput::EmitJson(const TraceFrame& frame, int64_t number) {
     WriteFrameJson(out_, object, &fields_, text_);
 }
 
-void TraceOutput::Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes,
+void TraceOutput::Decode(KorvexDecoder decoder, const TraceFrame& frame, const unsigned char* bytes,
                          int32_t length) {
     if (tagDirection_) {
         const char tag[2] = {frame.direction == 'U' || frame.direction == 'N' ? frame.direction : '-', ' '};

@@ -27,11 +27,11 @@ int32_t DescribeOtherIpVersion(DecodeRequest request);
 
 class TraceOutput {
 public:
-    TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured);
+    TraceOutput(std::ostream& out, KorvexDecoder decoder, uint32_t flags, bool coloured);
 
     // From now on an Ethernet frame of type 0x0800 has the IPv4 datagram it
     // carries decoded by ip right after the Ethernet text.
-    void DecodeIpAfterEthernet(DecoderEntry ip) { ip_ = ip; }
+    void DecodeIpAfterEthernet(KorvexDecoder ip) { ip_ = ip; }
 
     // From now on frames are datagrams of a raw IP link, which may be of any
     // IP version: one whose version is not 4 gets the line of
@@ -76,13 +76,13 @@ public:
     }
 
 private:
-    void Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes, int32_t length);
+    void Decode(KorvexDecoder decoder, const TraceFrame& frame, const unsigned char* bytes, int32_t length);
     void Write(int32_t length, char direction);
     void EmitJson(const TraceFrame& frame, int64_t number);
 
     std::ostream& out_;
-    DecoderEntry decoder_;
-    DecoderEntry ip_ = nullptr;
+    KorvexDecoder decoder_;
+    KorvexDecoder ip_ = nullptr;
     uint32_t flags_;
     bool coloured_;
     bool onlyIpv4_ = false;

@@ -26,6 +26,13 @@ public:
     // difference matters; the fallback only guarantees a safe read.
     uint8_t At(int32_t i) const { return Has(i) ? data_[i] : 0; }
 
+    // Octets i and i + 1, most significant first; an octet outside the
+    // frame reads as 0.
+    uint32_t Read16(int32_t i) const { return static_cast<uint32_t>(At(i)) << 8 | At(i + 1); }
+
+    // Octets i to i + 3, most significant first, read as Read16 reads.
+    uint32_t Read32(int32_t i) const { return Read16(i) << 16 | Read16(i + 2); }
+
     // The view of octets first .. end of frame (empty past the end).
     FrameView From(int32_t first) const {
         if (first <= 0) return *this;

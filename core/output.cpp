@@ -10,150 +10,16 @@ namespace korvex {
 
 namespace {
 
-// The first and the last k characters of n (k <= n <= 2k): all of them.
-template <std::size_t k>
-void CopyEnds(char* to, const char* from, std::size_t n) {
-    char head[k];
-    char tail[k];
-    std::memcpy(head, from, k);
-    std::memcpy(tail, from + n - k, k);
-    std::memcpy(to, head, k);
-    std::memcpy(to + n - k, tail, k);
-}
-
-}  // namespace
-
-void CopyText(char* to, const char* from, std::size_t n) {
-    if (n > 32) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
-        CopyEnds<16>(to, from, n);
-    } else if (n >= 8) {
-        CopyEnds<8>(to, from, n);
-    } else if (n >= 4) {
-        CopyEnds<4>(to, from, n);
-    } else if (n > 0) {
-        // 1 to 3 characters.
-        const char first = from[0];
-        const char middle = from[n / 2];
-        const char last = from[n - 1];
-        to[0] = first;
-        to[n / 2] = middle;
-        to[n - 1] = last;
-    }
-}
-
-namespace {
-
-// The local buffer of one formatted write. The formats are the decoders' own
-// constant texts with at most two integer fields, so they always fit.
-constexpr std::size_t kFormatRoom = 1024;
-
-// Formats the integer conversions the decoders use (d, i, u, x, X, o, c and
-// %%, with the '-' and '0' flags and a field width) without going through
-// the C library, which dominates the cost of a decode otherwise. Returns the
-// character count, or -1 for any format it does not take on: the caller
-// then formats with vsnprintf, so the text is the same either way.
-int FormatIntegers(char* text, const char* format, const int32_t* args, int argCount) {
-    std::size_t n = 0;
-    int next = 0;
-    for (const char* f = format; *f != '\0'; ++f) {
-        if (*f != '%') {
-            if (n + 1 >= kFormatRoom) return -1;
-            text[n++] = *f;
-            continue;
-        }
-        ++f;
-        if (*f == '%') {
-            if (n + 1 >= kFormatRoom) return -1;
-            text[n++] = '%';
-            continue;
-        }
-        bool left = false;
-        bool zero = false;
-        for (;; ++f) {
-            if (*f == '-') {
-                left = true;
-            } else if (*f == '0') {
-                zero = true;
-            } else {
-                break;
-            }
-        }
-        std::size_t width = 0;
-        while (*f >= '0' && *f <= '9') {
-            width = width * 10 + static_cast<std::size_t>(*f - '0');
-            if (width > 64) return -1;
-            ++f;
-        }
-        if (next >= argCount) return -1;
-        const int32_t value = args[next++];
-        char digits[16];
-        std::size_t count = 0;
-        bool negative = false;
-        switch (*f) {
-            case 'd':
-            case 'i': {
-                negative = value < 0;
-                uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-                do {
-                    digits[count++] = static_cast<char>('0' + magnitude % 10);
-                    magnitude /= 10;
-                } while (magnitude != 0);
-                break;
-            }
-            case 'u':
-            case 'x':
-            case 'X':
-            case 'o': {
-                const uint32_t base = *f == 'u' ? 10 : *f == 'o' ? 8 : 16;
-                const char* set = *f == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
-                uint32_t magnitude = static_cast<uint32_t>(value);
-                do {
-                    digits[count++] = set[magnitude % base];
-                    magnitude /= base;
-                } while (magnitude != 0);
-                break;
-            }
-            case 'c':
-                digits[count++] = static_cast<char>(static_cast<unsigned char>(value));
-                zero = false;
-                break;
-            default:
-                return -1;
-        }
-        const std::size_t body = count + (negative ? 1 : 0);
-        const std::size_t pad = width > body ? width - body : 0;
-        if (n + body + pad + 1 >= kFormatRoom) return -1;
-        if (!left && !zero) {
-            for (std::size_t i = 0; i < pad; ++i) text[n++] = ' ';
-        }
-        if (negative) text[n++] = '-';
-        if (!left && zero) {
-            for (std::size_t i = 0; i < pad; ++i) text[n++] = '0';
-        }
-        while (count > 0) text[n++] = digits[--count];
-        if (left) {
-            for (std::size_t i = 0; i < pad; ++i) text[n++] = ' ';
-        }
-    }
-    return static_cast<int>(n);
-}
-
 // One printf-style write of up to two integers: the formatted characters,
-// then the uncounted blank.
+// then the uncounted blank. The formats are the callers' own constant texts,
+// so they fit the local buffer; a longer text is cut there.
 int AppendIntegers(TextWriter& w, const char* format, int32_t first, int32_t second, int argCount) {
-    char text[kFormatRoom];
-    const int32_t args[2] = {first, second};
-    int n = FormatIntegers(text, format, args, argCount);
-    if (n < 0) {
-        n = argCount == 1 ? std::snprintf(text, sizeof text, format, first)
+    char text[1024];
+    int n = argCount == 1 ? std::snprintf(text, sizeof text, format, first)
                           : std::snprintf(text, sizeof text, format, first, second);
-        if (n < 0) n = 0;
-        if (static_cast<std::size_t>(n) >= sizeof text) n = sizeof text - 1;
-    }
-    w.Write(text, static_cast<std::size_t>(n));
-    w.TrailingBlank();
+    if (n < 0) n = 0;
+    if (static_cast<std::size_t>(n) >= sizeof text) n = sizeof text - 1;
+    w.WriteWithBlank(text, static_cast<std::size_t>(n));
     return n;
 }
 
@@ -196,8 +62,9 @@ void PutDigits(char* end, uint32_t value) {
     }
 }
 
-// The digits of magnitude, behind a minus sign when negative; straight into
-// the buffer when they fit.
+}  // namespace
+
+// Straight into the buffer when the digits fit.
 int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
     const int digits = DecimalDigits(magnitude);
     const int n = digits + (negative ? 1 : 0);
@@ -214,16 +81,6 @@ int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative) {
     w.TrailingBlank();
     return n;
 }
-
-}  // namespace
-
-int AppendDecimal(TextWriter& w, int32_t value) {
-    const bool negative = value < 0;
-    return AppendMagnitude(w, negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value),
-                           negative);
-}
-
-int AppendUnsigned(TextWriter& w, uint32_t value) { return AppendMagnitude(w, value, false); }
 
 int AppendHexNumber(TextWriter& w, uint32_t value, int width) {
     const int digits = std::max((static_cast<int>(std::bit_width(value)) + 3) / 4, 1);
@@ -304,6 +161,38 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
     }
     w.TrailingBlank();
     count = 0;
+}
+
+int AppendDottedDecimal(TextWriter& w, const FrameView& frame, int32_t first, int32_t count, int width) {
+    constexpr int32_t kMostOctets = 16;
+    constexpr int kRoom = 4 * kMostOctets + 4;
+    count = std::clamp(count, 1, kMostOctets);
+    width = std::clamp(width, 0, 4 * kMostOctets);
+    // Straight into the buffer where the longest text fits, else built here
+    // and written through the writer's cut.
+    char text[kRoom];
+    char* const reserved = w.Reserve(kRoom);
+    char* const to = reserved != nullptr ? reserved : text;
+    int n = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i > 0) to[n++] = '.';
+        // Four characters whatever the count of digits: the digits and
+        // blanks, which the next octet's text overwrites.
+        const OctetDecimal& decimal = kOctetDecimals[frame.At(first + i)];
+        std::memcpy(to + n, decimal.text, 4);
+        n += decimal.digits;
+    }
+    if (n < width) {
+        std::memset(to + n, ' ', static_cast<std::size_t>(width - n));
+        n = width;
+    }
+    if (reserved != nullptr) {
+        to[n] = ' ';
+        w.Commit(n);
+    } else {
+        w.WriteWithBlank(text, static_cast<std::size_t>(n));
+    }
+    return n;
 }
 
 void AppendHexTrace(TextWriter& w, const FrameView& frame) {

@@ -1,20 +1,23 @@
 // Output primitives: every decoder writes its text through these, at the
-// writer's position. The formatting primitives (AppendText, AppendHexByte,
-// AppendDec3, AppendDec1, AppendFormat, AppendFormatInt, and the number
-// primitives AppendDecimal, AppendUnsigned and AppendHexNumber) leave one
-// uncounted blank right after their characters, which the next write
-// overwrites; the copying primitives (AppendLabel, LookupValueName) write
-// nothing after the text. Each returns the number of characters it wrote.
+// writer's position, one call for each field. The formatting primitives
+// (AppendText, AppendHexByte, AppendDec3, AppendDec1, AppendFormat,
+// AppendFormatInt, the number primitives AppendDecimal, AppendUnsigned and
+// AppendHexNumber, and AppendDottedDecimal) leave one uncounted blank right
+// after their characters, which the next write overwrites; the copying
+// primitives (AppendLabel, LookupValueName) write nothing after the text.
+// Each returns the number of characters it wrote.
 //
-// The small primitives are defined here so that they are inlined where they
-// are called: the length of a constant text is then known when compiling,
-// and its copy is a few moves.
+// The speed of the decoders lives here, so that they can stay plain lists
+// of fields. The small primitives are defined in this header so that they
+// are inlined where they are called: the length of a constant text is then
+// known when compiling, and its copy is a few moves.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "core/frame_view.h"
@@ -41,6 +44,7 @@ struct Word {
     constexpr Word(const char* t)
         : text(t), length(t == nullptr ? 0 : static_cast<uint32_t>(std::char_traits<char>::length(t))) {}
     constexpr Word(std::nullptr_t) : text(nullptr), length(0) {}
+    constexpr Word(std::string_view t) : text(t.data()), length(static_cast<uint32_t>(t.size())) {}
 
     const char* text;
     uint32_t length;
@@ -50,6 +54,13 @@ struct Word {
 KORVEX_INLINE int AppendText(TextWriter& w, Word word) {
     w.WriteWithBlank(word.text, word.length);
     return static_cast<int>(word.length);
+}
+
+// The two texts one after the other, as two AppendText calls write them:
+// the start of a line made of a prefix and a field's name, say.
+KORVEX_INLINE int AppendText(TextWriter& w, Word first, Word second) {
+    w.WriteTwoWithBlank(first.text, first.length, second.text, second.length);
+    return static_cast<int>(first.length + second.length);
 }
 
 // Two lower-case hex digits of the low 8 bits ("%02x").
@@ -124,11 +135,22 @@ int AppendFormat(TextWriter& w, const char* format, int32_t first, int32_t secon
 // A printf-style format applied to one integer.
 int AppendFormatInt(TextWriter& w, const char* format, int32_t value);
 
-// The signed decimal of value, as "%d" writes it.
-int AppendDecimal(TextWriter& w, int32_t value);
+// The decimal digits of magnitude, behind a minus sign when negative is set.
+int AppendMagnitude(TextWriter& w, uint32_t magnitude, bool negative);
+
+// The signed decimal of value, as "%d" writes it. The value of an octet, the
+// common case, is the octet table's text.
+KORVEX_INLINE int AppendDecimal(TextWriter& w, int32_t value) {
+    if (static_cast<uint32_t>(value) <= 0xFF) return AppendDec1(w, static_cast<uint32_t>(value));
+    const bool negative = value < 0;
+    return AppendMagnitude(w, negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value), negative);
+}
 
 // The unsigned decimal of value, as "%u" writes it.
-int AppendUnsigned(TextWriter& w, uint32_t value);
+KORVEX_INLINE int AppendUnsigned(TextWriter& w, uint32_t value) {
+    if (value <= 0xFF) return AppendDec1(w, value);
+    return AppendMagnitude(w, value, false);
+}
 
 // Lower-case hex digits of value, at least width of them with leading zeros,
 // as "%0<width>x" writes it (width 0 or 1: "%x").
@@ -169,6 +191,26 @@ void AppendHexDump(TextWriter& w, const FrameView& frame, int32_t& cursor, int32
 // The hex trace block of a whole frame: "\nHEX TRACE:" and a hex dump of
 // every octet with the leading break.
 void AppendHexTrace(TextWriter& w, const FrameView& frame);
+
+// The name of key in table tableId; when the table has no row for it,
+// fallback instead (nothing for a null fallback). Nothing follows the name.
+KORVEX_INLINE void AppendValueName(TextWriter& w, int tableId, uint32_t key, Word fallback = nullptr) {
+    if (LookupValueName(tableId, key, w) == 0 && fallback.text != nullptr) AppendText(w, fallback);
+}
+
+// Entry index of a list of words. An empty entry writes nothing; an index
+// past the list writes fallback (nothing for a null fallback). No text
+// outside the list is ever read.
+KORVEX_INLINE void AppendWord(TextWriter& w, std::span<const Word> words, uint32_t index, Word fallback = nullptr) {
+    const Word word = index < words.size() ? words[index] : fallback;
+    if (word.text != nullptr) AppendText(w, word);
+}
+
+// The octets first .. first + count - 1 of the frame (count 1 to 16) in
+// decimal joined by dots, as "%d.%d.%d.%d" writes four, left-aligned in
+// width characters filled with blanks; a longer text is not cut. Octets
+// outside the frame read as 0. Returns the characters written.
+int AppendDottedDecimal(TextWriter& w, const FrameView& frame, int32_t first, int32_t count, int width);
 
 // Entry index of the shared label list, copied with nothing after it.
 KORVEX_INLINE void AppendLabel(TextWriter& w, int index) {

@@ -18,9 +18,39 @@
 
 namespace korvex {
 
-// Copies n characters (n > 0) without going through the C library's
-// memcpy: the texts are short, and a call of that costs more than the copy.
-void CopyText(char* to, const char* from, std::size_t n);
+// The first and the last k characters of n (k <= n <= 2k): all of them, in
+// two copies of a known size.
+template <std::size_t k>
+KORVEX_INLINE void CopyEnds(char* to, const char* from, std::size_t n) {
+    char head[k];
+    char tail[k];
+    std::memcpy(head, from, k);
+    std::memcpy(tail, from + n - k, k);
+    std::memcpy(to, head, k);
+    std::memcpy(to + n - k, tail, k);
+}
+
+// Copies n characters without going through the C library's memcpy: the
+// texts are short, and a call of that costs more than the copy.
+KORVEX_INLINE void CopyText(char* to, const char* from, std::size_t n) {
+    if (n > 32) {
+        std::memcpy(to, from, n);
+    } else if (n >= 16) {
+        CopyEnds<16>(to, from, n);
+    } else if (n >= 8) {
+        CopyEnds<8>(to, from, n);
+    } else if (n >= 4) {
+        CopyEnds<4>(to, from, n);
+    } else if (n > 0) {
+        // 1 to 3 characters.
+        const char first = from[0];
+        const char middle = from[n / 2];
+        const char last = from[n - 1];
+        to[0] = first;
+        to[n / 2] = middle;
+        to[n - 1] = last;
+    }
+}
 
 class TextWriter {
 public:
@@ -29,15 +59,8 @@ public:
 
     int32_t Position() const { return static_cast<int32_t>(cur_ - out_); }
 
-    // True once any character had to be dropped for lack of room.
-    bool Truncated() const { return truncated_; }
-
     KORVEX_INLINE void Put(char c) {
-        if (end_ - cur_ > 1) {
-            *cur_++ = c;
-        } else {
-            truncated_ = true;
-        }
+        if (end_ - cur_ > 1) *cur_++ = c;
     }
 
     KORVEX_INLINE void Write(const char* text, std::size_t n) {
@@ -67,6 +90,22 @@ public:
         TrailingBlank();
     }
 
+    // WriteWithBlank() of two texts one after the other, in one step: the
+    // start of a line made of two parts.
+    KORVEX_INLINE void WriteTwoWithBlank(const char* first, std::size_t n, const char* second, std::size_t m) {
+        char* const cur = cur_;
+        if (n + m < static_cast<std::size_t>(end_ - cur)) [[likely]] {
+            if (n != 0) Copy(cur, first, n);
+            if (m != 0) Copy(cur + n, second, m);
+            cur[n + m] = ' ';
+            cur_ = cur + n + m;
+            return;
+        }
+        WriteCut(first, n);
+        WriteCut(second, m);
+        TrailingBlank();
+    }
+
     // Put() followed by TrailingBlank(), in one step.
     KORVEX_INLINE void PutWithBlank(char c) {
         char* const cur = cur_;
@@ -76,7 +115,6 @@ public:
             cur_ = cur + 1;
             return;
         }
-        truncated_ = true;
         TrailingBlank();
     }
 
@@ -118,13 +156,11 @@ private:
         const std::size_t k = n < room ? n : room;
         if (k > 0) std::memcpy(cur_, text, k);
         cur_ += k;
-        if (k < n) truncated_ = true;
     }
 
     char* out_;   // the buffer's first character
     char* cur_;   // the write position
     char* end_;   // just past the buffer: end_ - cur_ is the room, the NUL's included
-    bool truncated_ = false;
 };
 
 }  // namespace korvex

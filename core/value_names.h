@@ -1,7 +1,7 @@
 // Value-name tables: the names of coded values that the decoders print.
 // Each table is a constant list of (key, text) rows searched in listed order,
 // the first matching row winning. The decoders reach the numbered tables by
-// their table id (0 to 33) through the table of tables.
+// their table id (core/table_ids.h) through the table of tables.
 #pragma once
 
 #include <array>
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/table_ids.h"
 #include "core/text_writer.h"
 
 namespace korvex {
@@ -24,9 +25,6 @@ struct ValueName {
 };
 
 using ValueNameTable = std::span<const ValueName>;
-
-// Number of entries of the table of tables (ids 0 to 33).
-inline constexpr int kTableCount = 34;
 
 // Number of entries of the shared label list.
 inline constexpr int kLabelCount = 51;

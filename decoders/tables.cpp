@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/table_ids.h"
 #include "core/value_names.h"
 #include "decoders/inet/ip_tables.h"
 #include "decoders/inet/transport_tables.h"
@@ -17,50 +18,49 @@ namespace korvex {
 namespace {
 
 // Table 0: the two sides of a link; no decoder prints it.
-constexpr ValueName kSideNames[] = {
-    {0, "USER"},
-    {1, "NTWK"},
-};
+constexpr ValueName kSideNames[] = {{0, "USER"}, {1, "NTWK"}};
 
-// The table of tables, indexed by table id. The rows of each protocol's
-// tables stand beside its decoder; ids whose decoder is not built in stay
-// empty until it is.
-constexpr std::array<ValueNameTable, kTableCount> kTables = {
-    ValueNameTable(kSideNames),       // 0
-    kQ931ProtocolNames,               // 1
-    ValueNameTable(),                 // 2  unassigned
-    ValueNameTable(),                 // 3  unassigned
-    kQ931MessageTypes,                // 4
-    kQ931ElementNames,                // 5
-    kQ931BearerHeadings,              // 6
-    kLapdShortFrameNames,             // 7
-    kLapdSapiNames,                   // 8
-    kLapdFrameClassNames,             // 9
-    kLapdLongFrameNames,              // 10
-    kX25HeaderLabels,                 // 11 X.25 header field labels
-    kX25PacketTypeNames,              // 12 X.25 packet types
-    kX25ModuloNames,                  // 13 X.25 modulo
-    kX25ClearingCauses,               // 14 X.25 clearing causes
-    kX25DiagnosticCodes,              // 15 X.25 diagnostic codes
-    kX25ResettingCauses,              // 16 X.25 resetting causes
-    kX25RestartingCauses,             // 17 X.25 restarting causes
-    kIpPrecedenceNames,               // 18
-    kIpProtocolNames,                 // 19
-    kPortNames,                       // 20
-    kIcmpTypeNames,                   // 21
-    kQ931CongestionLevels,            // 22
-    kQ931RepeatIndications,           // 23
-    kQ931TransferCapabilities,        // 24
-    kQ931TransferRates,               // 25
-    kQ931Locations,                   // 26
-    kQ931CallStates,                  // 27
-    kQ931ChannelTypes,                // 28
-    kQ931ProgressDescriptions,        // 29
-    kQ931Signals,                     // 30
-    kQ931RedirectionReasons,          // 31
-    kQ931HighLayerCharacteristics,    // 32
-    kQ931UserProtocols,               // 33
-};
+// The table of tables, each table at its id; ids without a table (2 and 3)
+// stay empty. (The empty entries are spans of no rows of a real table: GCC 12
+// cannot read a default-made span that was replaced in a constant
+// expression.)
+constexpr auto kTables = [] {
+    std::array<ValueNameTable, kTableCount> tables{};
+    tables.fill(ValueNameTable(kSideNames).first(0));
+    tables[kTableSides] = kSideNames;
+    tables[kTableQ931Protocol] = kQ931ProtocolNames;
+    tables[kTableQ931MessageType] = kQ931MessageTypes;
+    tables[kTableQ931Element] = kQ931ElementNames;
+    tables[kTableQ931BearerHeading] = kQ931BearerHeadings;
+    tables[kTableLapdShortName] = kLapdShortFrameNames;
+    tables[kTableLapdSapi] = kLapdSapiNames;
+    tables[kTableLapdFrameClass] = kLapdFrameClassNames;
+    tables[kTableLapdLongName] = kLapdLongFrameNames;
+    tables[kTableX25HeaderLabel] = kX25HeaderLabels;
+    tables[kTableX25PacketType] = kX25PacketTypeNames;
+    tables[kTableX25Modulo] = kX25ModuloNames;
+    tables[kTableX25ClearingCause] = kX25ClearingCauses;
+    tables[kTableX25Diagnostic] = kX25DiagnosticCodes;
+    tables[kTableX25ResettingCause] = kX25ResettingCauses;
+    tables[kTableX25RestartingCause] = kX25RestartingCauses;
+    tables[kTableIpPrecedence] = kIpPrecedenceNames;
+    tables[kTableIpProtocol] = kIpProtocolNames;
+    tables[kTablePort] = kPortNames;
+    tables[kTableIcmpType] = kIcmpTypeNames;
+    tables[kTableQ931Congestion] = kQ931CongestionLevels;
+    tables[kTableQ931Repeat] = kQ931RepeatIndications;
+    tables[kTableQ931TransferCapability] = kQ931TransferCapabilities;
+    tables[kTableQ931TransferRate] = kQ931TransferRates;
+    tables[kTableQ931Location] = kQ931Locations;
+    tables[kTableQ931CallState] = kQ931CallStates;
+    tables[kTableQ931ChannelType] = kQ931ChannelTypes;
+    tables[kTableQ931Progress] = kQ931ProgressDescriptions;
+    tables[kTableQ931Signal] = kQ931Signals;
+    tables[kTableQ931RedirectionReason] = kQ931RedirectionReasons;
+    tables[kTableQ931HighLayer] = kQ931HighLayerCharacteristics;
+    tables[kTableQ931UserProtocol] = kQ931UserProtocols;
+    return tables;
+}();
 
 // The largest key of each table: a key above it is in no row.
 constexpr auto kLargestKey = [] {

@@ -87,7 +87,7 @@ void SetStatusText(const char* text) {
     if (gView != nullptr) gView->RepaintStatus();
 }
 
-int32_t DecodeWhole(DecoderEntry decoder, uint32_t flags, const char* timestamp,
+int32_t DecodeWhole(KorvexDecoder decoder, uint32_t flags, const char* timestamp,
                     const unsigned char* frame, int32_t length, std::vector<char>& buffer) {
     if (buffer.size() < 4096) buffer.resize(4096);
     for (;;) {

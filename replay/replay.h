@@ -12,14 +12,12 @@
 
 namespace korvex {
 
-using DecoderEntry = KorvexDecoder;
-
 // The protocol being shown.
 struct Selection {
-    DecoderEntry decoder;    // may be null: then nothing is loaded
-    const char* fileName;    // opened relative to the working directory
-    int useFileDirection;    // handed to LoadTraceFile; stays 2
-    const char* label;       // shown in the status line after a load
+    KorvexDecoder decoder;  // may be null: then nothing is loaded
+    const char* fileName;   // opened relative to the working directory
+    int useFileDirection;   // handed to LoadTraceFile; stays 2
+    const char* label;      // shown in the status line after a load
 };
 
 inline constexpr int32_t kTextAreaSize = 100000;
@@ -54,7 +52,7 @@ void SetStatusText(const char* text);
 
 // Decodes one frame into buffer, growing it until the whole text fits.
 // Returns the number of characters; the text is followed by a NUL.
-int32_t DecodeWhole(DecoderEntry decoder, uint32_t flags, const char* timestamp,
+int32_t DecodeWhole(KorvexDecoder decoder, uint32_t flags, const char* timestamp,
                     const unsigned char* frame, int32_t length, std::vector<char>& buffer);
 
 }  // namespace korvex

@@ -164,7 +164,7 @@ TEST_F(LoadTraceFileTest, StatusTextOfUpTo70Characters) {
 TEST_F(LoadTraceFileTest, TheBundledSamplesLoadWhole) {
     const struct {
         const char* file;
-        DecoderEntry decoder;
+        KorvexDecoder decoder;
         int frames;
     } cases[] = {{"lapd.txt", DecodeLapd, 50}, {"q922.txt", DecodeLapf, 25}};
     for (const auto& c : cases) {

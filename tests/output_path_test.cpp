@@ -120,7 +120,7 @@ TEST(OutputBuffer, AFailedWriteFailsTheStreamAndDropsTheRest) {
 }
 
 // The text of a sample through TraceOutput into a stream.
-std::string ThroughStream(const std::string& path, DecoderEntry decoder, uint32_t flags, bool ipAfterEthernet) {
+std::string ThroughStream(const std::string& path, KorvexDecoder decoder, uint32_t flags, bool ipAfterEthernet) {
     std::ifstream in(path, std::ios::binary);
     TraceReader reader(in);
     std::ostringstream out;
@@ -131,7 +131,7 @@ std::string ThroughStream(const std::string& path, DecoderEntry decoder, uint32_
 }
 
 // The same through an OutputBuffer of the given size, decoded in place.
-std::string ThroughOutputBuffer(const std::string& path, DecoderEntry decoder, uint32_t flags,
+std::string ThroughOutputBuffer(const std::string& path, KorvexDecoder decoder, uint32_t flags,
                                 bool ipAfterEthernet, std::size_t size) {
     ScratchFile file;
     {
@@ -150,7 +150,7 @@ std::string ThroughOutputBuffer(const std::string& path, DecoderEntry decoder, u
 TEST(TraceOutput, DecodingIntoTheOutputBufferWritesWhatTheStreamPathWrites) {
     struct Sample {
         const char* file;
-        DecoderEntry decoder;
+        KorvexDecoder decoder;
         bool ipAfterEthernet;
     };
     const Sample samples[] = {{"lapd.txt", DecodeLapd, false}, {"q922.txt", DecodeLapf, false},

@@ -67,7 +67,8 @@ TEST(LookupValueName, UnknownKeysAndUnassignedTablesWriteNothing) {
     EXPECT_EQ(out[0], '#');
 }
 
-TEST(TableOfTables, NumberedTablesOfTheLinkLayerAndTheUnusedOnes) {
+// One row of every numbered table, by its number: each table sits at its id.
+TEST(TableOfTables, EveryNumberedTableAtItsId) {
     const struct {
         int table;
         uint32_t key;
@@ -75,15 +76,41 @@ TEST(TableOfTables, NumberedTablesOfTheLinkLayerAndTheUnusedOnes) {
     } cases[] = {
         {0, 0, "USER"},
         {0, 1, "NTWK"},
+        {1, 0x09, "  Q.2931  "},
+        {4, 0x22, "RESUME_REJ"},
+        {5, 0x7F, "Escape for extension"},
         {6, 1, "Transfer Rate      : "},
         {7, 0xFF, "  INFO  "},
         {7, 0x7F, "  SAMBE "},
         {8, 63, " Layer 2 Management Procedures"},
         {9, 2, "Unnumbered"},
         {10, 0x73, "Unnumbered Acknowledgement"},
+        {11, 2, "  LCN "},
+        {12, 0xF1, "DIAGNOSTIC     "},
+        {13, 3, "32768"},
+        {14, 0x39, " SHIP ABSENT"},
+        {15, 0x19, " PACKET TYPE INVALID FPR STATE P6"},
+        {16, 0x1D, " NETWORK OUT OF ORDER"},
+        {17, 0x07, " NETWORK OPERATIONAL"},
+        {18, 5, "CRITIC/ECP"},
+        {19, 17, "UDP"},
+        {20, 161, "SNMP"},
+        {21, 16, "Information Reply"},
+        {22, 0xF, "Receiver Not Ready"},
+        {23, 0x2, "Prioritized list for selecting one possibility"},
+        {24, 0x18, "Video"},
+        {25, 0x13, "384 kbps"},
+        {26, 0xA, "network beyond interworking point"},
+        {27, 0x3E, "REST2 - Restart"},
+        {28, 0x9, "H12-channel unit"},
+        {29, 0x08, "In-band information available"},
+        {30, 0x4F, "Alerting off"},
+        {31, 0xF, "Call forwarding unconditional or systematic call redirection"},
+        {32, 0x24, "Facsimile service Group 4, Classes II ad III"},
+        {33, 0x08, "Q931 I451 user network call control messages"},
     };
     for (const auto& c : cases) {
-        char out[64] = {};
+        char out[80] = {};
         TextWriter w(out, sizeof out);
         ASSERT_EQ(LookupValueName(c.table, c.key, w), 1) << c.table << " " << c.key;
         EXPECT_EQ(std::string(out, static_cast<std::size_t>(w.Position())), c.text);
@@ -94,19 +121,27 @@ TEST(TableOfTables, NumberedTablesOfTheLinkLayerAndTheUnusedOnes) {
     EXPECT_TRUE(TableById(3).empty());
 }
 
-TEST(LabelList, FiftyOneEntriesReachedByBasePlusOffset) {
+TEST(LabelList, NamedEntriesAndGroupsReachedByBasePlusOffset) {
     const struct {
         int index;
         const char* text;
     } cases[] = {
-        {0, "  I "},  {6, "  P/F "},  {7, " FCS "},  {12, " Group TEI"},
-        {21 + 0, "FIN"}, {21 + 5, "URG"}, {31 + 0, "Codeset 0: Q.931 information elements"},
-        {31 + 7, "Codeset 7: user-specific information elements"}, {39 + 3, "Standard defined for the network"},
-        {43 + 7, "Class (111): interworking"}, {18, "Don't Fragment, "},
+        {kLabelFrameClass0 + 0, "  I "}, {kLabelFrameClass0 + 2, "  U "}, {kLabelNs, "  NS "}, {kLabelNr, "  NR "},
+        {kLabelCr, "  CR "}, {kLabelPf, "  P/F "}, {kLabelFcs, " FCS "}, {kLabelSapi, "  SAPI "}, {kLabelTei, " TEI "},
+        {kLabelStaticTei, " Static TEI Assignment"}, {kLabelAutomaticTei, " Automatic TEI Assignment"},
+        {kLabelGroupTei, " Group TEI"}, {kLabelNormalHigh + 0, "Normal"}, {kLabelNormalHigh + 1, "High"},
+        {kLabelMayDontFragment + 1, "Don't Fragment, "}, {kLabelLastMoreFragments + 1, "More Fragments"},
+        {kLabelFirstTcpFlag + 0, "FIN"}, {kLabelFirstTcpFlag + 5, "URG"}, {kLabelLockingShift, "Locking shift"},
+        {kLabelNonLockingShift, "Non-locking shift"}, {kLabelSubsequentSegment + 1, "First segment of segmented message"},
+        {kLabelCodeset0 + 0, "Codeset 0: Q.931 information elements"},
+        {kLabelCodeset0 + 7, "Codeset 7: user-specific information elements"},
+        {kLabelCodingStandard0 + 3, "Standard defined for the network"},
+        {kLabelCauseClass0 + 7, "Class (111): interworking"},
     };
-    for (const auto& c : cases) EXPECT_STREQ(LabelText(c.index), c.text) << c.index;
-    EXPECT_EQ(LabelText(50), LabelText(43 + 7));
-    EXPECT_EQ(LabelText(51), nullptr);
+    for (const auto& c : cases) EXPECT_EQ(LabelView(c.index), c.text) << c.index;
+    EXPECT_EQ(LabelView(kLabelCount - 1), "Class (111): interworking");
+    EXPECT_TRUE(LabelView(kLabelCount).empty());
+    EXPECT_TRUE(LabelView(-1).empty());
 }
 
 }  // namespace

@@ -319,7 +319,7 @@ TEST_F(ViewerTest, MissingTraceFileGivesEmptyViewAndTheNewLabel) {
 struct LanCase {
     const char* name;
     int button;
-    DecoderEntry decoder;
+    KorvexDecoder decoder;
     const char* file;
     const char* label;
     std::vector<const char*> detailTags;

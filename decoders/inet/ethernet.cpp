@@ -17,11 +17,12 @@ namespace korvex {
 
 namespace {
 
+//   octets 0-5    destination address
+//   octets 6-11   source address
+//   octets 12-13  type, or length of an IEEE 802.3 frame
+//   octets 14..   data
+enum FrameField : int32_t { kDestination = 0, kSource = 6, kType = 12, kData = 14 };
 constexpr int32_t kAddressSize = 6;
-constexpr int32_t kDestination = 0;
-constexpr int32_t kSource = 6;
-constexpr int32_t kType = 12;
-constexpr int32_t kData = 14;
 
 // A label and the octets of one summary field that the frame holds; nothing
 // when it holds none of them.

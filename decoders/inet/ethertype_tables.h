@@ -48,6 +48,7 @@ inline constexpr EtherTypeRange EtherTypeRangeTable[] = {
 };
 
 // Single values, upper case, in search order.
+// "REPSONSE", "ROTOCOL", "BANYON", "INTERNE", "FROM_ B": this system's own texts, kept on purpose.
 inline constexpr ValueName EtherTypeNameTable[] = {
     {0x0200, "XEROX PUP"},
     {0x0201, "XEROX PUP ADDRESS TRANSLATION"},

@@ -1,8 +1,11 @@
 // ICMP header lines: the type and code by name, and the checksum. The rest
 // of the message is left to the hex trace.
+//
+//   octet 0     type
+//   octet 1     code
+//   octets 2-3  checksum
 
 #include "core/output.h"
-#include "core/value_names.h"
 #include "decoders/inet/ip.h"
 #include "decoders/inet/transport_tables.h"
 
@@ -10,15 +13,13 @@ namespace korvex {
 
 namespace {
 
-constexpr int kTableIcmpTypes = 21;
-
 // The code's text: its name in the type's code list, or its decimal value
 // when the type has no list (echo, parameter problem, a type without a name)
 // or the code lies beyond the end of the list.
 void AppendCode(uint8_t type, uint8_t code, TextWriter& w) {
     int found = 0;
     int row = 0;
-    FindValueName(TableById(kTableIcmpTypes), type, found, row);
+    FindValueName(TableById(kTableIcmpType), type, found, row);
     const IcmpCodeList codes = found != 0 ? IcmpCodeLists[static_cast<std::size_t>(row)] : IcmpCodeList();
     if (code < codes.size()) {
         AppendText(w, codes[code]);
@@ -32,7 +33,7 @@ void AppendCode(uint8_t type, uint8_t code, TextWriter& w) {
 void DecodeIcmp(IpHeaderFields&, const FrameView& d, TextWriter& w) {
     if (d.Has(0)) {
         AppendText(w, "\nICMP: Type  : ");
-        LookupValueName(kTableIcmpTypes, d.At(0), w);
+        AppendValueName(w, kTableIcmpType, d.At(0));
     }
     if (d.Has(1)) {
         AppendText(w, "\nICMP: Code  : ");

@@ -17,18 +17,12 @@ constexpr int32_t kMinimumHeaderWords = 5;
 constexpr uint8_t kTcp = 6;
 constexpr uint8_t kUdp = 17;
 
-int32_t Read16(const FrameView& v, int32_t at) { return v.At(at) << 8 | v.At(at + 1); }
-
-int64_t Read32(const FrameView& v, int32_t at) {
-    return static_cast<int64_t>(static_cast<uint32_t>(Read16(v, at)) << 16 | static_cast<uint32_t>(Read16(v, at + 2)));
-}
-
 }  // namespace
 
 EthernetKeys ReadEthernetKeys(const FrameView& frame) {
     EthernetKeys keys;
     if (!frame.HasRange(kEthernetTypeOffset, 2)) return keys;
-    keys.typeOrLength = Read16(frame, kEthernetTypeOffset);
+    keys.typeOrLength = static_cast<int32_t>(frame.Read16(kEthernetTypeOffset));
     if (keys.typeOrLength >= kFirstEthertype) keys.ethertype = keys.typeOrLength;
     return keys;
 }
@@ -36,14 +30,14 @@ EthernetKeys ReadEthernetKeys(const FrameView& frame) {
 IpKeys ReadIpKeys(const FrameView& d) {
     IpKeys keys;
     if (d.Has(kProtocolOffset)) keys.protocol = d.At(kProtocolOffset);
-    if (d.HasRange(kSourceOffset, 4)) keys.source = Read32(d, kSourceOffset);
-    if (d.HasRange(kDestinationOffset, 4)) keys.destination = Read32(d, kDestinationOffset);
+    if (d.HasRange(kSourceOffset, 4)) keys.source = d.Read32(kSourceOffset);
+    if (d.HasRange(kDestinationOffset, 4)) keys.destination = d.Read32(kDestinationOffset);
     const int32_t words = d.At(0) & 0x0F;
     const int32_t transport = (words < kMinimumHeaderWords ? kMinimumHeaderWords : words) * 4;
-    const bool firstFragment = d.HasRange(kFragmentOffset, 2) && (Read16(d, kFragmentOffset) & 0x1FFF) == 0;
+    const bool firstFragment = d.HasRange(kFragmentOffset, 2) && (d.Read16(kFragmentOffset) & 0x1FFF) == 0;
     if (firstFragment && (keys.protocol == kTcp || keys.protocol == kUdp) && d.HasRange(transport, 4)) {
-        keys.sourcePort = Read16(d, transport);
-        keys.destinationPort = Read16(d, transport + 2);
+        keys.sourcePort = static_cast<int32_t>(d.Read16(transport));
+        keys.destinationPort = static_cast<int32_t>(d.Read16(transport + 2));
     }
     return keys;
 }

@@ -10,75 +10,59 @@
 
 #include "decoders/inet/ip.h"
 
-#include <cstring>
 
 #include "core/frame_text.h"
 #include "core/output.h"
-#include "core/value_names.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
 
 namespace {
 
-constexpr int kTablePrecedence = 18;
-constexpr int kTableProtocol = 19;
+//   octet 0       version (bits 8-5) | header length in 32-bit words (bits 4-1)
+//   octet 1       type of service: precedence (bits 8-6) | delay | throughput |
+//                 reliability | 2 unused bits
+//   octets 2-3    total length
+//   octets 4-5    identification
+//   octets 6-7    flags: reserved | don't fragment | more fragments |
+//                 fragment offset in units of 8 octets (13 bits)
+//   octet 8       time to live
+//   octet 9       protocol
+//   octets 10-11  header checksum
+//   octets 12-15  source address
+//   octets 16-19  destination address
+enum HeaderBits : uint8_t { kHeaderLengthMask = 0x0F, kFragmentOffsetHigh = 0x1F };
+enum TypeOfServiceBits : uint8_t { kHighThroughput = 0x08, kHighReliability = 0x04 };
+enum FlagBits : uint8_t { kDontFragment = 0x02, kMoreFragments = 0x01 };  // of the three flag bits
+enum HeaderField : int32_t { kSourceAddress = 12, kDestinationAddress = 16 };
 
-// Label list words of the detail block: the base entry for a clear bit, the
-// next one for a set bit.
-constexpr int kLabelNormalHigh = 15;
-constexpr int kLabelMayDontFragment = 17;
-constexpr int kLabelLastMoreFragments = 19;
+enum Protocol : uint8_t { kProtocolIcmp = 1, kProtocolTcp = 6, kProtocolUdp = 17 };
 
-constexpr uint8_t kProtocolIcmp = 1;
-constexpr uint8_t kProtocolTcp = 6;
-constexpr uint8_t kProtocolUdp = 17;
-
-constexpr int32_t kAddressTextWidth = 15;
+constexpr int kAddressTextWidth = 15;
 
 // The fixed header, in 32-bit words.
 constexpr int32_t kMinimumHeaderWords = 5;
 
-// Dotted decimal of the four octets from first on, blank-filled to 15
-// characters.
-void AddressText(const FrameView& datagram, int32_t first, char (&text)[16]) {
-    std::memset(text, ' ', kAddressTextWidth);
-    int n = 0;
-    for (int32_t i = 0; i < 4; ++i) {
-        const OctetDecimal& decimal = kOctetDecimals[datagram.At(first + i)];
-        if (i > 0) text[n++] = '.';
-        // Three characters whatever the count: the digits and the blanks
-        // behind them; the next octet's text overwrites the blanks.
-        text[n] = decimal.text[0];
-        text[n + 1] = decimal.text[1];
-        text[n + 2] = decimal.text[2];
-        n += decimal.digits;
-    }
-    text[kAddressTextWidth] = '\0';
-}
-
-// An address text: always kAddressTextWidth characters.
-void AppendAddress(TextWriter& w, const char (&text)[16]) {
-    w.Write(text, kAddressTextWidth);
-    w.TrailingBlank();
+// The address of the four octets from first on in dotted decimal,
+// left-aligned in 15 characters filled with blanks.
+void AppendAddress(TextWriter& w, const FrameView& d, int32_t first) {
+    AppendDottedDecimal(w, d, first, 4, kAddressTextWidth);
 }
 
 void GatherFields(const FrameView& d, IpHeaderFields& f) {
     f = IpHeaderFields{};
     f.version = d.At(0) >> 4;
-    f.headerLength = d.At(0) & 0x0F;
+    f.headerLength = d.At(0) & kHeaderLengthMask;
     f.typeOfService = d.At(1);
-    f.totalLength = d.At(2) * 256 + d.At(3);
+    f.totalLength = static_cast<int32_t>(d.Read16(2));
     f.identificationHigh = d.At(4);
     f.identificationLow = d.At(5);
     f.flags = d.At(6) >> 5;
-    f.fragmentOffset = (d.At(6) & 0x1F) * 256 + d.At(7);
+    f.fragmentOffset = (d.At(6) & kFragmentOffsetHigh) << 8 | d.At(7);
     f.timeToLive = d.At(8);
     f.protocol = d.At(9);
     f.checksumHigh = d.At(10);
     f.checksumLow = d.At(11);
-    AddressText(d, 12, f.sourceText);
-    AddressText(d, 16, f.destinationText);
 }
 
 void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
@@ -86,13 +70,13 @@ void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
         AppendText(w, "  IP v");
         AppendDec1(w, f.version);
     }
-    if (d.HasRange(12, 4)) {
+    if (d.HasRange(kSourceAddress, 4)) {
         AppendText(w, "  SRC IP ");
-        AppendAddress(w, f.sourceText);
+        AppendAddress(w, d, kSourceAddress);
     }
-    if (d.HasRange(16, 4)) {
+    if (d.HasRange(kDestinationAddress, 4)) {
         AppendText(w, "  DST IP ");
-        AppendAddress(w, f.destinationText);
+        AppendAddress(w, d, kDestinationAddress);
     }
     if (d.Has(9)) {
         AppendText(w, "  PROT ");
@@ -109,6 +93,23 @@ void WriteSummary(const IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     if (d.HasRange(2, 2)) AppendLabelDecimal(w, "  Len ", f.totalLength);
 }
 
+// The transport header's lines behind the IPv4 header's.
+void DecodeTransport(IpHeaderFields& f, const FrameView& transport, TextWriter& w) {
+    switch (f.protocol) {
+        case kProtocolIcmp:
+            DecodeIcmp(f, transport, w);
+            break;
+        case kProtocolTcp:
+            DecodeTcp(f, transport, w);
+            break;
+        case kProtocolUdp:
+            DecodeUdp(f, transport, w);
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 int32_t TransportOffset(const IpHeaderFields& f) {
@@ -123,11 +124,11 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     }
     if (d.Has(1)) {
         AppendText(w, "\nIP: Type of Service: Precedence : ");
-        LookupValueName(kTablePrecedence, f.typeOfService >> 5, w);
+        AppendValueName(w, kTableIpPrecedence, f.typeOfService >> 5);
         AppendText(w, "\nIP: Type of Service: Throughput : ");
-        AppendLabel(w, kLabelNormalHigh + ((f.typeOfService >> 3) & 1));
+        AppendLabel(w, kLabelNormalHigh + TestBits(f.typeOfService, kHighThroughput));
         AppendText(w, "\nIP: Type of Service: Reliability: ");
-        AppendLabel(w, kLabelNormalHigh + ((f.typeOfService >> 2) & 1));
+        AppendLabel(w, kLabelNormalHigh + TestBits(f.typeOfService, kHighReliability));
     }
     if (d.HasRange(2, 2)) AppendLabelDecimal(w, "\nIP: Total Length   : ", f.totalLength);
     if (d.HasRange(4, 2)) {
@@ -135,32 +136,18 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     }
     if (d.Has(6)) {
         AppendText(w, "\nIP: Flags          : ");
-        AppendLabel(w, kLabelMayDontFragment + ((f.flags >> 1) & 1));
-        AppendLabel(w, kLabelLastMoreFragments + (f.flags & 1));
+        AppendLabel(w, kLabelMayDontFragment + TestBits(f.flags, kDontFragment));
+        AppendLabel(w, kLabelLastMoreFragments + TestBits(f.flags, kMoreFragments));
     }
     if (d.HasRange(6, 2)) AppendLabelDecimal(w, "\nIP: Fragment Offset: ", f.fragmentOffset);
     if (d.Has(8)) AppendLabelDecimal(w, "\nIP: Time to Live   : ", f.timeToLive);
     if (d.Has(9)) {
         AppendText(w, "\nIP: Protocol       : ");
-        if (LookupValueName(kTableProtocol, f.protocol, w) == 0) AppendText(w, "Unassigned");
+        AppendValueName(w, kTableIpProtocol, f.protocol, "Unassigned");
     }
     if (d.HasRange(10, 2)) AppendLabelHexPair(w, "\nIP: Header Checksum: ", f.checksumHigh, f.checksumLow);
     // A later fragment carries the middle or end of the payload, no header.
-    if (!d.Has(9) || f.fragmentOffset != 0) return;
-    const FrameView transport = d.From(TransportOffset(f));
-    switch (f.protocol) {
-        case kProtocolIcmp:
-            DecodeIcmp(f, transport, w);
-            break;
-        case kProtocolTcp:
-            DecodeTcp(f, transport, w);
-            break;
-        case kProtocolUdp:
-            DecodeUdp(f, transport, w);
-            break;
-        default:
-            break;
-    }
+    if (d.Has(9) && f.fragmentOffset == 0) DecodeTransport(f, d.From(TransportOffset(f)), w);
 }
 
 namespace {

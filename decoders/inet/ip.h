@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/frame_view.h"
+#include "core/output.h"
 #include "core/text_writer.h"
 
 namespace korvex {
@@ -12,8 +13,6 @@ namespace korvex {
 // Fields of one datagram's header, gathered while the summary is written;
 // the detail block prints them and the transport decoders add theirs.
 struct IpHeaderFields {
-    char sourceText[16] = {};       // dotted decimal, blank-filled to 15 characters
-    char destinationText[16] = {};  // the same for the destination
     uint8_t version = 0;
     uint8_t protocol = 0;
     uint8_t identificationHigh = 0;
@@ -50,14 +49,17 @@ void DecodeTcp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);
 void DecodeUdp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);
 void DecodeIcmp(IpHeaderFields& fields, const FrameView& message, TextWriter& w);
 
-// The six TCP flag lines, FIN to URG, each with the digit of its bit.
-void AppendTcpFlags(uint32_t flags, TextWriter& w);
-
-// One TCP flag line: the flag's name (index 0 FIN to 5 URG), aligned with
-// the other TCP labels, and 1 when its bit is set in flags, else 0.
-void AppendTcpFlag(int index, uint32_t flags, TextWriter& w);
-
 // A TCP or UDP port: four hex digits, a blank and the port's name.
 void AppendPort(uint32_t high, uint32_t low, TextWriter& w);
+
+// The labels of the two port lines, each with its protocol's tag.
+struct PortLabels {
+    Word source;
+    Word destination;
+};
+
+// The source and destination port lines of a TCP or UDP header (octets 0
+// to 3), each when the header holds both of its octets.
+void DecodePorts(IpHeaderFields& fields, const FrameView& header, const PortLabels& labels, TextWriter& w);
 
 }  // namespace korvex

@@ -1,5 +1,10 @@
 // UDP header lines: ports, length and checksum. The checksum is shown as it
 // stands, never computed.
+//
+//   octets 0-1  source port
+//   octets 2-3  destination port
+//   octets 4-5  length
+//   octets 6-7  checksum
 
 #include "core/output.h"
 #include "decoders/inet/ip.h"
@@ -7,22 +12,13 @@
 namespace korvex {
 
 void DecodeUdp(IpHeaderFields& fields, const FrameView& d, TextWriter& w) {
-    if (d.HasRange(0, 2)) {
-        fields.sourcePort = d.At(0) << 8 | d.At(1);
-        AppendText(w, "\nUDP: Source      Port : ");
-        AppendPort(d.At(0), d.At(1), w);
-    }
-    if (d.HasRange(2, 2)) {
-        fields.destinationPort = d.At(2) << 8 | d.At(3);
-        AppendText(w, "\nUDP: Destination Port : ");
-        AppendPort(d.At(2), d.At(3), w);
-    }
+    DecodePorts(fields, d, {"\nUDP: Source      Port : ", "\nUDP: Destination Port : "}, w);
     if (d.HasRange(4, 2)) {
-        fields.udpLength = d.At(4) << 8 | d.At(5);
+        fields.udpLength = static_cast<int32_t>(d.Read16(4));
         AppendLabelDecimal(w, "\nUDP: Length           : ", fields.udpLength);
     }
     if (d.HasRange(6, 2)) {
-        fields.udpChecksum = d.At(6) << 8 | d.At(7);
+        fields.udpChecksum = static_cast<int32_t>(d.Read16(6));
         AppendText(w, "\nUDP: Checksum         : ");
         AppendHexNumber(w, static_cast<uint32_t>(fields.udpChecksum), 4);
     }

@@ -9,6 +9,27 @@
 
 namespace korvex {
 
+// LAPD address field:
+//
+//   octet 1   SAPI (6 bits) | C/R | EA 0
+//   octet 2   TEI (7 bits) | EA 1
+enum LapdAddressBits : uint8_t { kCommandResponse = 0x02 };
+
+// Control field:
+//
+//   I frame   N(S) (7 bits) | 0         then   N(R) (7 bits) | P/F
+//   S frame   0 0 0 0 | S S | 0 1       then   N(R) (7 bits) | P/F
+//   U frame   M M M | P/F | M M | 1 1   (one octet)
+enum LapdControlBits : uint8_t {
+    kInformationMask = 0x01,  // clear in an I frame
+    kSupervisoryMask = 0x03,  // 01 in an S frame
+    kUnnumberedPollFinal = 0x10,
+    kPollFinal = 0x01,  // in the second control octet
+};
+
+// Frame keys of tables 7 and 10 that the decoders act on.
+enum LapdFrameKey : uint8_t { kKeyInformation = 0xFF, kKeyFrameReject = 0x97 };
+
 // Frame class of a control field: I, S or U frame.
 enum LapdFrameType : int { kLapdInformation = 0, kLapdSupervisory = 1, kLapdUnnumbered = 2 };
 
@@ -27,7 +48,6 @@ struct LapdFrameFields {
     uint8_t nr = 0;
     uint8_t pf = 0;
     uint32_t dlci = 0;        // LAPF only
-    uint8_t lastEa = 0;       // LAPF only: EA bit of the latest address octet that has one
     int32_t addressOctets = 0;
 
     // How far the walk got in a frame that may be cut short.
@@ -35,12 +55,6 @@ struct LapdFrameFields {
     bool controlSeen = false;      // control octet 1 was read
     bool keyKnown = false;         // frameKey was set
 };
-
-// Appends " FCS " and the last two octets of the frame, four hex digits in
-// frame order; remaining (octets from the walk's cursor to the frame's end)
-// drops by 2. Nothing is written when the frame has no two octets left after
-// the cursor's octet.
-void AppendFcs(TextWriter& w, const FrameView& frame, int32_t cursor, int32_t& remaining);
 
 // The detail block of a frame whose summary walk filled fields.
 void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,

@@ -4,10 +4,12 @@
 #pragma once
 
 #include "core/value_names.h"
+#include "decoders/link/lapd.h"
 
 namespace korvex {
 
 // Table 7: frame names of the summary line, eight characters each.
+// "SAMBE" is this system's own spelling of SABME, kept on purpose.
 inline constexpr ValueName kLapdShortFrameNames[] = {
     {0xFF, "  INFO  "},
     {0x01, "  RR    "},
@@ -24,17 +26,15 @@ inline constexpr ValueName kLapdShortFrameNames[] = {
 
 // Table 8: service access point identifiers.
 inline constexpr ValueName kLapdSapiNames[] = {
-    {0, " Call Control Procedures"},
-    {12, " Teleaction Communication"},
-    {16, " X.25 Level 3 Procedures"},
-    {63, " Layer 2 Management Procedures"},
+    {0, " Call Control Procedures"}, {12, " Teleaction Communication"},
+    {16, " X.25 Level 3 Procedures"}, {63, " Layer 2 Management Procedures"},
 };
 
 // Table 9: frame classes, by LapdFrameType.
 inline constexpr ValueName kLapdFrameClassNames[] = {
-    {0, "Information"},
-    {1, "Supervisory"},
-    {2, "Unnumbered"},
+    {kLapdInformation, "Information"},
+    {kLapdSupervisory, "Supervisory"},
+    {kLapdUnnumbered, "Unnumbered"},
 };
 
 // Table 10: frame names of the detail block, same keys as table 7.

@@ -1,7 +1,13 @@
-// The LAPF address walk and the DecodeLapf entry point. The EA bit of octet 1
-// decides between two and more octets, that of octet 2 between three and
-// four; the EA bits of octets 0 and 3 and the C/R, FECN, BECN, DE and D/C bits
-// are not shown.
+// The LAPF address walk and the DecodeLapf entry point:
+//
+//   octet 1   DLCI, high 6 bits | C/R | EA 0
+//   octet 2   DLCI, next 4 bits | FECN | BECN | DE | EA     EA 1: two octets
+//   octet 3   DLCI, next 7 bits | EA 0                      a fourth octet follows
+//         or  DLCI, low 6 bits | D/C | EA 1                 three octets
+//   octet 4   DLCI, low 6 bits | D/C | EA 1
+//
+// The EA bits of octets 1 and 4 and the C/R, FECN, BECN, DE and D/C bits are
+// not shown.
 
 #include "decoders/link/lapf_address.h"
 
@@ -9,34 +15,33 @@
 
 namespace korvex {
 
-bool LapfAddressStep(int step, uint8_t octet, LapdFrameFields& fields) {
-    bool complete = false;
-    switch (step) {
-        case 0:  // DLCI bits 8 to 3
-            fields.dlci = octet >> 2;
-            break;
-        case 1:  // DLCI bits 8 to 5, EA in bit 1
-            fields.dlci = (fields.dlci << 4) | (octet >> 4);
-            fields.lastEa = octet & 1;
-            complete = fields.lastEa == 1;
-            break;
-        case 2:  // EA 0: DLCI bits 8 to 2; EA 1: DLCI bits 8 to 3 (last octet)
-            fields.lastEa = octet & 1;
-            if (fields.lastEa == 0) {
-                fields.dlci = (fields.dlci << 7) | (octet >> 1);
-            } else {
-                fields.dlci = (fields.dlci << 6) | (octet >> 2);
-                complete = true;
-            }
-            break;
-        default:  // DLCI bits 8 to 3 of the fourth octet
-            fields.dlci = (fields.dlci << 6) | (octet >> 2);
-            complete = true;
-            break;
+namespace {
+
+enum AddressBits : uint8_t { kExtendedAddress = 0x01 };
+
+}  // namespace
+
+bool ReadLapfAddress(const FrameView& frame, LapdFrameFields& fields) {
+    if (!frame.Has(0)) return false;
+    fields.dlci = frame.At(0) >> 2;
+    fields.addressOctets = 1;
+    if (!frame.Has(1)) return false;
+    fields.dlci = fields.dlci << 4 | frame.At(1) >> 4;
+    fields.addressOctets = 2;
+    fields.addressComplete = (frame.At(1) & kExtendedAddress) != 0;
+    if (fields.addressComplete || !frame.Has(2)) return fields.addressComplete;
+    fields.addressOctets = 3;
+    if ((frame.At(2) & kExtendedAddress) != 0) {
+        fields.dlci = fields.dlci << 6 | frame.At(2) >> 2;
+        fields.addressComplete = true;
+        return true;
     }
-    fields.addressOctets = step + 1;
-    fields.addressComplete = complete;
-    return complete;
+    fields.dlci = fields.dlci << 7 | frame.At(2) >> 1;
+    if (!frame.Has(3)) return false;
+    fields.dlci = fields.dlci << 6 | frame.At(3) >> 2;
+    fields.addressOctets = 4;
+    fields.addressComplete = true;
+    return true;
 }
 
 }  // namespace korvex

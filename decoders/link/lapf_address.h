@@ -3,13 +3,14 @@
 
 #include <cstdint>
 
+#include "core/frame_view.h"
 #include "decoders/link/lapd.h"
 
 namespace korvex {
 
-// Takes address octet `step` (0 to 3) into fields: the DLCI bits it holds
-// go below those gathered so far. Returns true when this octet ends the
-// address field: octet 1 with EA set, octet 2 with EA set, or octet 3.
-bool LapfAddressStep(int step, uint8_t octet, LapdFrameFields& fields);
+// Reads the address field from the frame's first octet into fields: the
+// DLCI, the address octets read, and whether the field is complete. Returns
+// true when the frame holds the whole field.
+bool ReadLapfAddress(const FrameView& frame, LapdFrameFields& fields);
 
 }  // namespace korvex

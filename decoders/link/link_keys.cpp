@@ -1,11 +1,12 @@
 // The keys of a LAPD or LAPF frame as values: address, control field, and
 // where the information field lies. The same readings as the text decoder's
 // summary walk (lapd.cpp): the control field in its modulo-128 form, U frames
-// keyed with the P/F bit set, the LAPF address by LapfAddressStep.
+// keyed with the P/F bit set, the LAPF address by ReadLapfAddress.
 
 #include <cstring>
 
 #include "core/frame_view.h"
+#include "core/output.h"
 #include "decoders/link/lapd.h"
 #include "decoders/link/lapf_address.h"
 #include "decoders/parsed_names.h"
@@ -15,8 +16,6 @@ namespace korvex {
 
 namespace {
 
-constexpr int kTableShortName = 7;
-constexpr uint8_t kKeyInformation = 0xFF;
 constexpr int32_t kFcsOctets = 2;
 
 // The address field; returns its octet count, 0 when the frame ends inside it.
@@ -26,16 +25,13 @@ int32_t ReadAddress(const FrameView& frame, bool lapf, KorvexLinkKeys& keys) {
         //   octet 1   TEI (7 bits)        | EA 1
         if (!frame.HasRange(0, 2)) return 0;
         keys.sapi = frame.At(0) >> 2;
-        keys.cr = (frame.At(0) >> 1) & 1;
+        keys.cr = TestBits(frame.At(0), kCommandResponse);
         keys.tei = frame.At(1) >> 1;
         return 2;
     }
     LapdFrameFields fields;
-    for (int step = 0; step < 4; ++step) {
-        if (!frame.Has(step)) return 0;
-        if (step == 0) keys.cr = (frame.At(0) >> 1) & 1;
-        if (LapfAddressStep(step, frame.At(step), fields)) break;
-    }
+    if (frame.Has(0)) keys.cr = TestBits(frame.At(0), kCommandResponse);
+    if (!ReadLapfAddress(frame, fields)) return 0;
     keys.dlci = static_cast<int32_t>(fields.dlci);
     return fields.addressOctets;
 }
@@ -65,8 +61,8 @@ extern "C" int KorvexParseLink(const unsigned char* octets, int32_t length, int 
     keys->frame_type = type;
     int32_t controlOctets = 1;
     if (type == kLapdUnnumbered) {
-        keys->pf = (control >> 4) & 1;
-        keys->frame_key = control | 0x10;
+        keys->pf = TestBits(control, kUnnumberedPollFinal);
+        keys->frame_key = control | kUnnumberedPollFinal;
     } else {
         controlOctets = 2;
         if (!frame.Has(address + 1)) {
@@ -76,7 +72,7 @@ extern "C" int KorvexParseLink(const unsigned char* octets, int32_t length, int 
         }
         const uint8_t control2 = frame.At(address + 1);
         keys->nr = control2 >> 1;
-        keys->pf = control2 & 1;
+        keys->pf = control2 & kPollFinal;
         if (type == kLapdInformation) {
             keys->ns = control >> 1;
             keys->frame_key = kKeyInformation;
@@ -84,7 +80,7 @@ extern "C" int KorvexParseLink(const unsigned char* octets, int32_t length, int 
             keys->frame_key = control;
         }
     }
-    CopyName(kTableShortName, static_cast<uint32_t>(keys->frame_key), keys->frame_name, sizeof keys->frame_name);
+    CopyName(kTableLapdShortName, static_cast<uint32_t>(keys->frame_key), keys->frame_name, sizeof keys->frame_name);
     // I frames and U frames carry an information field between the control
     // field and the FCS; S frames none.
     const int32_t first = address + controlOctets;

@@ -5,20 +5,30 @@
 
 #include <array>
 
-#include "core/output.h"
-#include "core/value_names.h"
 #include "decoders/q931/ie_decoders.h"
 
 namespace korvex {
 
 namespace {
 
-constexpr int kTableLocation = 26;
-constexpr int kTableCallState = 27;
-constexpr int kTableProgress = 29;
-constexpr int kTableSignal = 30;
+// Cause and progress indicator, octet 3:
+//
+//   octet 3    ext | coding standard (2) | 0 | location (4)
+enum LocationBits : uint8_t { kLocationMask = 0x0F };
 
-constexpr int kLabelCauseClass0 = 43;
+// Cause, after octet 3:
+//
+//   octet 3a   ext | recommendation (7)          only when bit 8 of octet 3 is 0
+//   octet 4    ext | class (3) | value in class (4)
+//   octet 5..  diagnostics
+enum CauseBits : uint8_t { kCauseClassMask = 0x07, kCauseValueMask = 0x0F };  // the class after the shift by 4
+
+// Call state:            octet 3   coding standard (2) | call state value (6)
+// Progress indicator:    octet 4   ext | progress description (7)
+// Notification:          octet 3   ext | notification description (7)
+// Signal:                octet 3   signal value (8)
+// Restart indicator:     octet 3   ext | 0 0 0 0 | class (3)
+enum ValueBits : uint8_t { kCallStateMask = 0x3F, kDescriptionMask = 0x7F, kRestartClassMask = 0x07 };
 
 // Cause values by class: the row key is the low four bits of the cause
 // value, so the full value is 16 x class + key.
@@ -131,7 +141,7 @@ void CodingAndLocation(TextWriter& w, uint8_t octet, Word codingLabel, Word loca
     AppendText(w, codingLabel);
     AppendCodingStandard(w, octet >> 5);
     AppendText(w, locationLabel);
-    LookupValueName(kTableLocation, octet & 0x0F, w);
+    AppendValueName(w, kTableQ931Location, octet & kLocationMask);
 }
 
 }  // namespace
@@ -152,13 +162,13 @@ void DecodeIeCause(uint8_t octet, TextWriter& w, uint8_t index) {
         CodingAndLocation(w, octet, "\nQ931: Cause: Coding Standard    : ",
                           "\nQ931: Cause: Location           : ");
     } else if (place == GroupOctet::Octet4) {
-        const uint32_t causeClass = (octet >> 4) & 7;
+        const uint32_t causeClass = (octet >> 4) & kCauseClassMask;
         AppendText(w, "\nQ931: Cause: Class              : ");
         AppendLabel(w, kLabelCauseClass0 + static_cast<int>(causeClass));
         AppendText(w, "\nQ931: Cause: Value              : ");
         int found = 0;
         int row = 0;
-        const char* text = FindValueName(CauseValueTable[causeClass], octet & 0x0F, found, row);
+        const char* text = FindValueName(CauseValueTable[causeClass], octet & kCauseValueMask, found, row);
         if (found != 0) AppendText(w, text);
     }
 }
@@ -168,7 +178,7 @@ void DecodeIeCallState(uint8_t octet, TextWriter& w, uint8_t index) {
     AppendText(w, "\nQ931: Call State: Coding Standard : ");
     AppendCodingStandard(w, octet >> 6);
     AppendText(w, "\nQ931: Call State: Value           : ");
-    LookupValueName(kTableCallState, octet & 0x3F, w);
+    AppendValueName(w, kTableQ931CallState, octet & kCallStateMask);
 }
 
 void DecodeIeProgress(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -177,27 +187,26 @@ void DecodeIeProgress(uint8_t octet, TextWriter& w, uint8_t index) {
                           "\nQ931: Progress Indicator : Location       : ");
     } else if (index == 1) {
         AppendText(w, "\nQ931: Progress Indicator : Progress descr.: ");
-        LookupValueName(kTableProgress, octet & 0x7F, w);
+        AppendValueName(w, kTableQ931Progress, octet & kDescriptionMask);
     }
 }
 
 void DecodeIeNotification(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
-    const uint32_t value = octet & 0x7F;
     AppendText(w, "\nQ931: Notification Indicator: Description: ");
-    AppendWord(w, kNotifications, value, "Reserved");
+    AppendWord(w, kNotifications, octet & kDescriptionMask, "Reserved");
 }
 
 void DecodeIeSignal(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     AppendText(w, "\nQ931: Signal: Contents: ");
-    LookupValueName(kTableSignal, octet, w);
+    AppendValueName(w, kTableQ931Signal, octet);
 }
 
 void DecodeIeRestart(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     AppendText(w, "\nQ931: Restart Ind: Class: ");
-    AppendWord(w, kRestartClasses, octet & 0x07);
+    AppendWord(w, kRestartClasses, octet & kRestartClassMask);
 }
 
 }  // namespace korvex

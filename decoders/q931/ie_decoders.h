@@ -31,22 +31,22 @@ inline constexpr uint8_t kExtensionBit = 0x80;
 // disturb each other.
 struct IeDecoderState {
     // Channel identification: what the element's next octet is.
-    uint8_t channelNext = 0;
+    uint8_t channelNext;
     // Channel identification: the channel is given by slot map, not number.
-    uint8_t numberOrMap = 0;
+    uint8_t numberOrMap;
     // Cause, bearer capability, low and high layer compatibility: what the
     // element's next octet is (in the octet-3 group, octet 4, or after it).
-    uint8_t groupNext = 0;
+    uint8_t groupNext;
     // Party numbers: what the element's next octet is.
-    uint8_t numberNext = 0;
+    uint8_t numberNext;
     // Network-specific facilities: length of the network identification and
     // how many of its octets are still to come.
-    uint32_t networkIdLength = 0;
-    uint32_t networkIdLeft = 0;
+    uint32_t networkIdLength;
+    uint32_t networkIdLeft;
     // Transit delay value built from three octets.
-    uint32_t transitDelay = 0;
+    uint32_t transitDelay;
 
-    // Back to the start values (all zero).
+    // Back to the start values: all zero, as a thread's state starts.
     void Reset() { *this = IeDecoderState{}; }
 };
 
@@ -67,15 +67,6 @@ GroupOctet PlaceInElement(uint8_t octet, uint8_t index);
 
 // Writes the coding standard word of a two-bit coding standard.
 void AppendCodingStandard(TextWriter& w, uint32_t standard);
-
-// Writes entry index of a word list; an empty entry writes nothing, and an
-// index past the list writes beyond (nothing when it is null). No text
-// outside the list is ever read.
-template <std::size_t N>
-KORVEX_INLINE void AppendWord(TextWriter& w, const std::array<Word, N>& words, uint32_t index, Word beyond = nullptr) {
-    const Word word = index < N ? words[index] : beyond;
-    if (word.text != nullptr) AppendText(w, word);
-}
 
 void DecodeIeNone(uint8_t octet, TextWriter& w, uint8_t index);
 

@@ -4,17 +4,48 @@
 // one or two fixed octets; the character and byte-string elements show
 // their octets as hex pairs.
 
-#include "core/value_names.h"
 #include "decoders/q931/ie_decoders.h"
 
 namespace korvex {
 
 namespace {
 
-constexpr int kTableMessageType = 4;
-constexpr int kTableUserProtocol = 33;
+// Segmented message:   octet 3   first segment | segments remaining (7)
+//                      octet 4   0 | type of the segmented message (7)
+enum SegmentBits : uint8_t { kFirstSegment = 0x80, kRemainingMask = 0x7F };
 
-constexpr int kLabelSubsequentSegment = 29;
+// Information rate, octets 3 to 6:   0 0 0 | rate (5)
+enum RateBits : uint8_t { kRateMask = 0x1F };
+
+// Transit delay, octets 3 to 5:   0 0 0 0 0 0 | delay bits 16-15
+//                                 0 | delay bits 14-8
+//                                 0 | delay bits 7-1
+enum DelayBits : uint8_t { kDelayHighMask = 0x03, kDelayMask = 0x7F };
+
+// Packet layer binary parameters, octet 3:
+//   ext | 0 0 | fast select (2) | expedited data | delivery confirmation | modulus
+enum BinaryParameterBits : uint8_t {
+    kFastSelectMask = 0x03,  // after the shift by 3
+    kExpeditedData = 0x04, kDeliveryConfirmation = 0x02, kModulus128 = 0x01,
+};
+
+// Window size and packet size, octets 3 and 4:   ext | value (7)
+enum SizeBits : uint8_t { kValueMask = 0x7F };
+
+// Closed user group:   octet 3    ext | 0 0 0 0 | indication (3)
+//                      octet 4..  0 | index digit (7)
+enum ClosedUserGroupBits : uint8_t { kCugIndicationMask = 0x07, kCugDigitMask = 0x7F };
+
+// Reverse charging:    octet 3    ext | 0 0 0 0 0 0 | requested
+enum ReverseChargingBits : uint8_t { kReverseChargingRequested = 0x01 };
+
+// User-user protocol discriminators beyond table 33: up to 0x10 named by
+// the table, 0x40 to 0x4F for national use, 0xFF reserved, the others
+// network layer protocols.
+enum UserProtocol : uint8_t {
+    kFirstNetworkLayerProtocol = 0x10, kFirstNationalProtocol = 0x40, kLastNationalProtocol = 0x4F,
+    kReservedProtocol = 0xFF,
+};
 
 // Rates by the low five bits; codes 16 to 31 are reserved as well.
 constexpr std::array<Word, 16> kRates = {
@@ -29,20 +60,20 @@ constexpr std::array<Word, 4> kRateLabels = {
     "\nQ931: Info Rate: Min Outgoing Rate: ",
 };
 
-constexpr std::array<Word, 6> kDateTimeFormats = {
-    "\nQ931: Date / Time: Year: %d", "\nQ931: Date / Time: Mon : %d", "\nQ931: Date / Time: Day : %d",
-    "\nQ931: Date / Time: Hour: %d", "\nQ931: Date / Time: Min : %d", "\nQ931: Date / Time: Sec : %d",
+constexpr std::array<const char*, 6> kDateTimeLabels = {
+    "\nQ931: Date / Time: Year: ", "\nQ931: Date / Time: Mon : ", "\nQ931: Date / Time: Day : ",
+    "\nQ931: Date / Time: Hour: ", "\nQ931: Date / Time: Min : ", "\nQ931: Date / Time: Sec : ",
 };
 
 constexpr std::array<Word, 4> kFastSelect = {
     "Fast select not requested", "Fast select not requested",
     "Fast select requested with no restriction of response",
     "Fast select requested with restrictions of response"};
-constexpr std::array<Word, 2> kExpeditedData = {"No request/request denied",
+constexpr std::array<Word, 2> kExpeditedDataWords = {"No request/request denied",
                                                        "Request indicated/request accepted"};
-constexpr std::array<Word, 2> kDeliveryConfirmation = {"Link-by-link confirmation",
+constexpr std::array<Word, 2> kDeliveryConfirmationWords = {"Link-by-link confirmation",
                                                               "End-to-end confirmation"};
-constexpr std::array<Word, 2> kModulus = {"Modulus 8 sequencing", "Modulus 128 sequencing"};
+constexpr std::array<Word, 2> kModulusWords = {"Modulus 8 sequencing", "Modulus 128 sequencing"};
 
 // Indications 3 to 7 are reserved.
 constexpr std::array<Word, 3> kClosedUserGroups = {
@@ -60,7 +91,7 @@ void AppendSpacedHex(TextWriter& w, uint32_t octet) {
 void DecodeForwardBackward(const char* forward, const char* backward, uint8_t octet, TextWriter& w,
                            uint8_t index) {
     if (index > 1) return;
-    AppendFormatInt(w, index == 0 ? forward : backward, octet & 0x7F);
+    AppendLabelDecimal(w, index == 0 ? forward : backward, octet & kValueMask);
 }
 
 }  // namespace
@@ -68,11 +99,11 @@ void DecodeForwardBackward(const char* forward, const char* backward, uint8_t oc
 void DecodeIeSegmentedMessage(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         AppendText(w, "\nQ931: 1st Segment Indicator: ");
-        AppendLabel(w, kLabelSubsequentSegment + (octet >> 7));
-        AppendLabelDecimal(w, "\nQ931: Num segments remaining: ", octet & 0x7F);
+        AppendLabel(w, kLabelSubsequentSegment + TestBits(octet, kFirstSegment));
+        AppendLabelDecimal(w, "\nQ931: Num segments remaining: ", octet & kRemainingMask);
     } else if (index == 1) {
         AppendText(w, "\nQ931: Segmented Message Type: ");
-        LookupValueName(kTableMessageType, octet, w);
+        AppendValueName(w, kTableQ931MessageType, octet);
     }
 }
 
@@ -91,7 +122,7 @@ void DecodeIeDisplay(uint8_t octet, TextWriter& w, uint8_t index) {
 }
 
 void DecodeIeDateTime(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index < kDateTimeFormats.size()) AppendFormatInt(w, kDateTimeFormats[index].text, octet);
+    if (index < kDateTimeLabels.size()) AppendLabelDecimal(w, kDateTimeLabels[index], octet);
 }
 
 void DecodeIeKeypad(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -102,7 +133,7 @@ void DecodeIeKeypad(uint8_t octet, TextWriter& w, uint8_t index) {
 void DecodeIeInformationRate(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index >= kRateLabels.size()) return;
     AppendText(w, kRateLabels[index]);
-    AppendWord(w, kRates, octet & 0x1F, "Reserved");
+    AppendWord(w, kRates, octet & kRateMask, "Reserved");
 }
 
 // One number built from three octets: two bits of octet 3, seven of octet 4
@@ -110,11 +141,11 @@ void DecodeIeInformationRate(uint8_t octet, TextWriter& w, uint8_t index) {
 void DecodeIeTransitDelay(uint8_t octet, TextWriter& w, uint8_t index) {
     uint32_t& delay = ElementState().transitDelay;
     if (index == 0) {
-        delay = static_cast<uint32_t>(octet & 0x03) << 7;
+        delay = static_cast<uint32_t>(octet & kDelayHighMask) << 7;
     } else if (index == 1) {
-        delay = ((octet & 0x7Fu) | delay) << 7;
+        delay = ((octet & kDelayMask) | delay) << 7;
     } else if (index == 2) {
-        delay |= octet & 0x7Fu;
+        delay |= octet & kDelayMask;
         AppendLabelDecimal(w, "\nQ931: Transit Delay: ", static_cast<int32_t>(delay));
     }
 }
@@ -126,39 +157,39 @@ void DecodeIeTransitDelaySelection(uint8_t octet, TextWriter& w, uint8_t index) 
 void DecodeIePacketBinaryParams(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     AppendText(w, "\nQ931: Fast Select : ");
-    AppendWord(w, kFastSelect, (octet >> 3) & 3);
+    AppendWord(w, kFastSelect, (octet >> 3) & kFastSelectMask);
     AppendText(w, "\nQ931: Exp data    : ");
-    AppendWord(w, kExpeditedData, (octet >> 2) & 1);
+    AppendWord(w, kExpeditedDataWords, TestBits(octet, kExpeditedData));
     AppendText(w, "\nQ931: Delivery cnf: ");
-    AppendWord(w, kDeliveryConfirmation, (octet >> 1) & 1);
+    AppendWord(w, kDeliveryConfirmationWords, TestBits(octet, kDeliveryConfirmation));
     AppendText(w, "\nQ931: Modulus     : ");
-    AppendWord(w, kModulus, octet & 1);
+    AppendWord(w, kModulusWords, TestBits(octet, kModulus128));
 }
 
 void DecodeIePacketWindowSize(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeForwardBackward("\nQ931: Pkt layer window size: forward value  :%d",
-                          "\nQ931: Pkt layer window size: backward value :%d", octet, w, index);
+    DecodeForwardBackward("\nQ931: Pkt layer window size: forward value  :",
+                          "\nQ931: Pkt layer window size: backward value :", octet, w, index);
 }
 
 void DecodeIePacketSize(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeForwardBackward("\nQ931: Packet size: forward value  :%d", "\nQ931: Packet size: backward value :%d",
+    DecodeForwardBackward("\nQ931: Packet size: forward value  :", "\nQ931: Packet size: backward value :",
                           octet, w, index);
 }
 
 void DecodeIeClosedUserGroup(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
         AppendText(w, "\nQ931: CUG : CUG Indication : ");
-        AppendWord(w, kClosedUserGroups, octet & 0x07, "Reserved");
+        AppendWord(w, kClosedUserGroups, octet & kCugIndicationMask, "Reserved");
         return;
     }
     if (index == 1) AppendText(w, "\nQ931: CUG : CUG Index code : ");
-    AppendSpacedHex(w, octet & 0x7F);
+    AppendSpacedHex(w, octet & kCugDigitMask);
 }
 
 void DecodeIeReverseCharging(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     AppendText(w, "\nQ931: Reverse Charging : ");
-    AppendText(w, (octet & 0x01) != 0 ? "Reverse charging requested" : "Reserved");
+    AppendText(w, (octet & kReverseChargingRequested) != 0 ? "Reverse charging requested" : "Reserved");
 }
 
 void DecodeIeUserUser(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -168,11 +199,11 @@ void DecodeIeUserUser(uint8_t octet, TextWriter& w, uint8_t index) {
         return;
     }
     AppendText(w, "\nQ931: User User: Protocol Desc.: ");
-    if (octet < 0x10) {
-        LookupValueName(kTableUserProtocol, octet, w);
-    } else if (octet >= 0x40 && octet <= 0x4F) {
+    if (octet < kFirstNetworkLayerProtocol) {
+        AppendValueName(w, kTableQ931UserProtocol, octet);
+    } else if (octet >= kFirstNationalProtocol && octet <= kLastNationalProtocol) {
         AppendText(w, "National use");
-    } else if (octet == 0xFF) {
+    } else if (octet == kReservedProtocol) {
         AppendText(w, "Reserved");
     } else {
         AppendText(w, kOtherNetworkLayer);

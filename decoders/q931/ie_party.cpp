@@ -3,14 +3,11 @@
 // octets 3a and 3b only where the extension bits announce them; the called
 // party number and the subaddresses take octet positions as fixed.
 
-#include "core/value_names.h"
 #include "decoders/q931/ie_decoders.h"
 
 namespace korvex {
 
 namespace {
-
-constexpr int kTableRedirectionReason = 31;
 
 constexpr std::array<Word, 8> kTypesOfNumber = {
     "Unknown",           "International number", "National number",    "Network specific number",
@@ -35,56 +32,44 @@ constexpr std::array<Word, 3> kSubaddressTypes = {"NSAP", nullptr, "User specifi
 
 // Values above 3 name nothing.
 constexpr std::array<Word, 4> kNetworkIdTypes = {"User specified", nullptr, "National network identification",
-                                                        "International network identification"};
+                                                 "International network identification"};
 constexpr std::array<Word, 4> kNetworkIdPlans = {"Unknown", "Carrier Identification Code", nullptr,
-                                                        "DNIC (X.121)"};
+                                                 "DNIC (X.121)"};
 
-// A party number and the start of each of its lines, the element's prefix
-// and the field's name in one text:
+// A party number:
 //
-//   octet 3    ext | type of number | numbering plan
-//   octet 3a   ext | presentation | 0 0 0 | screening     only when bit 8 of octet 3 is 0
-//   octet 3b   ext | 0 0 0 | reason for redirection      only when bit 8 of octet 3a is 0
-//   octet 4..  digits
-//
-// An element without a field leaves its label unused.
+//   octet 3    ext | type of number (3) | numbering plan (4)
+//   octet 3a   ext | presentation (2) | 0 0 0 | screening (2)   only when bit 8 of octet 3 is 0
+//   octet 3b   ext | 0 0 0 | reason for redirection (4)        only when bit 8 of octet 3a is 0
+//   octet 4..  digits, one character each
+enum NumberBits : uint8_t {
+    kTypeOfNumberMask = 0x07,  // octet 3, after the shift by 4
+    kPlanMask = 0x0F,          // octet 3; also the plan of a network identification
+    kPresentationMask = 0x03,  // octet 3a, after the shift by 5
+    kScreeningMask = 0x03,     // octet 3a
+    kRedirectionReasonMask = 0x0F,  // octet 3b
+};
+
+// The prefix of a party number's lines and the octets it may have.
 struct NumberLayout {
-    Word typeOfNumber;
-    Word numberingPlan;
-    Word presentation;
-    Word screening;
-    Word reason;
-    Word digits;
+    Word prefix;
     bool hasPresentation;  // octet 3a may follow octet 3
     bool hasReason;        // octet 3b may follow octet 3a
 };
 
-constexpr NumberLayout kCallingNumber = {
-    "\nQ931: Calling PN: Type of number: ", "\nQ931: Calling PN: Numbering plan: ",
-    "\nQ931: Calling PN: Presentation  : ", "\nQ931: Calling PN: Screening     : ",
-    "\nQ931: Calling PN: Reason        : ", "\nQ931: Calling PN: Digits        : ",
-    true, false,
-};
-constexpr NumberLayout kCalledNumber = {
-    "\nQ931: Called PN: Type of number: ", "\nQ931: Called PN: Numbering plan: ",
-    "\nQ931: Called PN: Presentation  : ", "\nQ931: Called PN: Screening     : ",
-    "\nQ931: Called PN: Reason        : ", "\nQ931: Called PN: Digits        : ",
-    false, false,
-};
-constexpr NumberLayout kRedirectingNumber = {
-    "\nQ931: Redirecting Number: Type of number: ", "\nQ931: Redirecting Number: Numbering plan: ",
-    "\nQ931: Redirecting Number: Presentation  : ", "\nQ931: Redirecting Number: Screening     : ",
-    "\nQ931: Redirecting Number: Reason        : ", "\nQ931: Redirecting Number: Digits        : ",
-    true, true,
-};
+constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", true, false};
+constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", false, false};
+constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", true, true};
 
 // What a party number's next octet is.
 enum NumberOctet : uint8_t { kPresentation, kReason, kFirstDigit, kDigit };
 
-KORVEX_INLINE void Field(TextWriter& w, Word prefix, Word field) {
-    AppendText(w, prefix);
-    AppendText(w, field);
-}
+// Subaddress, octet 3:   ext | type of subaddress (3) | odd/even | 0 0 0
+enum SubaddressBits : uint8_t { kSubaddressTypeMask = 0x07, kOddNumberOfDigits = 0x08 };  // type after the shift by 4
+
+// Transit network selection and network-specific facilities, the network
+// identification's first octet:   ext | type (3) | plan (4)
+enum NetworkIdBits : uint8_t { kNetworkIdTypeMask = 0x07 };  // after the shift by 4
 
 // One digit as the character it codes. A NUL octet is shown as "." so that
 // it cannot end the text early.
@@ -97,69 +82,85 @@ void AppendSpacedHex(TextWriter& w, uint8_t octet) {
     AppendText(w, " ");
 }
 
-// The octets up to and with the first digit. Made for each layout, so that
-// its texts are constants; kept out of line, so that the digits, one call
-// each, take the short way below.
-template <const NumberLayout& layout>
-[[gnu::noinline]] void DecodeNumberHeader(uint8_t octet, TextWriter& w, uint8_t index) {
-    uint8_t& next = ElementState().numberNext;
-    const bool groupEnds = (octet & kExtensionBit) != 0;
-    if (index == 0) {
-        AppendText(w, layout.typeOfNumber);
-        AppendWord(w, kTypesOfNumber, (octet >> 4) & 7);
-        AppendText(w, layout.numberingPlan);
-        AppendWord(w, kNumberingPlans, octet & 0x0F);
-        next = layout.hasPresentation && !groupEnds ? kPresentation : kFirstDigit;
-    } else if (next == kPresentation) {
-        AppendText(w, layout.presentation);
-        AppendWord(w, kPresentations, (octet >> 5) & 3);
-        AppendText(w, layout.screening);
-        AppendWord(w, kScreenings, octet & 3);
-        next = layout.hasReason && !groupEnds ? kReason : kFirstDigit;
-    } else if (next == kReason) {
-        AppendText(w, layout.reason);
-        if (LookupValueName(kTableRedirectionReason, octet & 0x0F, w) == 0) AppendText(w, "Reserved");
-        next = kFirstDigit;
-    } else {
-        AppendText(w, layout.digits);
-        AppendDigit(w, octet);
-        next = kDigit;
-    }
+// Octet 3: type of number and numbering plan.
+void NumberOctet3(const NumberLayout& layout, uint8_t octet, TextWriter& w) {
+    AppendText(w, layout.prefix, "Type of number: ");
+    AppendWord(w, kTypesOfNumber, (octet >> 4) & kTypeOfNumberMask);
+    AppendText(w, layout.prefix, "Numbering plan: ");
+    AppendWord(w, kNumberingPlans, octet & kPlanMask);
 }
 
-template <const NumberLayout& layout>
-void DecodeNumberOctet(uint8_t octet, TextWriter& w, uint8_t index) {
-    if (index != 0 && ElementState().numberNext == kDigit) {
+// Octet 3a: presentation and screening.
+void NumberOctet3a(const NumberLayout& layout, uint8_t octet, TextWriter& w) {
+    AppendText(w, layout.prefix, "Presentation  : ");
+    AppendWord(w, kPresentations, (octet >> 5) & kPresentationMask);
+    AppendText(w, layout.prefix, "Screening     : ");
+    AppendWord(w, kScreenings, octet & kScreeningMask);
+}
+
+// Inlined into each party number's decoder, where its layout is constant.
+KORVEX_INLINE void DecodeNumberOctet(const NumberLayout& layout, uint8_t octet, TextWriter& w, uint8_t index) {
+    uint8_t& next = ElementState().numberNext;
+    if (index != 0 && next == kDigit) {  // most octets of a number
         AppendDigit(w, octet);
-    } else {
-        DecodeNumberHeader<layout>(octet, w, index);
+        return;
+    }
+    const bool groupEnds = (octet & kExtensionBit) != 0;
+    if (index == 0) {
+        NumberOctet3(layout, octet, w);
+        next = layout.hasPresentation && !groupEnds ? kPresentation : kFirstDigit;
+        return;
+    }
+    switch (next) {
+        case kPresentation:
+            NumberOctet3a(layout, octet, w);
+            next = layout.hasReason && !groupEnds ? kReason : kFirstDigit;
+            break;
+        case kReason:
+            AppendText(w, layout.prefix, "Reason        : ");
+            AppendValueName(w, kTableQ931RedirectionReason, octet & kRedirectionReasonMask, "Reserved");
+            next = kFirstDigit;
+            break;
+        default:
+            AppendText(w, layout.prefix, "Digits        : ");
+            AppendDigit(w, octet);
+            next = kDigit;
+            break;
     }
 }
 
 void DecodeSubaddressOctet(Word prefix, uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) {
-        Field(w, prefix, "type     : ");
-        AppendWord(w, kSubaddressTypes, (octet >> 4) & 7, "Reserved");
-        Field(w, prefix, "odd/even : ");
-        AppendText(w, (octet & 0x08) != 0 ? "Odd" : "Even");
+        AppendText(w, prefix, "type     : ");
+        AppendWord(w, kSubaddressTypes, (octet >> 4) & kSubaddressTypeMask, "Reserved");
+        AppendText(w, prefix, "odd/even : ");
+        AppendText(w, (octet & kOddNumberOfDigits) != 0 ? "Odd" : "Even");
         return;
     }
-    if (index == 1) Field(w, prefix, "info     : ");
+    if (index == 1) AppendText(w, prefix, "info     : ");
     AppendSpacedHex(w, octet);
+}
+
+// The type and plan of a network identification, each after its field name.
+void NetworkIdTypeAndPlan(Word prefix, Word typeName, Word planName, uint8_t octet, TextWriter& w) {
+    AppendText(w, prefix, typeName);
+    AppendWord(w, kNetworkIdTypes, (octet >> 4) & kNetworkIdTypeMask);
+    AppendText(w, prefix, planName);
+    AppendWord(w, kNetworkIdPlans, octet & kPlanMask);
 }
 
 }  // namespace
 
 void DecodeIeCallingPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet<kCallingNumber>(octet, w, index);
+    DecodeNumberOctet(kCallingNumber, octet, w, index);
 }
 
 void DecodeIeCalledPartyNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet<kCalledNumber>(octet, w, index);
+    DecodeNumberOctet(kCalledNumber, octet, w, index);
 }
 
 void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index) {
-    DecodeNumberOctet<kRedirectingNumber>(octet, w, index);
+    DecodeNumberOctet(kRedirectingNumber, octet, w, index);
 }
 
 void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
@@ -170,17 +171,15 @@ void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) 
     DecodeSubaddressOctet("\nQ931: Called Party Subaddress: ", octet, w, index);
 }
 
+// Octet 3: the type and plan of the network identification; the octets
+// after it are the identification, shown in hex, not as characters.
 void DecodeIeTransitNetworkSelection(uint8_t octet, TextWriter& w, uint8_t index) {
     constexpr Word prefix = "\nQ931: Transit Ntwk Sel: ";
     if (index == 0) {
-        Field(w, prefix, "Type of Ntwk Id: ");
-        AppendWord(w, kNetworkIdTypes, (octet >> 4) & 7);
-        Field(w, prefix, "Ntwk Id plan   : ");
-        AppendWord(w, kNetworkIdPlans, octet & 0x0F);
+        NetworkIdTypeAndPlan(prefix, "Type of Ntwk Id: ", "Ntwk Id plan   : ", octet, w);
         return;
     }
-    // The network identification is shown in hex, not as characters.
-    if (index == 1) Field(w, prefix, "Network ID     : ");
+    if (index == 1) AppendText(w, prefix, "Network ID     : ");
     AppendSpacedHex(w, octet);
 }
 
@@ -202,11 +201,8 @@ void DecodeIeNetworkSpecificFacilities(uint8_t octet, TextWriter& w, uint8_t ind
         return;
     }
     if (index == 1) {
-        Field(w, prefix, "Type of ntwk id: ");
-        AppendWord(w, kNetworkIdTypes, (octet >> 4) & 7);
-        Field(w, prefix, "Ntwk id plan   : ");
-        AppendWord(w, kNetworkIdPlans, octet & 0x0F);
-        Field(w, prefix, "Network id     : ");
+        NetworkIdTypeAndPlan(prefix, "Type of ntwk id: ", "Ntwk id plan   : ", octet, w);
+        AppendText(w, prefix, "Network id     : ");
         return;
     }
     AppendHexByte(w, octet);

@@ -6,7 +6,6 @@
 
 #include "core/frame_text.h"
 #include "core/output.h"
-#include "core/value_names.h"
 #include "decoders/q931/ie_decoders.h"
 #include "korvex/korvex.h"
 
@@ -14,21 +13,12 @@ namespace korvex {
 
 namespace {
 
-constexpr int kTableProtocol = 1;
-constexpr int kTableMessageType = 4;
-constexpr int kTableElement = 5;
-constexpr int kTableCongestion = 22;
-constexpr int kTableRepeat = 23;
-
-// The shift element: high four bits 1001, bit 4 set for a non-locking
-// shift, the codeset in bits 3 to 1.
-constexpr uint8_t kShift = 0x90;
-constexpr uint8_t kNonLocking = 0x08;
-
-// Label list entries of the shift element.
-constexpr int kLabelLockingShift = 27;
-constexpr int kLabelNonLockingShift = 28;
-constexpr int kLabelCodeset0 = 31;
+// Message header:
+//
+//   octet 1    protocol discriminator
+//   octet 2    length of the call reference value (the whole octet is read)
+//   octets     call reference value, as many as octet 2 says
+//   then       message type, then the information elements
 
 thread_local IeDecoderState tElementState;
 
@@ -49,7 +39,7 @@ uint32_t CallReferenceValue(const FrameView& message) {
 // a message cut inside its header gets only the fields it holds.
 void WriteSummary(const FrameView& message, TextWriter& w) {
     if (!message.Has(0)) return;
-    if (LookupValueName(kTableProtocol, message.At(0), w) == 0) AppendText(w, "  Reserved");
+    AppendValueName(w, kTableQ931Protocol, message.At(0), "  Reserved");
     if (!message.Has(1)) return;
     const int32_t length = CallReferenceLength(message);
     if (!message.HasRange(2, length)) return;
@@ -57,7 +47,7 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
     AppendHexNumber(w, CallReferenceValue(message), 6);
     AppendText(w, "    ");
     if (!message.Has(2 + length)) return;
-    LookupValueName(kTableMessageType, message.At(2 + length), w);
+    AppendValueName(w, kTableQ931MessageType, message.At(2 + length));
 }
 
 }  // namespace
@@ -65,7 +55,7 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
 IeDecoderState& ElementState() { return tElementState; }
 
 void AppendCodingStandard(TextWriter& w, uint32_t standard) {
-    AppendLabel(w, 39 + static_cast<int>(standard & 3));
+    AppendLabel(w, kLabelCodingStandard0 + static_cast<int>(standard & 3));
 }
 
 GroupOctet PlaceInElement(uint8_t octet, uint8_t index) {
@@ -128,20 +118,20 @@ const std::array<IeOctetDecoder, kQ931ElementCount> IeDecoderTable = {
 
 int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {
     const int32_t start = w.Position();
-    switch (identifier & 0xF0) {
-        case 0x90:
+    switch (identifier & kKindMask) {
+        case kShift:
             AppendText(w, "\nQ931: Shift procedure: ");
             AppendLabel(w, (identifier & kNonLocking) != 0 ? kLabelNonLockingShift : kLabelLockingShift);
             AppendText(w, "\nQ931: Codeset ID: ");
-            AppendLabel(w, kLabelCodeset0 + (identifier & 0x07));
+            AppendLabel(w, kLabelCodeset0 + (identifier & kCodesetMask));
             break;
-        case 0xB0:
+        case kCongestionLevel:
             AppendText(w, "\nQ931: Congestion level: ");
-            LookupValueName(kTableCongestion, identifier & 0x0F, w);
+            AppendValueName(w, kTableQ931Congestion, identifier & kContentsMask);
             break;
-        case 0xD0:
+        case kRepeatIndicator:
             AppendText(w, "\nQ931: Repeat Indication: ");
-            if (LookupValueName(kTableRepeat, identifier & 0x0F, w) == 0) AppendText(w, "Reserved");
+            AppendValueName(w, kTableQ931Repeat, identifier & kContentsMask, "Reserved");
             break;
         default:
             break;
@@ -149,52 +139,77 @@ int DecodeSingleOctetIe(uint8_t identifier, TextWriter& w) {
     return w.Position() - start;
 }
 
+namespace {
+
+// The codesets of the elements after a shift: a locking shift sets the
+// codeset to the end of the message, a non-locking shift for the one
+// element right after it.
+struct Codesets {
+    uint8_t locked = 0;
+    int next = -1;  // none pending
+
+    // The codeset of the element that comes now.
+    uint8_t Take() {
+        const uint8_t codeset = next >= 0 ? static_cast<uint8_t>(next) : locked;
+        next = -1;
+        return codeset;
+    }
+
+    void Shift(uint8_t identifier) {
+        if ((identifier & kNonLocking) != 0) {
+            next = identifier & kCodesetMask;
+        } else {
+            locked = identifier & kCodesetMask;
+        }
+    }
+};
+
+// A single-octet element: its name and its lines. Single-octet elements are
+// named by their high four bits, except the two whose whole octet has a
+// name; they read the same in every codeset.
+void SingleOctetElement(uint8_t identifier, Codesets& codesets, TextWriter& w) {
+    const bool named = identifier == kMoreData || identifier == kSendingComplete;
+    AppendValueName(w, kTableQ931Element, named ? identifier : identifier & kKindMask);
+    DecodeSingleOctetIe(identifier, w);
+    if ((identifier & kKindMask) == kShift) codesets.Shift(identifier);
+}
+
+// A variable-length element's name: by its row of table 5 in codeset 0,
+// whose row also gives its decoder (returned; null without a row);
+// otherwise by its codeset and identifier.
+const ValueName* VariableElementName(uint8_t identifier, uint8_t codeset, TextWriter& w) {
+    if (codeset != 0) {
+        AppendText(w, "Codeset ");
+        AppendDec1(w, codeset);
+        AppendText(w, " element 0x");
+        AppendHexByte(w, identifier);
+        return nullptr;
+    }
+    const ValueName* row = FindRowById(kTableQ931Element, identifier);
+    if (row != nullptr) w.Write(row->text, row->length);
+    return row;
+}
+
+}  // namespace
+
 void WalkInformationElements(const FrameView& elements, TextWriter& w) {
     const int32_t size = elements.Size();
     int32_t i = 0;
-    // The codeset of the elements: a locking shift sets it to the end of the
-    // message, a non-locking shift for the one element right after it.
-    uint8_t lockedCodeset = 0;
-    int nextElementCodeset = -1;  // none pending
+    Codesets codesets;
     while (i < size) {
         const uint8_t identifier = elements.At(i++);
-        const uint8_t codeset =
-            nextElementCodeset >= 0 ? static_cast<uint8_t>(nextElementCodeset) : lockedCodeset;
-        nextElementCodeset = -1;
+        const uint8_t codeset = codesets.Take();
         AppendText(w, "\nQ931: IE: ");
-        if ((identifier & 0x80) != 0) {
-            // Single-octet elements are named by their high four bits,
-            // except the two whose whole octet has a name; they read the
-            // same in every codeset.
-            const uint32_t key = identifier == 0xA0 || identifier == 0xA1 ? identifier : identifier & 0xF0u;
-            LookupValueName(kTableElement, key, w);
-            DecodeSingleOctetIe(identifier, w);
-            if ((identifier & 0xF0) == kShift) {
-                if ((identifier & kNonLocking) != 0) {
-                    nextElementCodeset = identifier & 0x07;
-                } else {
-                    lockedCodeset = identifier & 0x07;
-                }
-            }
+        if ((identifier & kSingleOctet) != 0) {
+            SingleOctetElement(identifier, codesets, w);
             continue;
         }
-        const ValueName* row = nullptr;
-        if (codeset == 0) {
-            // The element's name, and its decoder from the same row.
-            row = FindRowById(kTableElement, identifier);
-            if (row != nullptr) w.Write(row->text, row->length);
-        } else {
-            // Another codeset's element is named by its codeset and
-            // identifier; its contents are passed over.
-            AppendText(w, "Codeset ");
-            AppendDec1(w, codeset);
-            AppendText(w, " element 0x");
-            AppendHexByte(w, identifier);
-        }
+        const ValueName* row = VariableElementName(identifier, codeset, w);
         if (i == size) break;  // the message ends before the length octet
         const uint8_t length = elements.At(i++);
         // Each content octet the message holds, with its index in the
-        // contents; a message cut short ends the element early.
+        // contents; a message cut short ends the element early. Another
+        // codeset's element is passed over.
         const int32_t count = size - i < length ? size - i : length;
         if (codeset == 0) {
             const IeOctetDecoder decoder = DecoderOfRow(row);
@@ -212,7 +227,7 @@ void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWrite
     AppendText(w, "\nQ931: Call Reference: 0x");
     AppendHexNumber(w, CallReferenceValue(message), 1);
     AppendText(w, "\nQ931: Message type  : ");
-    LookupValueName(kTableMessageType, message.At(header - 1), w);
+    AppendValueName(w, kTableQ931MessageType, message.At(header - 1));
     WalkInformationElements(message.From(header).First(elementOctets), w);
 }
 

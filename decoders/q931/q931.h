@@ -11,6 +11,28 @@
 
 namespace korvex {
 
+// Information element identifier octet:
+//
+//   0 | identifier (7 bits)             variable length: a length octet and
+//                                       the contents follow
+//   1 | kind (3 bits) | contents (4)    single octet
+//   1 0 0 1 | non-locking | codeset     the shift element
+enum IdentifierBits : uint8_t {
+    kSingleOctet = 0x80, kKindMask = 0xF0, kContentsMask = 0x0F, kNonLocking = 0x08, kCodesetMask = 0x07,
+};
+
+// The single-octet elements by their identifier: the high four bits, or the
+// whole octet for the two that have a name of their own.
+enum SingleOctetIdentifier : uint8_t {
+    kShift = 0x90, kCongestionLevel = 0xB0, kRepeatIndicator = 0xD0, kMoreData = 0xA0, kSendingComplete = 0xA1,
+};
+
+// The variable-length elements the structured reading takes into fields.
+enum ElementIdentifier : uint8_t {
+    kIeSegmentedMessage = 0x00, kIeBearerCapability = 0x04, kIeCause = 0x08, kIeChannelId = 0x18,
+    kIeProgress = 0x1E, kIeDisplay = 0x28, kIeConnectedNumber = 0x4C, kIeCallingNumber = 0x6C, kIeCalledNumber = 0x70,
+};
+
 // The detail block of one Q.931 message: the call reference line, the
 // message type line, then one element line per information element with the
 // element decoders' lines. message starts at the protocol discriminator;

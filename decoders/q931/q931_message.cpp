@@ -10,32 +10,12 @@
 #include "core/frame_view.h"
 #include "decoders/parsed_names.h"
 #include "decoders/q931/ie_decoders.h"
+#include "decoders/q931/q931.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
 
 namespace {
-
-constexpr int kTableMessageType = 4;
-constexpr int kTableTransferCapability = 24;
-constexpr int kTableTransferRate = 25;
-constexpr int kTableLocation = 26;
-constexpr int kTableProgress = 29;
-constexpr int kLabelCauseClass0 = 43;
-
-constexpr uint8_t kShift = 0x90;
-constexpr uint8_t kNonLocking = 0x08;
-constexpr uint8_t kSendingComplete = 0xA1;
-
-constexpr uint8_t kSegmented = 0x00;
-constexpr uint8_t kBearer = 0x04;
-constexpr uint8_t kCause = 0x08;
-constexpr uint8_t kChannel = 0x18;
-constexpr uint8_t kProgress = 0x1E;
-constexpr uint8_t kDisplay = 0x28;
-constexpr uint8_t kConnectedNumber = 0x4C;
-constexpr uint8_t kCallingNumber = 0x6C;
-constexpr uint8_t kCalledNumber = 0x70;
 
 bool Ends(uint8_t octet) { return (octet & kExtensionBit) != 0; }
 
@@ -46,6 +26,13 @@ int32_t AfterGroup(const FrameView& c, int32_t i) {
     return i + 1;
 }
 
+// The coding standard of octet 3 (bits 7 and 6), and the index of octet 4,
+// after the octet-3 group.
+int32_t Octet4(const FrameView& c, int32_t& codingStandard) {
+    codingStandard = (c.At(0) >> 5) & 3;
+    return AfterGroup(c, 0);
+}
+
 void ClearNumber(KorvexPartyNumber& n) {
     n = KorvexPartyNumber{};
     n.type_of_number = n.numbering_plan = n.presentation = n.screening = -1;
@@ -54,8 +41,9 @@ void ClearNumber(KorvexPartyNumber& n) {
 //   octet 3    ext | type of number | numbering plan
 //   octet 3a   ext | presentation | 0 0 0 | screening    (calling, connected)
 //   octet 4..  IA5 digits
-void ReadNumber(const FrameView& c, bool hasPresentation, KorvexPartyNumber& n) {
-    if (!c.Has(0)) return;
+bool ReadNumber(const FrameView& c, bool hasPresentation, KorvexPartyNumber& n) {
+    if (n.present != 0) return false;
+    if (!c.Has(0)) return true;
     n.present = 1;
     n.type_of_number = (c.At(0) >> 4) & 7;
     n.numbering_plan = c.At(0) & 0x0F;
@@ -73,14 +61,16 @@ void ReadNumber(const FrameView& c, bool hasPresentation, KorvexPartyNumber& n) 
     }
     n.digit_count = count;
     n.digits[count < 32 ? count : 32] = '\0';
+    return true;
 }
 
 //   octet 3    ext | int id present | int type | 0 | pref/excl | D-chan | selection
 //   octet 3.1  ext | interface identifier        (explicit interface; ext 0: more)
 //   octet 3.2  ext | coding | number/map | channel type      (other interface)
 //   octet 3.3  ext | channel number, or slot map octets (last octet: slot 1 in bit 1)
-void ReadChannel(const FrameView& c, KorvexChannelId& ch) {
-    if (!c.Has(0)) return;
+bool ReadChannel(const FrameView& c, KorvexChannelId& ch) {
+    if (ch.present != 0) return false;
+    if (!c.Has(0)) return true;
     const uint8_t o3 = c.At(0);
     ch.present = 1;
     ch.interface_type = (o3 >> 5) & 1;
@@ -94,14 +84,14 @@ void ReadChannel(const FrameView& c, KorvexChannelId& ch) {
     }
     if (ch.interface_type == 0) {
         ch.channel = ch.selection == 1 || ch.selection == 2 ? ch.selection : -1;
-        return;
+        return true;
     }
-    if (ch.selection != 1 || !c.Has(i)) return;
+    if (ch.selection != 1 || !c.Has(i)) return true;
     ch.by_map = (c.At(i) >> 4) & 1;
     ++i;
     if (ch.by_map == 0) {
         if (c.Has(i)) ch.channel = c.At(i) & 0x7F;
-        return;
+        return true;
     }
     uint32_t map = 0;
     for (; c.Has(i); ++i) map = (map << 8) | c.At(i);
@@ -115,37 +105,39 @@ void ReadChannel(const FrameView& c, KorvexChannelId& ch) {
         }
         ch.channel = slot;
     }
+    return true;
 }
 
 //   octet 3   ext | coding standard | transfer capability
 //   octet 4   ext | transfer mode | transfer rate       (after the 3a... group)
 //   octet 5   ext | 0 1 | user information layer 1 protocol   (after the 4a... group)
-void ReadBearer(const FrameView& c, KorvexBearer& b) {
-    if (!c.Has(0)) return;
+bool ReadBearer(const FrameView& c, KorvexBearer& b) {
+    if (b.present != 0) return false;
+    if (!c.Has(0)) return true;
     b.present = 1;
-    b.coding_standard = (c.At(0) >> 5) & 3;
+    const int32_t o4 = Octet4(c, b.coding_standard);
     b.transfer_capability = c.At(0) & 0x1F;
-    b.capability_name = NameOf(kTableTransferCapability, static_cast<uint32_t>(b.transfer_capability));
-    const int32_t o4 = AfterGroup(c, 0);
-    if (!c.Has(o4)) return;
+    b.capability_name = NameOf(kTableQ931TransferCapability, static_cast<uint32_t>(b.transfer_capability));
+    if (!c.Has(o4)) return true;
     b.transfer_mode = (c.At(o4) >> 5) & 3;
     b.transfer_rate = c.At(o4) & 0x1F;
-    b.rate_name = NameOf(kTableTransferRate, static_cast<uint32_t>(b.transfer_rate));
+    b.rate_name = NameOf(kTableQ931TransferRate, static_cast<uint32_t>(b.transfer_rate));
     const int32_t o5 = AfterGroup(c, o4);
     if (c.Has(o5) && ((c.At(o5) >> 5) & 3) == 1) b.layer1_protocol = c.At(o5) & 0x1F;
+    return true;
 }
 
 //   octet 3   ext | coding standard | 0 | location
 //   octet 3a  ext | recommendation                   (when octet 3 has ext 0)
 //   octet 4   ext | cause value (class in bits 7-5)
-void ReadCause(const FrameView& c, KorvexCause& cause) {
-    if (!c.Has(0)) return;
+bool ReadCause(const FrameView& c, KorvexCause& cause) {
+    if (cause.present != 0) return false;
+    if (!c.Has(0)) return true;
     cause.present = 1;
-    cause.coding_standard = (c.At(0) >> 5) & 3;
     cause.location = c.At(0) & 0x0F;
-    cause.location_name = NameOf(kTableLocation, static_cast<uint32_t>(cause.location));
-    const int32_t o4 = AfterGroup(c, 0);
-    if (!c.Has(o4)) return;
+    cause.location_name = NameOf(kTableQ931Location, static_cast<uint32_t>(cause.location));
+    const int32_t o4 = Octet4(c, cause.coding_standard);
+    if (!c.Has(o4)) return true;
     cause.value = c.At(o4) & 0x7F;
     cause.cause_class = cause.value >> 4;
     cause.class_name = LabelText(kLabelCauseClass0 + cause.cause_class);
@@ -154,19 +146,23 @@ void ReadCause(const FrameView& c, KorvexCause& cause) {
     const char* name = FindValueName(CauseValueTable[static_cast<std::size_t>(cause.cause_class)],
                                      static_cast<uint32_t>(cause.value & 0x0F), found, row);
     cause.name = name != nullptr ? name : "";
+    return true;
 }
 
-void ReadProgress(const FrameView& c, KorvexQ931Message& m) {
-    if (!c.Has(0)) return;
+bool ReadProgress(const FrameView& c, KorvexQ931Message& m) {
+    if (m.progress_location >= 0) return false;
+    if (!c.Has(0)) return true;
     m.progress_location = c.At(0) & 0x0F;
     const int32_t o4 = AfterGroup(c, 0);
-    if (!c.Has(o4)) return;
+    if (!c.Has(o4)) return true;
     m.progress_description = c.At(o4) & 0x7F;
-    m.progress_name = NameOf(kTableProgress, static_cast<uint32_t>(m.progress_description));
+    m.progress_name = NameOf(kTableQ931Progress, static_cast<uint32_t>(m.progress_description));
+    return true;
 }
 
 // A display type octet (bit 8 set) before the text is left out.
-void ReadDisplay(const FrameView& c, char (&text)[83]) {
+bool ReadDisplay(const FrameView& c, char (&text)[83]) {
+    if (text[0] != '\0') return false;
     int32_t i = c.Has(0) && (c.At(0) & 0x80) != 0 ? 1 : 0;
     int32_t n = 0;
     for (; c.Has(i) && n < 82; ++i) {
@@ -174,6 +170,7 @@ void ReadDisplay(const FrameView& c, char (&text)[83]) {
         text[n++] = ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?';
     }
     text[n] = '\0';
+    return true;
 }
 
 void NoteOther(KorvexQ931Message& m, int32_t codeset, uint8_t identifier, int32_t length, int32_t offset) {
@@ -184,43 +181,28 @@ void NoteOther(KorvexQ931Message& m, int32_t codeset, uint8_t identifier, int32_
 }
 
 // Reads a codeset 0 element into its field; false for one without a field,
-// or a repeat of an element already read.
+// or a repeat of an element already read (the first one stays: a repeated
+// bearer capability, say, is a list to choose from). Each reading tells
+// which of the two it was.
 bool ReadElement(uint8_t identifier, const FrameView& c, KorvexQ931Message& m) {
     switch (identifier) {
-        case kCalledNumber:
-            if (m.called.present != 0) return false;
-            ReadNumber(c, false, m.called);
-            return true;
-        case kCallingNumber:
-            if (m.calling.present != 0) return false;
-            ReadNumber(c, true, m.calling);
-            return true;
-        case kConnectedNumber:
-            if (m.connected.present != 0) return false;
-            ReadNumber(c, true, m.connected);
-            return true;
-        case kChannel:
-            if (m.channel.present != 0) return false;
-            ReadChannel(c, m.channel);
-            return true;
-        case kBearer:
-            // A repeated bearer capability (a list to choose from) keeps the first.
-            if (m.bearer.present != 0) return false;
-            ReadBearer(c, m.bearer);
-            return true;
-        case kCause:
-            if (m.cause.present != 0) return false;
-            ReadCause(c, m.cause);
-            return true;
-        case kProgress:
-            if (m.progress_location >= 0) return false;
-            ReadProgress(c, m);
-            return true;
-        case kDisplay:
-            if (m.display[0] != '\0') return false;
-            ReadDisplay(c, m.display);
-            return true;
-        case kSegmented:
+        case kIeCalledNumber:
+            return ReadNumber(c, false, m.called);
+        case kIeCallingNumber:
+            return ReadNumber(c, true, m.calling);
+        case kIeConnectedNumber:
+            return ReadNumber(c, true, m.connected);
+        case kIeChannelId:
+            return ReadChannel(c, m.channel);
+        case kIeBearerCapability:
+            return ReadBearer(c, m.bearer);
+        case kIeCause:
+            return ReadCause(c, m.cause);
+        case kIeProgress:
+            return ReadProgress(c, m);
+        case kIeDisplay:
+            return ReadDisplay(c, m.display);
+        case kIeSegmentedMessage:
             //   octet 3  first segment indicator | segments remaining
             //   octet 4  0 | segmented message type
             if (!c.Has(0)) return true;
@@ -252,30 +234,16 @@ void Clear(KorvexQ931Message& m) {
     m.progress_name = "";
 }
 
-}  // namespace
-
-}  // namespace korvex
-
-extern "C" int KorvexParseQ931(const unsigned char* octets, int32_t length, KorvexQ931Message* message) {
-    using namespace korvex;
-    if (message == nullptr) return 0;
-    KorvexQ931Message& m = *message;
-    Clear(m);
-    const FrameView frame(octets, length);
-    if (!frame.Has(0)) {
-        m.truncated = 1;
-        return 0;
-    }
+//   octet 0       protocol discriminator
+//   octet 1       call reference length L (taken whole, as the text decoder does)
+//   octets 2..    flag | call reference value (L octets)
+//   octet 2 + L   message type
+// Returns the index of the first element, -1 when the header is cut short.
+int32_t ReadHeader(const FrameView& frame, KorvexQ931Message& m) {
+    if (!frame.Has(0)) return -1;
     m.protocol = frame.At(0);
-    //   octet 0       protocol discriminator
-    //   octet 1       call reference length L (taken whole, as the text decoder does)
-    //   octets 2..    flag | call reference value (L octets)
-    //   octet 2 + L   message type
     const int32_t referenceLength = frame.At(1);
-    if (!frame.Has(1) || !frame.Has(2 + referenceLength)) {
-        m.truncated = 1;
-        return 0;
-    }
+    if (!frame.Has(1) || !frame.Has(2 + referenceLength)) return -1;
     m.call_ref_length = referenceLength;
     uint32_t value = 0;
     for (int32_t i = 0; i < referenceLength; ++i) value = (value << 8) | frame.At(2 + i);
@@ -288,9 +256,12 @@ extern "C" int KorvexParseQ931(const unsigned char* octets, int32_t length, Korv
     }
     m.call_ref = value;
     m.message_type = frame.At(2 + referenceLength);
-    m.message_name = NameOf(kTableMessageType, static_cast<uint32_t>(m.message_type));
+    m.message_name = NameOf(kTableQ931MessageType, static_cast<uint32_t>(m.message_type));
+    return 3 + referenceLength;
+}
 
-    int32_t i = 3 + referenceLength;
+// The elements from index i on, each into its field or the list of others.
+void ReadElements(const FrameView& frame, int32_t i, KorvexQ931Message& m) {
     int32_t lockedCodeset = 0;
     int32_t nextCodeset = -1;
     while (frame.Has(i)) {
@@ -298,13 +269,13 @@ extern "C" int KorvexParseQ931(const unsigned char* octets, int32_t length, Korv
         const uint8_t identifier = frame.At(i++);
         const int32_t codeset = nextCodeset >= 0 ? nextCodeset : lockedCodeset;
         nextCodeset = -1;
-        if (Ends(identifier)) {
+        if ((identifier & kSingleOctet) != 0) {
             // Single-octet elements read the same in every codeset.
-            if ((identifier & 0xF0) == kShift) {
+            if ((identifier & kKindMask) == kShift) {
                 if ((identifier & kNonLocking) != 0) {
-                    nextCodeset = identifier & 0x07;
+                    nextCodeset = identifier & kCodesetMask;
                 } else {
-                    lockedCodeset = identifier & 0x07;
+                    lockedCodeset = identifier & kCodesetMask;
                 }
             } else if (identifier == kSendingComplete) {
                 m.sending_complete = 1;
@@ -327,5 +298,24 @@ extern "C" int KorvexParseQ931(const unsigned char* octets, int32_t length, Korv
         }
         i += present;
     }
+}
+
+// The whole message; 0 when it ends inside its header.
+int ReadMessage(const FrameView& frame, KorvexQ931Message& m) {
+    Clear(m);
+    const int32_t elements = ReadHeader(frame, m);
+    if (elements < 0) {
+        m.truncated = 1;
+        return 0;
+    }
+    ReadElements(frame, elements, m);
     return 1;
+}
+
+}  // namespace
+
+}  // namespace korvex
+
+extern "C" int KorvexParseQ931(const unsigned char* octets, int32_t length, KorvexQ931Message* message) {
+    return message != nullptr ? korvex::ReadMessage(korvex::FrameView(octets, length), *message) : 0;
 }

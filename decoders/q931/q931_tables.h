@@ -9,12 +9,10 @@
 namespace korvex {
 
 // Table 1: protocol discriminators, ten characters each.
-inline constexpr ValueName kQ931ProtocolNames[] = {
-    {0x08, "  Q.931   "},
-    {0x09, "  Q.2931  "},
-};
+inline constexpr ValueName kQ931ProtocolNames[] = {{0x08, "  Q.931   "}, {0x09, "  Q.2931  "}};
 
 // Table 4: message types; also the type of a segmented message.
+// "RESUME_REJ", with its underscore, is this system's own text, kept on purpose.
 inline constexpr ValueName kQ931MessageTypes[] = {
     {0x01, "ALERTING"},    {0x02, "PROCEEDING"},   {0x07, "CONNECT"},      {0x0F, "CONNECT ACK"},
     {0x03, "PROGRESS"},    {0x05, "SETUP"},        {0x0D, "SETUP ACK"},    {0x26, "RESUME"},
@@ -72,16 +70,10 @@ inline constexpr ValueName kQ931ElementNames[] = {
 inline constexpr int kQ931ElementCount = sizeof kQ931ElementNames / sizeof kQ931ElementNames[0];
 
 // Table 6: the two headings of a bearer capability; no decoder prints them.
-inline constexpr ValueName kQ931BearerHeadings[] = {
-    {0, "Transfer Capability: "},
-    {1, "Transfer Rate      : "},
-};
+inline constexpr ValueName kQ931BearerHeadings[] = {{0, "Transfer Capability: "}, {1, "Transfer Rate      : "}};
 
 // Table 22: congestion level (low four bits of the element).
-inline constexpr ValueName kQ931CongestionLevels[] = {
-    {0x0, "Receiver Ready "},
-    {0xF, "Receiver Not Ready"},
-};
+inline constexpr ValueName kQ931CongestionLevels[] = {{0x0, "Receiver Ready "}, {0xF, "Receiver Not Ready"}};
 
 // Table 23: repeat indicator (low four bits of the element).
 inline constexpr ValueName kQ931RepeatIndications[] = {
@@ -149,11 +141,9 @@ inline constexpr ValueName kQ931CallStates[] = {
 };
 
 // Table 28: channel type or map element type (low four bits of octet 3.2).
+// "H12-channel unit", without its s, is this system's own text, kept on purpose.
 inline constexpr ValueName kQ931ChannelTypes[] = {
-    {0x3, "B-channel units"},
-    {0x6, "H0-channel units"},
-    {0x8, "H11-channel units"},
-    {0x9, "H12-channel unit"},
+    {0x3, "B-channel units"}, {0x6, "H0-channel units"}, {0x8, "H11-channel units"}, {0x9, "H12-channel unit"},
 };
 
 // Table 29: progress descriptions (low seven bits of octet 4).
@@ -202,6 +192,7 @@ inline constexpr ValueName kQ931RedirectionReasons[] = {
 };
 
 // Table 32: high layer characteristics identification (low seven bits).
+// "Classes II ad III" is this system's own text, kept on purpose.
 inline constexpr ValueName kQ931HighLayerCharacteristics[] = {
     {0x01, "Telephony"},
     {0x04, "Facsimile Group 2 3"},

@@ -7,70 +7,63 @@
 
 #include "core/frame_text.h"
 #include "core/output.h"
-#include "core/value_names.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
 
 namespace {
 
-constexpr int kTableHeaderLabels = 11;
-constexpr int kTablePacketTypes = 12;
-constexpr int kTableModulo = 13;
-constexpr int kTableClearingCauses = 14;
-constexpr int kTableDiagnostics = 15;
-constexpr int kTableResettingCauses = 16;
-constexpr int kTableRestartingCauses = 17;
+// The keys of table 11, the summary line's header labels.
+enum HeaderLabel : uint8_t { kGfiLabel = 0, kLgnLabel = 1, kLcnLabel = 2 };
 
-constexpr uint8_t kTypeData = 0x00;
-constexpr uint8_t kTypeReceiveReady = 0x01;
-constexpr uint8_t kTypeReceiveNotReady = 0x05;
-constexpr uint8_t kTypeReject = 0x09;
-constexpr uint8_t kTypeCallRequest = 0x0B;
-constexpr uint8_t kTypeCallAccepted = 0x0F;
-constexpr uint8_t kTypeClearRequest = 0x13;
-constexpr uint8_t kTypeResetRequest = 0x1B;
-constexpr uint8_t kTypeInterrupt = 0x23;
-constexpr uint8_t kTypeDiagnostic = 0xF1;
-constexpr uint8_t kTypeRestartRequest = 0xFB;
-
-// The address block of call packets starts after octet 3, which holds the
-// two address lengths.
+// Call request and call accepted, after the header:
+//
+//   octet 4      calling address length | called address length (4 bits each)
+//   octets 5..   called address digits, then calling address digits, two
+//                to an octet, high half first
+//   then         facility length, facilities
 constexpr int32_t kAddressLengths = 3;
 constexpr int32_t kAddressBlock = 4;
 
-// Octets 0 to 2: record the header fields and, unless embedded, write them
+// Clear, reset and restart requests: cause in octet 4, diagnostic in octet 5.
+// Diagnostic packet: code in octet 4, explanation from octet 5 on.
+constexpr int32_t kCause = 3;
+constexpr int32_t kDiagnostic = 4;
+
+// Octets 1 to 3: record the header fields and, unless embedded, write them
 // on the summary line.
 void HeaderWalk(TextWriter& w, const FrameView& packet, bool embedded, X25PacketFields& fields) {
-    for (int32_t i = 0; i < 3 && packet.Has(i); ++i) {
-        const uint8_t octet = packet.At(i);
-        fields.headerOctets = i + 1;
-        if (i == 0) {
-            fields.gfi = octet >> 4;
-            fields.qaBit = (octet >> 7) & 1;
-            fields.dBit = (octet >> 6) & 1;
-            fields.modulo = (octet >> 4) & 3;
-            fields.lgn = octet & 0x0F;
-            if (embedded) continue;
-            LookupValueName(kTableHeaderLabels, 0, w);
-            AppendHexByte(w, fields.gfi);
-            LookupValueName(kTableHeaderLabels, 1, w);
-            AppendHexByte(w, fields.lgn);
-        } else if (i == 1) {
-            fields.lcn = octet;
-            if (embedded) continue;
-            LookupValueName(kTableHeaderLabels, 2, w);
-            AppendHexByte(w, fields.lcn);
-        } else {
-            fields.packetType = X25PacketType(octet);
-            if (embedded) continue;
-            AppendText(w, "  ");
-            LookupValueName(kTablePacketTypes, fields.packetType, w);
-        }
+    if (!packet.Has(0)) return;
+    const uint8_t gfi = packet.At(0);
+    fields.headerOctets = 1;
+    fields.gfi = gfi >> 4;
+    fields.qaBit = TestBits(gfi, kQualifierBit);
+    fields.dBit = TestBits(gfi, kDeliveryBit);
+    fields.modulo = (gfi >> 4) & kModuloMask;
+    fields.lgn = gfi & kGroupMask;
+    if (!embedded) {
+        AppendValueName(w, kTableX25HeaderLabel, kGfiLabel);
+        AppendHexByte(w, fields.gfi);
+        AppendValueName(w, kTableX25HeaderLabel, kLgnLabel);
+        AppendHexByte(w, fields.lgn);
+    }
+    if (!packet.Has(1)) return;
+    fields.headerOctets = 2;
+    fields.lcn = packet.At(1);
+    if (!embedded) {
+        AppendValueName(w, kTableX25HeaderLabel, kLcnLabel);
+        AppendHexByte(w, fields.lcn);
+    }
+    if (!packet.Has(2)) return;
+    fields.headerOctets = 3;
+    fields.packetType = X25PacketType(packet.At(2));
+    if (!embedded) {
+        AppendText(w, "  ");
+        AppendValueName(w, kTableX25PacketType, fields.packetType);
     }
 }
 
-// "\nX25: DATA   : " and the octets from octet 3 to the packet's end.
+// "\nX25: DATA   : " and the octets from octet 4 to the packet's end.
 void AppendUserData(TextWriter& w, const FrameView& packet) {
     AppendText(w, "\nX25: DATA   : ");
     int32_t cursor = 3;
@@ -81,17 +74,32 @@ void AppendUserData(TextWriter& w, const FrameView& packet) {
 void AppendCauseLine(TextWriter& w, uint8_t cause, int causeTable) {
     AppendText(w, "\nX25: Cause  : ");
     AppendHexByte(w, cause);
-    LookupValueName(causeTable, cause, w);
+    AppendValueName(w, causeTable, cause);
 }
 
-void AppendDiagnosticLine(TextWriter& w, uint8_t diagnostic, int diagnosticTable) {
+void AppendDiagnosticLine(TextWriter& w, uint8_t diagnostic) {
     AppendText(w, "\nX25: DIAG   : ");
     AppendHexByte(w, diagnostic);
     if (diagnostic == 0) {
         AppendText(w, " NO ADDITIONAL INFORMATION");
     } else {
-        LookupValueName(diagnosticTable, diagnostic, w);
+        AppendValueName(w, kTableX25Diagnostic, diagnostic);
     }
+}
+
+// Data packet: M, P(R) and P(S) from the type octet, then the user data.
+void AppendDataPacket(X25PacketFields& fields, const FrameView& packet, TextWriter& w) {
+    const uint8_t typeOctet = packet.At(2);
+    fields.pr = typeOctet >> 5;
+    fields.mBit = TestBits(typeOctet, kMoreDataBit);
+    fields.ps = (typeOctet >> 1) & kSendSequenceMask;
+    AppendText(w, "\nX25: M-Bit  : ");
+    AppendDec1(w, fields.mBit);
+    AppendText(w, "\nX25: P(R)   : ");
+    AppendHexByte(w, fields.pr);
+    AppendText(w, "\nX25: P(S)   : ");
+    AppendHexByte(w, fields.ps);
+    AppendUserData(w, packet);
 }
 
 // Call request and call accepted: the two addresses and the facility field.
@@ -118,41 +126,60 @@ void AppendAddressesAndFacilities(X25PacketFields& fields, const FrameView& pack
     AppendHexDump(w, packet, cursor, count, true);
 }
 
-// Clear, reset and restart requests: cause in octet 3, diagnostic in octet 4.
+// Clear, reset and restart requests: the cause and, when the packet holds
+// it, the diagnostic.
 void AppendCauseAndDiagnostic(uint8_t& cause, X25PacketFields& fields, const FrameView& packet,
                               TextWriter& w, int causeTable) {
-    if (!packet.Has(3)) return;
-    cause = packet.At(3);
-    if (!packet.Has(4)) {
-        AppendCauseLine(w, cause, causeTable);
-        return;
-    }
-    fields.diagnostic = packet.At(4);
-    AppendX25CauseDiag(w, cause, fields.diagnostic, causeTable, kTableDiagnostics);
+    if (!packet.Has(kCause)) return;
+    cause = packet.At(kCause);
+    AppendCauseLine(w, cause, causeTable);
+    if (!packet.Has(kDiagnostic)) return;
+    fields.diagnostic = packet.At(kDiagnostic);
+    AppendDiagnosticLine(w, fields.diagnostic);
 }
 
-// Diagnostic packet: the code in octet 3, the explanation from octet 4 on.
+// Diagnostic packet: the code and the explanation octets.
 void AppendDiagnosticPacket(X25PacketFields& fields, const FrameView& packet, TextWriter& w) {
-    if (!packet.Has(3)) return;
-    fields.diagnosticCode = packet.At(3);
+    if (!packet.Has(kCause)) return;
+    fields.diagnosticCode = packet.At(kCause);
     AppendText(w, "\nX25: Code   : ");
     AppendHexByte(w, fields.diagnosticCode);
-    LookupValueName(kTableDiagnostics, fields.diagnosticCode, w);
+    AppendValueName(w, kTableX25Diagnostic, fields.diagnosticCode);
     AppendText(w, "\nX25: Expl.  : ");
-    int32_t cursor = 4;
-    int32_t count = packet.Size() - 4;
+    int32_t cursor = kDiagnostic;
+    int32_t count = packet.Size() - kDiagnostic;
     AppendHexDump(w, packet, cursor, count, true);
+}
+
+// The header lines of the detail block, as far as the header goes.
+void AppendHeaderLines(const X25PacketFields& fields, TextWriter& w) {
+    AppendText(w, "\nX25: GFI    : ");
+    AppendHexNumber(w, fields.gfi, 2);
+    AppendText(w, "\nX25: LGN    : ");
+    AppendHexNumber(w, fields.lgn, 2);
+    if (fields.headerOctets < 2) return;
+    AppendText(w, "\nX25: LCN    : ");
+    AppendHexNumber(w, fields.lcn, 2);
+    if (fields.headerOctets < 3) return;
+    AppendText(w, "\nX25: PTI    : ");
+    AppendValueName(w, kTableX25PacketType, fields.packetType);
+    AppendText(w, "\nX25: Modulo : ");
+    AppendValueName(w, kTableX25Modulo, fields.modulo);
+    AppendText(w, fields.packetType == kTypeData ? "\nX25: Q-Bit  : " : "\nX25: A-Bit  : ");
+    AppendDec1(w, fields.qaBit);
+    AppendText(w, "\nX25: D-Bit  : ");
+    AppendDec1(w, fields.dBit);
 }
 
 }  // namespace
 
 uint8_t X25PacketType(uint8_t typeOctet) {
-    if ((typeOctet & 0x01) == 0) return kTypeData;
-    switch (typeOctet & 0x1F) {
+    if ((typeOctet & kNotDataBit) == 0) return kTypeData;
+    switch (typeOctet & kSupervisoryTypeMask) {
         case kTypeReceiveReady:
         case kTypeReceiveNotReady:
         case kTypeReject:
-            return typeOctet & 0x1F;
+            return typeOctet & kSupervisoryTypeMask;
         default:
             return typeOctet;
     }
@@ -170,44 +197,13 @@ int32_t UnpackBcdDigits(char* digits, const FrameView& block, int32_t first, int
     return written;
 }
 
-void AppendX25CauseDiag(TextWriter& w, uint8_t cause, uint8_t diagnostic, int causeTable,
-                        int diagnosticTable) {
-    AppendCauseLine(w, cause, causeTable);
-    AppendDiagnosticLine(w, diagnostic, diagnosticTable);
-}
-
 void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWriter& w) {
     if (fields.headerOctets < 1) return;
-    AppendText(w, "\nX25: GFI    : ");
-    AppendHexNumber(w, static_cast<uint32_t>(fields.gfi), 2);
-    AppendText(w, "\nX25: LGN    : ");
-    AppendHexNumber(w, static_cast<uint32_t>(fields.lgn), 2);
-    if (fields.headerOctets < 2) return;
-    AppendText(w, "\nX25: LCN    : ");
-    AppendHexNumber(w, static_cast<uint32_t>(fields.lcn), 2);
+    AppendHeaderLines(fields, w);
     if (fields.headerOctets < 3) return;
-    AppendText(w, "\nX25: PTI    : ");
-    LookupValueName(kTablePacketTypes, fields.packetType, w);
-    AppendText(w, "\nX25: Modulo : ");
-    LookupValueName(kTableModulo, fields.modulo, w);
-    AppendText(w, fields.packetType == kTypeData ? "\nX25: Q-Bit  : " : "\nX25: A-Bit  : ");
-    AppendDec1(w, fields.qaBit);
-    AppendText(w, "\nX25: D-Bit  : ");
-    AppendDec1(w, fields.dBit);
-
-    const uint8_t typeOctet = packet.At(2);
     switch (fields.packetType) {
         case kTypeData:
-            fields.pr = typeOctet >> 5;
-            fields.mBit = (typeOctet >> 4) & 1;
-            fields.ps = (typeOctet >> 1) & 7;
-            AppendText(w, "\nX25: M-Bit  : ");
-            AppendDec1(w, fields.mBit);
-            AppendText(w, "\nX25: P(R)   : ");
-            AppendHexByte(w, fields.pr);
-            AppendText(w, "\nX25: P(S)   : ");
-            AppendHexByte(w, fields.ps);
-            AppendUserData(w, packet);
+            AppendDataPacket(fields, packet, w);
             break;
         case kTypeInterrupt:
             AppendUserData(w, packet);
@@ -215,7 +211,7 @@ void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWrite
         case kTypeReceiveReady:
         case kTypeReceiveNotReady:
         case kTypeReject:
-            fields.pr = typeOctet >> 5;
+            fields.pr = packet.At(2) >> 5;
             AppendText(w, "\nX25: P(R)   : ");
             AppendHexByte(w, fields.pr);
             break;
@@ -224,13 +220,13 @@ void DecodeX25Detail(X25PacketFields& fields, const FrameView& packet, TextWrite
             AppendAddressesAndFacilities(fields, packet, w);
             break;
         case kTypeClearRequest:
-            AppendCauseAndDiagnostic(fields.clearingCause, fields, packet, w, kTableClearingCauses);
+            AppendCauseAndDiagnostic(fields.clearingCause, fields, packet, w, kTableX25ClearingCause);
             break;
         case kTypeResetRequest:
-            AppendCauseAndDiagnostic(fields.resettingCause, fields, packet, w, kTableResettingCauses);
+            AppendCauseAndDiagnostic(fields.resettingCause, fields, packet, w, kTableX25ResettingCause);
             break;
         case kTypeRestartRequest:
-            AppendCauseAndDiagnostic(fields.restartingCause, fields, packet, w, kTableRestartingCauses);
+            AppendCauseAndDiagnostic(fields.restartingCause, fields, packet, w, kTableX25RestartingCause);
             break;
         case kTypeDiagnostic:
             AppendDiagnosticPacket(fields, packet, w);

@@ -10,6 +10,32 @@
 
 namespace korvex {
 
+// Packet header:
+//
+//   octet 1   Q/A | D | modulo (2 bits) | logical channel group number (4 bits)
+//   octet 2   logical channel number
+//   octet 3   packet type identifier; in a data packet
+//             P(R) (3 bits) | M | P(S) (3 bits) | 0
+enum X25GeneralFormatBits : uint8_t {
+    kQualifierBit = 0x80,  // Q in data packets, A elsewhere
+    kDeliveryBit = 0x40,
+    kModuloMask = 0x03,  // after the shift by 4
+    kGroupMask = 0x0F,
+};
+enum X25TypeBits : uint8_t {
+    kNotDataBit = 0x01,            // clear in a data packet
+    kSupervisoryTypeMask = 0x1F,   // RR, RNR and REJ without P(R)
+    kMoreDataBit = 0x10,           // in a data packet
+    kSendSequenceMask = 0x07,      // in a data packet, after the shift by 1
+};
+
+// The packet types read further than their header, by X25PacketType.
+enum X25Type : uint8_t {
+    kTypeData = 0x00, kTypeReceiveReady = 0x01, kTypeReceiveNotReady = 0x05, kTypeReject = 0x09,
+    kTypeCallRequest = 0x0B, kTypeCallAccepted = 0x0F, kTypeClearRequest = 0x13, kTypeResetRequest = 0x1B,
+    kTypeInterrupt = 0x23, kTypeDiagnostic = 0xF1, kTypeRestartRequest = 0xFB,
+};
+
 // Decoded header and type-specific fields of one packet.
 struct X25PacketFields {
     uint8_t gfi = 0;     // octet 0 shifted right by 4
@@ -59,11 +85,5 @@ void AppendEmbeddedX25(const FrameView& packet, uint32_t flags, TextWriter& w);
 // half. Stops at the end of the block. Writes nothing after the digits;
 // returns the number written.
 int32_t UnpackBcdDigits(char* digits, const FrameView& block, int32_t first, int32_t count);
-
-// The cause line and the diagnostic line of a clear, reset or restart
-// packet, each value in hex and named from its table (diagnostic 0 as
-// " NO ADDITIONAL INFORMATION").
-void AppendX25CauseDiag(TextWriter& w, uint8_t cause, uint8_t diagnostic, int causeTable,
-                        int diagnosticTable);
 
 }  // namespace korvex

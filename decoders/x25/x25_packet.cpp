@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/frame_view.h"
+#include "core/output.h"
 #include "decoders/parsed_names.h"
 #include "decoders/x25/x25.h"
 #include "korvex/korvex.h"
@@ -13,23 +14,6 @@
 namespace korvex {
 
 namespace {
-
-constexpr int kTablePacketTypes = 12;
-constexpr int kTableClearingCauses = 14;
-constexpr int kTableDiagnostics = 15;
-constexpr int kTableResettingCauses = 16;
-constexpr int kTableRestartingCauses = 17;
-
-constexpr int32_t kTypeData = 0x00;
-constexpr int32_t kTypeReceiveReady = 0x01;
-constexpr int32_t kTypeReceiveNotReady = 0x05;
-constexpr int32_t kTypeReject = 0x09;
-constexpr int32_t kTypeCall = 0x0B;
-constexpr int32_t kTypeCallAccepted = 0x0F;
-constexpr int32_t kTypeClear = 0x13;
-constexpr int32_t kTypeInterrupt = 0x23;
-constexpr int32_t kTypeReset = 0x1B;
-constexpr int32_t kTypeRestart = 0xFB;
 
 // Octets of the header before the packet's own fields: modulo 128 data and
 // flow control packets have a fourth for P(R).
@@ -91,7 +75,7 @@ void ReadCause(const FrameView& packet, int causeTable, KorvexX25Packet& p) {
     if (!packet.Has(4)) return;
     p.diagnostic = packet.At(4);
     p.diagnostic_name = p.diagnostic == 0 ? "NO ADDITIONAL INFORMATION"
-                                          : NameOf(kTableDiagnostics, static_cast<uint32_t>(p.diagnostic));
+                                          : NameOf(kTableX25Diagnostic, static_cast<uint32_t>(p.diagnostic));
 }
 
 void Clear(KorvexX25Packet& p) {
@@ -103,53 +87,56 @@ void Clear(KorvexX25Packet& p) {
     p.cause_name = p.diagnostic_name = "";
 }
 
-}  // namespace
-
-}  // namespace korvex
-
-extern "C" int KorvexParseX25(const unsigned char* octets, int32_t length, KorvexX25Packet* packet) {
-    using namespace korvex;
-    if (packet == nullptr) return 0;
-    KorvexX25Packet& p = *packet;
-    Clear(p);
-    const FrameView frame(octets, length);
-    //   octet 0   Q/A | D | modulo (2 bits) | logical channel group number
-    //   octet 1   logical channel number
-    //   octet 2   packet type identifier (data: P(R) | M | P(S) | 0)
+// The header octets, as far as the packet holds them (see x25.h).
+void ReadHeader(const FrameView& frame, KorvexX25Packet& p) {
     if (frame.Has(0)) {
-        const uint8_t o0 = frame.At(0);
-        p.gfi = o0 >> 4;
-        p.q_bit = (o0 >> 7) & 1;
-        p.d_bit = (o0 >> 6) & 1;
-        const int modulo = (o0 >> 4) & 3;
+        const uint8_t gfi = frame.At(0);
+        p.gfi = gfi >> 4;
+        p.q_bit = TestBits(gfi, kQualifierBit);
+        p.d_bit = TestBits(gfi, kDeliveryBit);
+        const int modulo = (gfi >> 4) & kModuloMask;
         p.modulo = modulo == 1 ? 8 : modulo == 0 ? 0 : 128;
     }
-    if (frame.Has(1)) p.channel = ((frame.At(0) & 0x0F) << 8) | frame.At(1);
+    if (frame.Has(1)) p.channel = ((frame.At(0) & kGroupMask) << 8) | frame.At(1);
+}
+
+// Data packet: P(S), P(R) and M, and the user data behind them. Modulo 8:
+// all three in the type octet; modulo 128:
+//   octet 3   P(S) (7 bits) | 0
+//   octet 4   P(R) (7 bits) | M
+void ReadDataFields(const FrameView& frame, KorvexX25Packet& p) {
+    const uint8_t typeOctet = frame.At(2);
+    if (!Extended(p)) {
+        p.pr = typeOctet >> 5;
+        p.m_bit = TestBits(typeOctet, kMoreDataBit);
+        p.ps = (typeOctet >> 1) & kSendSequenceMask;
+        p.user_data_length = frame.Size() - 3;
+        return;
+    }
+    p.ps = typeOctet >> 1;
+    if (!frame.Has(3)) {
+        p.truncated = 1;
+        return;
+    }
+    p.pr = frame.At(3) >> 1;
+    p.m_bit = frame.At(3) & 1;
+    p.user_data_length = frame.Size() - 4;
+}
+
+// The whole packet; 0 when it ends inside its header.
+int ReadPacket(const FrameView& frame, KorvexX25Packet& p) {
+    Clear(p);
+    ReadHeader(frame, p);
     if (!frame.Has(2)) {
         p.truncated = 1;
         return 0;
     }
     const uint8_t typeOctet = frame.At(2);
     p.type = X25PacketType(typeOctet);
-    CopyName(kTablePacketTypes, static_cast<uint32_t>(p.type), p.type_name, sizeof p.type_name);
+    CopyName(kTableX25PacketType, static_cast<uint32_t>(p.type), p.type_name, sizeof p.type_name);
     switch (p.type) {
         case kTypeData:
-            if (Extended(p)) {
-                //   octet 2  P(S) | 0      octet 3  P(R) | M
-                p.ps = typeOctet >> 1;
-                if (!frame.Has(3)) {
-                    p.truncated = 1;
-                    break;
-                }
-                p.pr = frame.At(3) >> 1;
-                p.m_bit = frame.At(3) & 1;
-                p.user_data_length = frame.Size() - 4;
-            } else {
-                p.pr = typeOctet >> 5;
-                p.m_bit = (typeOctet >> 4) & 1;
-                p.ps = (typeOctet >> 1) & 7;
-                p.user_data_length = frame.Size() - 3;
-            }
+            ReadDataFields(frame, p);
             break;
         case kTypeReceiveReady:
         case kTypeReceiveNotReady:
@@ -162,21 +149,19 @@ extern "C" int KorvexParseX25(const unsigned char* octets, int32_t length, Korve
                 p.truncated = 1;
             }
             break;
-        case kTypeCall:
+        case kTypeCallRequest:
         case kTypeCallAccepted:
             ReadCallFields(frame, p);
             break;
-        case kTypeClear:
-            ReadCause(frame, kTableClearingCauses, p);
+        case kTypeClearRequest:
+            ReadCause(frame, kTableX25ClearingCause, p);
             // Clear user data behind the cause and diagnostic (and, in the
             // extended format, addresses and facilities, not read here).
             if (frame.Size() > 5) p.user_data_length = frame.Size() - 5;
             break;
-        case kTypeReset:
-            ReadCause(frame, kTableResettingCauses, p);
-            break;
-        case kTypeRestart:
-            ReadCause(frame, kTableRestartingCauses, p);
+        case kTypeResetRequest:
+        case kTypeRestartRequest:
+            ReadCause(frame, p.type == kTypeResetRequest ? kTableX25ResettingCause : kTableX25RestartingCause, p);
             break;
         case kTypeInterrupt:
             p.user_data_length = frame.Size() - 3;
@@ -185,4 +170,12 @@ extern "C" int KorvexParseX25(const unsigned char* octets, int32_t length, Korve
             break;
     }
     return 1;
+}
+
+}  // namespace
+
+}  // namespace korvex
+
+extern "C" int KorvexParseX25(const unsigned char* octets, int32_t length, KorvexX25Packet* packet) {
+    return packet != nullptr ? korvex::ReadPacket(korvex::FrameView(octets, length), *packet) : 0;
 }

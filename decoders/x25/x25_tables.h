@@ -8,11 +8,7 @@
 namespace korvex {
 
 // Table 11: labels of the summary line's header fields.
-inline constexpr ValueName kX25HeaderLabels[] = {
-    {0, "  GFI "},
-    {1, "  LGN "},
-    {2, "  LCN "},
-};
+inline constexpr ValueName kX25HeaderLabels[] = {{0, "  GFI "}, {1, "  LGN "}, {2, "  LCN "}};
 
 // Table 12: packet types, fifteen characters each, keyed by X25PacketType
 // (0 for every data packet; RR, RNR and REJ without their P(R)).
@@ -35,12 +31,7 @@ inline constexpr ValueName kX25PacketTypeNames[] = {
 };
 
 // Table 13: the modulo field of the general format identifier.
-inline constexpr ValueName kX25ModuloNames[] = {
-    {2, "128"},
-    {1, "8"},
-    {3, "32768"},
-    {0, "Reserved"},
-};
+inline constexpr ValueName kX25ModuloNames[] = {{2, "128"}, {1, "8"}, {3, "32768"}, {0, "Reserved"}};
 
 // Table 14: clearing causes.
 inline constexpr ValueName kX25ClearingCauses[] = {
@@ -62,6 +53,7 @@ inline constexpr ValueName kX25ClearingCauses[] = {
 
 // Table 15: diagnostic codes of clear, reset and restart packets and of the
 // diagnostic packet. Code 0 has no row: the callers name it themselves.
+// "FPR STATE P6" and "FACICITY" are this system's own texts, kept on purpose.
 inline constexpr ValueName kX25DiagnosticCodes[] = {
     {0x01, " INVALID PS"},
     {0x02, " INVALID PR"},
@@ -150,9 +142,7 @@ inline constexpr ValueName kX25ResettingCauses[] = {
 
 // Table 17: restarting causes.
 inline constexpr ValueName kX25RestartingCauses[] = {
-    {0x01, " LOCAL PROCEDURE ERROR"},
-    {0x03, " NETWORK CONGESTION"},
-    {0x07, " NETWORK OPERATIONAL"},
+    {0x01, " LOCAL PROCEDURE ERROR"}, {0x03, " NETWORK CONGESTION"}, {0x07, " NETWORK OPERATIONAL"},
 };
 
 }  // namespace korvex
