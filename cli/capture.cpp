@@ -22,8 +22,34 @@ constexpr LinkRoute kLinkRoutes[] = {
 };
 
 // The packet type of the Linux LAPD pseudo-header for frames the capturing
-// side sent; every other type is a frame it received.
+// side sent; every other type is a frame it received, and 0 the one written
+// for them (addressed to the capturing side).
 constexpr unsigned kLinuxLapdOutgoing = 4;
+constexpr unsigned kLinuxLapdIncoming = 0;
+constexpr unsigned kLapdHardwareType = 0x0339;
+constexpr unsigned kLapdProtocol = 0x0030;
+
+void PutBigEndian16(unsigned char* at, unsigned value) {
+    at[0] = static_cast<unsigned char>(value >> 8);
+    at[1] = static_cast<unsigned char>(value & 0xFF);
+}
+
+// libpcap refuses a pcapng interface whose link type differs from the first
+// interface's with a text of this start (the new interface's link type) and
+// this end.
+constexpr const char* kOtherInterfaceStart = "an interface has a type %u";
+constexpr const char* kOtherInterfaceEnd = "different from the type of the first interface";
+
+// "link type 203 (LAPD)", with the name korvex or libpcap has for it.
+std::string LinkTypeName(int linkType) {
+    std::string text = "link type " + std::to_string(linkType);
+    if (const LinkRoute* route = FindLinkRoute(linkType)) {
+        text += std::string(" (") + route->name + ")";
+    } else if (const char* description = pcap_datalink_val_to_description(linkType)) {
+        text += std::string(" (") + description + ")";
+    }
+    return text;
+}
 
 uint32_t Magic(std::string_view start, bool bigEndian) {
     uint32_t value = 0;
@@ -104,6 +130,13 @@ const LinkRoute* FindLinkRoute(int linkType) {
 
 std::string KnownLinkTypes() {
     return "1 (eth), 12, 101 and 228 (ip), 107 (lapf), 177 and 203 (lapd)";
+}
+
+void WriteLinuxLapdHeader(char direction, unsigned char* header) {
+    std::memset(header, 0, kLinuxLapdHeader);
+    PutBigEndian16(header, direction == 'U' ? kLinuxLapdOutgoing : kLinuxLapdIncoming);
+    PutBigEndian16(header + 2, kLapdHardwareType);
+    PutBigEndian16(header + 14, kLapdProtocol);
 }
 
 void FormatCaptureTime(int64_t seconds, int64_t microseconds, char (&text)[12]) {
@@ -210,13 +243,30 @@ bool CaptureSource::Open() {
 }
 
 std::string CaptureSource::LinkTypeText() const {
-    std::string text = "link type " + std::to_string(linkType_);
-    if (const LinkRoute* route = FindLinkRoute(linkType_)) {
-        text += std::string(" (") + route->name + ")";
-    } else if (const char* description = pcap_datalink_val_to_description(linkType_)) {
-        text += std::string(" (") + description + ")";
+    return LinkTypeName(linkType_);
+}
+
+void CaptureSource::SetFraming(const Framing& framing) {
+    framing_ = framing;
+    framing_.maxLength = std::max<int32_t>(framing_.maxLength, 3);
+    octets_.assign(framing_.fillFcs ? static_cast<std::size_t>(framing_.maxLength) : 0, 0);
+}
+
+// A record libpcap could not read: the end of what is decoded.
+void CaptureSource::ReportReadFailure() {
+    damaged_ = true;
+    if (input_.ReportReadError(err_)) return;
+    const std::string problem = pcap_geterr(pcap_);
+    unsigned otherType = 0;
+    if (std::sscanf(problem.c_str(), kOtherInterfaceStart, &otherType) == 1 &&
+        problem.find(kOtherInterfaceEnd) != std::string::npos) {
+        // Not damage: a pcapng capture may mix link types, one decoder cannot.
+        Report("frame " + std::to_string(records_ + 1) + " comes from an interface of " +
+               LinkTypeName(static_cast<int>(otherType)) + ", the frames before it from one of " +
+               LinkTypeText() + "; korvex reads a capture with one link type, so it stops there");
+        return;
     }
-    return text;
+    Report("damaged capture after frame " + std::to_string(records_) + ": " + problem);
 }
 
 uint64_t CaptureSource::Position() const {
@@ -237,11 +287,7 @@ bool CaptureSource::Next(TraceFrame& frame) {
         const int result = pcap_next_ex(pcap_, &header, &data);
         if (result == PCAP_ERROR_BREAK) break;  // the end of the capture
         if (result != 1) {
-            if (!input_.ReportReadError(err_)) {
-                Report("damaged capture after frame " + std::to_string(records_) + ": " +
-                       pcap_geterr(pcap_));
-            }
-            damaged_ = true;
+            ReportReadFailure();
             break;
         }
         ++records_;
@@ -273,20 +319,24 @@ bool CaptureSource::Next(TraceFrame& frame) {
         }
         const unsigned char* octets = data + skip;
         const uint32_t count = header->caplen - skip;
+        const auto most = static_cast<uint32_t>(framing_.maxLength);
         frame.endLine = records_;
         // The FCS is put back only on whole frames: of a frame cut by the
-        // snapshot length the line's FCS cannot be known.
-        if (framing_.fillFcs && header->caplen >= header->len) {
-            const auto kept = static_cast<int32_t>(std::min<uint32_t>(count, kMaxCaptureFrame - 2));
-            std::memcpy(octets_, octets, static_cast<std::size_t>(kept));
+        // snapshot length the line's FCS cannot be known. A frame of fewer
+        // than 3 octets has no address and control field to take one.
+        if (framing_.fillFcs && header->caplen >= header->len && count >= 3) {
+            const uint32_t kept = std::min(count, most - 2);
+            std::memcpy(octets_.data(), octets, kept);
             const uint16_t fcs = LinkFcs(octets, count);
             octets_[kept] = static_cast<unsigned char>(fcs & 0xFF);
             octets_[kept + 1] = static_cast<unsigned char>(fcs >> 8);
-            frame.bytes = octets_;
-            frame.length = kept + 2;
+            frame.bytes = octets_.data();
+            frame.length = static_cast<int32_t>(kept + 2);
+            if (kept < count) ++cutFrames_;
         } else {
             frame.bytes = octets;
-            frame.length = static_cast<int32_t>(std::min<uint32_t>(count, kMaxCaptureFrame));
+            frame.length = static_cast<int32_t>(std::min(count, most));
+            if (count > most) ++cutFrames_;
         }
         return true;
     }
@@ -312,7 +362,9 @@ ssize_t CaptureWriter::WriteOut(void* cookie, const char* buffer, std::size_t si
 bool CaptureWriter::Open(int linkType, std::string& error) {
     // libpcap names raw IP by its own number and writes the file's.
     const int dlt = linkType == 101 ? DLT_RAW : linkType;
-    pcap_ = pcap_open_dead(dlt, 65535);
+    // The snapshot length readers allow at most: room for any frame a hex
+    // trace file holds, with a pseudo-header.
+    pcap_ = pcap_open_dead(dlt, 262144);
     if (pcap_ == nullptr) {
         error = "cannot prepare a capture of link type " + std::to_string(linkType);
         return false;

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/options.h"
 #include "replay/trace_reader.h"
@@ -48,6 +49,18 @@ const LinkRoute* FindLinkRoute(int linkType);
 // "1 (eth), 12, 101 and 228 (ip), ..." for messages and help.
 std::string KnownLinkTypes();
 
+// The 16-octet header in front of each frame of a Linux LAPD capture (link
+// type 177), big-endian fields:
+//   0-1   packet type: 4 sent by the capturing side, 0 addressed to it
+//   2-3   hardware type, 0x0339 for LAPD
+//   4-5   link-layer address length (0: none)
+//   6-13  link-layer address
+//   14-15 protocol, 0x0030 for LAPD
+inline constexpr int32_t kLinuxLapdHeader = 16;
+// The header for a frame of direction 'U' (sent by the user side, the
+// capturing side) or any other (received).
+void WriteLinuxLapdHeader(char direction, unsigned char* header);
+
 // The time of day of a capture timestamp in UTC as "mm:ss.mmm": minutes
 // within the hour, seconds, milliseconds, each truncated.
 void FormatCaptureTime(int64_t seconds, int64_t microseconds, char (&text)[12]);
@@ -60,13 +73,15 @@ struct Framing {
     int32_t pseudoHeader = 0;     // octets taken off the front
     bool linuxLapdDirection = false;  // direction from the Linux LAPD packet type
     bool fillFcs = false;         // append the FCS the line carried
+    int32_t maxLength = kMaxCaptureFrame;  // octets of a frame handed out, FCS included
 };
 
 // The frames of a capture, one at a time, as the decoders take them: the
 // timestamp as "mm:ss.mmm", the direction where the link type records it
 // ('U' sent by the capturing side, 'N' received, blank when unknown).
 // Damage ends the frames with a message on err; a record with nothing to
-// decode is reported and passed over.
+// decode is reported and passed over. A frame longer than the framing's
+// maxLength is handed out cut, and counted.
 class CaptureSource {
 public:
     // flushBeforeWait, when given, is flushed whenever the input has nothing
@@ -83,7 +98,8 @@ public:
     int LinkType() const { return linkType_; }
     std::string LinkTypeText() const;  // "link type 203 (LAPD)"
 
-    void SetFraming(const Framing& framing) { framing_ = framing; }
+    void SetFraming(const Framing& framing);
+    int32_t MaxLength() const { return framing_.maxLength; }
 
     // The next frame (its octets valid until the next call); false at the end
     // of the capture or where it is damaged.
@@ -91,10 +107,13 @@ public:
 
     // Something was reported: damage, a read error, a record passed over.
     bool Damaged() const { return damaged_; }
+    // Frames handed out so far cut to MaxLength().
+    int64_t CutFrames() const { return cutFrames_; }
 
 private:
     static ssize_t Read(void* cookie, char* buffer, std::size_t size);
     void Report(const std::string& message);
+    void ReportReadFailure();
     uint64_t Position() const;  // octets of the capture libpcap has consumed
 
     Input& input_;
@@ -109,7 +128,8 @@ private:
     int64_t records_ = 0;
     bool damaged_ = false;
     bool ended_ = false;
-    unsigned char octets_[kMaxCaptureFrame];
+    int64_t cutFrames_ = 0;
+    std::vector<unsigned char> octets_;  // a frame with its FCS put back
 };
 
 // Writes frames as a pcap file of one link type through libpcap.

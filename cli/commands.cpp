@@ -91,6 +91,9 @@ struct ReplayCommand {
         TraceOutput output(out, FindProtocol(protocol), flags.Resolve(), colour.Resolve(outIsTerminal));
         const int64_t frames = output.Run(reader);
         if (input.ReportReadError(err)) return 1;
+        // The notes come after the text of every frame.
+        out.flush();
+        ReportTraceReading(err, file, reader, "decoded");
         if (frames == 0) {
             // Text that holds no frame at all is not a trace: an error. A
             // trace whose frames all hold no octets was read whole and has

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "core/output.h"
+#include "core/text_writer.h"
+
 namespace korvex::cli {
 
 namespace {
@@ -31,13 +34,32 @@ void WriteColoured(std::ostream& out, std::string_view text, char direction) {
 
 }  // namespace
 
+int32_t DescribeOtherIpVersion(DecodeRequest request) {
+    TextWriter w(request.out, request.capacity);
+    const FrameView datagram(request.frame, request.length);
+    const int version = datagram.At(0) >> 4;
+    AppendText(w, request.timestamp);
+    if (version == 6) {
+        AppendText(w, "  IPv6 datagram, not decoded");
+    } else {
+        AppendText(w, "  IP version ");
+        AppendDecimal(w, version);
+        AppendText(w, " datagram, not decoded");
+    }
+    if ((request.flags & DECODE_HEX) != 0) AppendHexTrace(w, datagram);
+    AppendText(w, "\n");
+    if ((request.flags & DECODE_DETAIL) != 0) AppendText(w, "\n");
+    return w.Finish();
+}
+
 TraceOutput::TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured)
     : out_(out), decoder_(decoder), flags_(flags), coloured_(coloured) {
     if (!coloured_) direct_ = dynamic_cast<OutputBuffer*>(out_.rdbuf());
 }
 
 void TraceOutput::Emit(const TraceFrame& frame) {
-    Decode(decoder_, frame, frame.bytes, frame.length);
+    const bool otherVersion = onlyIpv4_ && frame.length > 0 && frame.bytes[0] >> 4 != 4;
+    Decode(otherVersion ? &DescribeOtherIpVersion : decoder_, frame, frame.bytes, frame.length);
     if (ip_ != nullptr && frame.length > kEthernetHeader && frame.bytes[12] == 0x08 &&
         frame.bytes[13] == 0x00) {
         Decode(ip_, frame, frame.bytes + kEthernetHeader, frame.length - kEthernetHeader);

@@ -17,6 +17,12 @@
 
 namespace korvex::cli {
 
+// A decoder-shaped writer for a datagram of a raw IP link whose version is
+// not 4: "<timestamp>  IPv6 datagram, not decoded" (or "IP version N
+// datagram, not decoded"), the hex trace with DECODE_HEX, the blank line
+// behind a frame's text with DECODE_DETAIL.
+int32_t DescribeOtherIpVersion(DecodeRequest request);
+
 class TraceOutput {
 public:
     TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags, bool coloured);
@@ -24,6 +30,11 @@ public:
     // From now on an Ethernet frame of type 0x0800 has the IPv4 datagram it
     // carries decoded by ip right after the Ethernet text.
     void DecodeIpAfterEthernet(DecoderEntry ip) { ip_ = ip; }
+
+    // From now on frames are datagrams of a raw IP link, which may be of any
+    // IP version: one whose version is not 4 gets the line of
+    // DescribeOtherIpVersion instead of the decoder's text.
+    void DecodeOnlyIpv4() { onlyIpv4_ = true; }
 
     // Decodes one frame and writes its text.
     void Emit(const TraceFrame& frame);
@@ -49,6 +60,7 @@ private:
     DecoderEntry ip_ = nullptr;
     uint32_t flags_;
     bool coloured_;
+    bool onlyIpv4_ = false;
     std::vector<char> buffer_;
     OutputBuffer* direct_ = nullptr;  // where text is decoded in place, if anywhere
 };

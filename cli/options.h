@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+namespace korvex {
+class TraceReader;
+}
+
 namespace korvex::cli {
 
 // A command line that parses but asks for something impossible (exit 2).
@@ -85,6 +89,16 @@ std::string DisplayName(const std::string& name);
 // Says on err that the hex trace text of name yielded no frame to decode;
 // skipped is the number of its frames that held no octets.
 void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skipped);
+
+// Says on err, once the whole of a hex trace has been read, what of it was
+// not taken as the format has it: the frames whose length line declared more
+// octets than reading hands out (decoded, or converted, cut), data lines that
+// stop at a character that is not a hex digit pair, a last frame without its
+// closing empty line (not handed out). action names what was done with the
+// frames ("decoded", "converted"). These are notes: the frames that were
+// read are all there, so they change no exit status.
+void ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
+                        const char* action);
 
 // The input named on the command line: a file, or "-" for standard input.
 class Input {

@@ -83,10 +83,26 @@ int HexDigitValue(char c) {
     return kHexValues[static_cast<unsigned char>(c)];
 }
 
-TraceReader::TraceReader(std::istream& in, bool useFileDirection, std::size_t chunkSize)
+TraceReader::TraceReader(std::istream& in, bool useFileDirection, std::size_t chunkSize,
+                         int32_t maxFrameLength)
     : in_(in),
       useFileDirection_(useFileDirection),
-      chunkLimit_(std::clamp<std::size_t>(chunkSize, 1, kChunkCapacity)) {}
+      chunkLimit_(std::clamp<std::size_t>(chunkSize, 1, kChunkCapacity)),
+      limit_(std::max(maxFrameLength, kMaxFrameLength)),
+      octets_(inline_) {
+    if (limit_ > kMaxFrameLength) {
+        large_ = std::make_unique<unsigned char[]>(static_cast<std::size_t>(limit_));
+        octets_ = large_.get();
+    }
+}
+
+int64_t TraceReader::UnfinishedFrameLine() const {
+    return atEnd_ && state_ != 0 && frameHasText_ ? frameLine_ : 0;
+}
+
+void TraceReader::BadDataLine() {
+    if (badDataLines_++ == 0) firstBadDataLine_ = lineNumber_;
+}
 
 bool TraceReader::Next(TraceFrame& frame) {
     for (;;) {
@@ -131,7 +147,7 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
     ready_ = false;
     std::memcpy(frame.timestamp, timestamp_, sizeof frame.timestamp);
     frame.direction = direction_;
-    frame.length = static_cast<int32_t>(std::min<int64_t>(std::min<int64_t>(declared_, kMaxFrameLength), gathered_));
+    frame.length = static_cast<int32_t>(std::min<int64_t>(std::min<int64_t>(declared_, limit_), gathered_));
     frame.bytes = octets_;
     frame.endLine = readyLine_;
     return true;
@@ -166,6 +182,8 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
     ++lineNumber_;
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
+            frameLine_ = lineNumber_;
+            frameHasText_ = length > 0;
             constexpr std::size_t kFirst = 24;
             constexpr std::size_t kCount = 9;
             const std::size_t n = length <= kFirst ? 0 : std::min(length - kFirst, kCount);
@@ -175,10 +193,12 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
             break;
         }
         case 1:  // length line: the number from column 9, the direction in column 20
+            frameHasText_ = frameHasText_ || length > 0;
             TakeLengthLine(line, length);
             state_ = 2;
             break;
         case 2:  // header line: not read
+            frameHasText_ = frameHasText_ || length > 0;
             gathered_ = 0;
             state_ = 3;
             break;
@@ -186,6 +206,7 @@ void TraceReader::TakeLine(const char* line, std::size_t length) {
             if (length == 0) {
                 EndFrame();
             } else {
+                frameHasText_ = true;
                 TakeDataLine(line, length);
             }
             break;
@@ -211,7 +232,8 @@ void TraceReader::TakeLengthLine(const char* line, std::size_t length) {
 }
 
 // Hex pairs from the data column on: one blank between pairs is skipped; two
-// blanks, any other character or a half pair end the data of the line.
+// blanks, any other character or a half pair end the data of the line (the
+// last two are counted: the line held something other than the format's).
 void TraceReader::TakeDataLine(const char* line, std::size_t length) {
     if (length < kDataColumn) return;
     const auto* p = reinterpret_cast<const unsigned char*>(line) + kDataColumn - 1;
@@ -224,23 +246,26 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
     // such pairs is walked again one pair at a time; what it stored beyond
     // the octets gathered is never handed out.
     constexpr int kGroup = 8;
-    while (end - p >= 3 * kGroup && gathered + kGroup <= kMaxFrameLength) {
+    // Held in locals: the octet stores could otherwise alias the members.
+    const int32_t limit = limit_;
+    unsigned char* const octets = octets_;
+    while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
         unsigned pairs = 0;
 #pragma GCC unroll 8
         for (int k = 0; k < kGroup; ++k) {
             const uint16_t value = PairValue(p + 3 * k);
             pairs |= value;
-            octets_[gathered + k] = static_cast<unsigned char>(value);
+            octets[gathered + k] = static_cast<unsigned char>(value);
         }
         if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
         p += 3 * kGroup;
         gathered += kGroup;
         afterBlank = true;
     }
-    while (end - p >= 3 && gathered < kMaxFrameLength) {
+    while (end - p >= 3 && gathered < limit) {
         const uint16_t value = PairValue(p);
         if (value == kBadPair) break;
-        octets_[gathered++] = static_cast<unsigned char>(value);
+        octets[gathered++] = static_cast<unsigned char>(value);
         if (p[2] != ' ') {
             p += 2;
             afterBlank = false;
@@ -256,11 +281,17 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
             ++p;
             continue;
         }
-        if (end - p < 2) break;
+        if (end - p < 2) {
+            BadDataLine();  // half a pair at the line end
+            break;
+        }
         const uint8_t high = kHexValues[p[0]];
         const uint8_t low = kHexValues[p[1]];
-        if ((high | low) >= 16) break;
-        if (gathered < kMaxFrameLength) octets_[gathered] = static_cast<unsigned char>((high << 4) | low);
+        if ((high | low) >= 16) {
+            BadDataLine();
+            break;
+        }
+        if (gathered < limit) octets[gathered] = static_cast<unsigned char>((high << 4) | low);
         if (gathered < kNumberCeiling) ++gathered;
         afterBlank = false;
         p += 2;
@@ -272,12 +303,13 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
 // it has nothing to decode.
 void TraceReader::EndFrame() {
     state_ = 0;
-    const int64_t length = std::min<int64_t>(std::min<int64_t>(declared_, kMaxFrameLength), gathered_);
+    const int64_t length = std::min<int64_t>(std::min<int64_t>(declared_, limit_), gathered_);
     if (declared_ <= 0 || length <= 0) {
         ++skipped_;
     } else {
         ready_ = true;
         readyLine_ = lineNumber_;
+        if (declared_ > limit_) ++overlong_;
     }
 }
 
@@ -324,17 +356,19 @@ void TraceReader::Take(unsigned char c) {
                         dataState_ = DataState::SecondDigit;
                     } else {
                         dataState_ = DataState::Ended;
+                        badStop_ = true;
                     }
                     break;
                 case DataState::SecondDigit:
                     if (v < 16) {
-                        if (gathered_ < kMaxFrameLength) {
+                        if (gathered_ < limit_) {
                             octets_[gathered_] = static_cast<unsigned char>((firstDigit_ << 4) | v);
                         }
                         if (gathered_ < kNumberCeiling) ++gathered_;
                         dataState_ = DataState::PairStart;
                     } else {
                         dataState_ = DataState::Ended;  // a half pair stores nothing
+                        badStop_ = true;
                     }
                     break;
                 case DataState::Ended:
@@ -347,6 +381,11 @@ void TraceReader::Take(unsigned char c) {
 
 void TraceReader::EndLine() {
     ++lineNumber_;
+    if (state_ == 0) {
+        frameLine_ = lineNumber_;
+        frameHasText_ = false;
+    }
+    frameHasText_ = frameHasText_ || column_ > 0;
     switch (state_) {
         case 0:
             std::memcpy(timestamp_, lineTimestamp_, static_cast<std::size_t>(lineTimestampLength_));
@@ -366,6 +405,8 @@ void TraceReader::EndLine() {
             break;
         default:
             if (column_ == 0) EndFrame();  // the empty line ends the frame
+            // A first digit the line end cut from its second is half a pair.
+            if (badStop_ || dataState_ == DataState::SecondDigit) BadDataLine();
             break;
     }
     // Start the next line afresh.
@@ -377,6 +418,7 @@ void TraceReader::EndLine() {
     magnitude_ = 0;
     lineDirection_ = ' ';
     dataState_ = DataState::PairStart;
+    badStop_ = false;
 }
 
 }  // namespace korvex

@@ -14,13 +14,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <memory>
 
 namespace korvex {
 
 struct TraceFrame {
     char timestamp[12] = "00:00.000";  // at most 9 characters, NUL-terminated
     char direction = ' ';              // direction tag of the frame's lines
-    int32_t length = 0;                // octets to decode, 1 to 96
+    int32_t length = 0;                // octets to decode, 1 to 96 (to the reader's limit)
     const unsigned char* bytes = nullptr;  // the frame's octets (valid until the next read)
     int64_t endLine = 0;               // line number of the empty line that ended the frame
 };
@@ -35,8 +36,12 @@ public:
     // chunkSize is how many characters one read of the stream asks for (1 to
     // kChunkCapacity); the frames read are the same whatever it is.
     static constexpr std::size_t kChunkCapacity = 65536;
+    // maxFrameLength is the most octets of a frame handed out (at least
+    // kMaxFrameLength): more than a decoder takes only for a reader that
+    // copies frames elsewhere whole.
     explicit TraceReader(std::istream& in, bool useFileDirection = true,
-                         std::size_t chunkSize = kChunkCapacity);
+                         std::size_t chunkSize = kChunkCapacity,
+                         int32_t maxFrameLength = kMaxFrameLength);
 
     // The next frame to decode; false at the end of the text. Frames with no
     // octets, or with a declared length of 0 or below, are passed over: they
@@ -45,6 +50,22 @@ public:
 
     // Frames of the text passed over so far because they had nothing to decode.
     int64_t SkippedFrames() const { return skipped_; }
+
+    // Frames handed out so far whose length line declared more octets than
+    // the reader hands out of a frame: they were cut.
+    int64_t OverlongFrames() const { return overlong_; }
+    int32_t MaxFrameLength() const { return limit_; }
+
+    // Data lines so far whose hex pairs stopped at a character that is not
+    // a hex digit pair (two blanks and the line end stop them as the format
+    // says), and the line number of the first (0 when none).
+    int64_t BadDataLines() const { return badDataLines_; }
+    int64_t FirstBadDataLine() const { return firstBadDataLine_; }
+
+    // Once Next has returned false: the line where a frame begins that the
+    // text left unfinished (no closing empty line), or 0 when the text ends
+    // between frames. Lines that are all empty do not begin a frame here.
+    int64_t UnfinishedFrameLine() const;
 
 private:
     enum class DataState { PairStart, AfterBlank, SecondDigit, Ended };
@@ -59,6 +80,7 @@ private:
     void EndLine();
     void EndFrame();
     bool FrameReady(TraceFrame& frame);
+    void BadDataLine();
 
     std::istream& in_;
     bool useFileDirection_;
@@ -71,6 +93,8 @@ private:
     // The cycle.
     int state_ = 0;
     int64_t lineNumber_ = 0;
+    int64_t frameLine_ = 0;      // the line the current frame began on
+    bool frameHasText_ = false;  // a line of the current frame held anything
 
     // The current line.
     int64_t column_ = 0;  // characters of the line seen so far
@@ -84,18 +108,25 @@ private:
     char lineDirection_ = ' ';
     DataState dataState_ = DataState::PairStart;
     int firstDigit_ = 0;
+    bool badStop_ = false;  // the data stopped at a character that is no pair
 
     // The current frame.
     char timestamp_[12] = "00:00.000";
     char direction_ = ' ';
     int64_t declared_ = 0;
     int64_t gathered_ = 0;
-    unsigned char octets_[kMaxFrameLength] = {};
+    int32_t limit_;  // octets of a frame kept
+    unsigned char inline_[kMaxFrameLength] = {};
+    std::unique_ptr<unsigned char[]> large_;  // for a limit above kMaxFrameLength
+    unsigned char* octets_;
 
     // A frame completed by the last line, waiting to be handed out.
     bool ready_ = false;
     int64_t readyLine_ = 0;
     int64_t skipped_ = 0;
+    int64_t overlong_ = 0;
+    int64_t badDataLines_ = 0;
+    int64_t firstBadDataLine_ = 0;
 };
 
 // Value of a hex digit character, either case; 16 for any other character.

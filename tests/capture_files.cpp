@@ -53,33 +53,54 @@ std::string Block(uint32_t type, std::string body) {
     return block;
 }
 
-}  // namespace
-
-std::string PcapNgBytes(int linkType, const std::vector<CaptureRecord>& records, uint32_t snapLength) {
+std::string SectionHeader() {
     std::string section;
     Put32(section, 0x1A2B3C4D);  // byte-order magic
     Put16(section, 1);
     Put16(section, 0);
     Put32(section, 0xFFFFFFFF);  // section length not given
     Put32(section, 0xFFFFFFFF);
-    std::string bytes = Block(0x0A0D0D0A, section);
+    return Block(0x0A0D0D0A, section);
+}
 
+std::string InterfaceDescription(int linkType, uint32_t snapLength) {
     std::string interface;
     Put16(interface, static_cast<uint16_t>(linkType));
     Put16(interface, 0);
     Put32(interface, snapLength);
-    bytes += Block(1, interface);
+    return Block(1, interface);
+}
 
-    for (const CaptureRecord& r : records) {
-        const auto stamp = static_cast<uint64_t>(r.seconds * 1000000 + r.microseconds);
-        std::string packet;
-        Put32(packet, 0);  // interface 0
-        Put32(packet, static_cast<uint32_t>(stamp >> 32));
-        Put32(packet, static_cast<uint32_t>(stamp));
-        Put32(packet, static_cast<uint32_t>(r.octets.size()));
-        Put32(packet, r.wireLength != 0 ? r.wireLength : static_cast<uint32_t>(r.octets.size()));
-        packet.append(r.octets.begin(), r.octets.end());
-        bytes += Block(6, packet);
+// An enhanced packet block, microsecond timestamps.
+std::string EnhancedPacket(uint32_t interface, const CaptureRecord& r) {
+    const auto stamp = static_cast<uint64_t>(r.seconds * 1000000 + r.microseconds);
+    std::string packet;
+    Put32(packet, interface);
+    Put32(packet, static_cast<uint32_t>(stamp >> 32));
+    Put32(packet, static_cast<uint32_t>(stamp));
+    Put32(packet, static_cast<uint32_t>(r.octets.size()));
+    Put32(packet, r.wireLength != 0 ? r.wireLength : static_cast<uint32_t>(r.octets.size()));
+    packet.append(r.octets.begin(), r.octets.end());
+    return Block(6, packet);
+}
+
+}  // namespace
+
+std::string PcapNgBytes(int linkType, const std::vector<CaptureRecord>& records, uint32_t snapLength) {
+    std::string bytes = SectionHeader() + InterfaceDescription(linkType, snapLength);
+    for (const CaptureRecord& r : records) bytes += EnhancedPacket(0, r);
+    return bytes;
+}
+
+std::string PcapNgInterfacesBytes(const std::vector<int>& linkTypes,
+                                  const std::vector<std::pair<uint32_t, CaptureRecord>>& records) {
+    std::string bytes = SectionHeader();
+    uint32_t described = 0;
+    for (const auto& [interface, r] : records) {
+        for (; described <= interface && described < linkTypes.size(); ++described) {
+            bytes += InterfaceDescription(linkTypes[described], 0);
+        }
+        bytes += EnhancedPacket(interface, r);
     }
     return bytes;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvex::test {
@@ -24,6 +25,12 @@ std::string PcapBytes(int dlt, const std::vector<CaptureRecord>& records, int sn
 // enhanced packet block per record (microsecond timestamps).
 std::string PcapNgBytes(int linkType, const std::vector<CaptureRecord>& records,
                         uint32_t snapLength = 0);
+
+// A pcapng file whose interfaces have the link types given, in that order,
+// each record a packet of the interface its index names. Each interface's
+// description block comes right before the first record of that interface.
+std::string PcapNgInterfacesBytes(const std::vector<int>& linkTypes,
+                                  const std::vector<std::pair<uint32_t, CaptureRecord>>& records);
 
 // Either of the two; the libpcap link type dlt names raw IP by 12, which a
 // pcapng file stores as 101.

@@ -71,9 +71,11 @@ std::vector<unsigned char> WithoutFcs(const char* hex) {
     return octets;
 }
 
+// A Linux LAPD record: packet type, hardware type 0x0339, no address,
+// protocol 0x0030, then the frame without its FCS.
 std::vector<unsigned char> LinuxLapd(int packetType, const char* hex) {
-    std::vector<unsigned char> octets(16, 0);
-    octets[1] = static_cast<unsigned char>(packetType);  // the rest of the header is not read
+    std::vector<unsigned char> octets = Octets("0000 0339 0000 0000000000000000 0030");
+    octets[1] = static_cast<unsigned char>(packetType);
     const std::vector<unsigned char> frame = WithoutFcs(hex);
     octets.insert(octets.end(), frame.begin(), frame.end());
     return octets;
@@ -220,6 +222,9 @@ TEST(KorvexPcap, FcsFillAndCuts) {
     cutFilled.push_back(static_cast<unsigned char>(fcs >> 8));
     const std::vector<unsigned char> cut(long9000.begin(), long9000.begin() + 8192);
 
+    const std::string cutNote =
+        "korvex: standard input: 1 frame is longer than the 8192 octets korvex decodes of a frame; "
+        "it was decoded cut to 8192\n";
     const struct {
         const char* name;
         int dlt;
@@ -227,6 +232,7 @@ TEST(KorvexPcap, FcsFillAndCuts) {
         CaptureRecord record;
         const char* protocol;
         std::vector<unsigned char> frame;  // as the decoder gets it
+        std::string err = "";
     } cases[] = {
         {"filled", 203, {}, {0, 0, WithoutFcs(kLapdSabme)}, "lapd", Octets(kLapdSabme)},
         {"as captured", 203, {"--no-fcs-fill"}, {0, 0, WithoutFcs(kLapdSabme)}, "lapd", WithoutFcs(kLapdSabme)},
@@ -237,16 +243,37 @@ TEST(KorvexPcap, FcsFillAndCuts) {
         {"LAPF reading of a LAPD link", 203, {"--protocol", "lapf"}, {0, 0, WithoutFcs(kLapfSabme)}, "lapf",
          Octets(kLapfSabme)},
         {"frame relay", 107, {}, {0, 0, WithoutFcs(kLapfI)}, "lapf", Octets(kLapfI)},
-        {"long frame cut, FCS of the whole frame", 203, {}, {0, 0, long9000}, "lapd", cutFilled},
-        {"long frame cut as captured", 203, {"--no-fcs-fill"}, {0, 0, long9000}, "lapd", cut},
+        {"long frame cut, FCS of the whole frame", 203, {}, {0, 0, long9000}, "lapd", cutFilled, cutNote},
+        {"long frame cut as captured", 203, {"--no-fcs-fill"}, {0, 0, long9000}, "lapd", cut, cutNote},
+        {"longest whole frame with its FCS", 203, {}, {0, 0, std::vector<unsigned char>(8190, 0x7E)}, "lapd", [] {
+             std::vector<unsigned char> f(8190, 0x7E);
+             const uint16_t fcs = cli::LinkFcs(f.data(), f.size());
+             f.push_back(static_cast<unsigned char>(fcs & 0xFF));
+             f.push_back(static_cast<unsigned char>(fcs >> 8));
+             return f;
+         }()},
+        // Fewer than 3 octets: no address and control field, so no FCS.
+        {"two octets of LAPD", 203, {}, {0, 0, Octets("02 01")}, "lapd", Octets("02 01")},
+        {"one octet of frame relay", 107, {}, {0, 0, Octets("18")}, "lapf", Octets("18")},
+        {"two octets after the Linux LAPD header", 177, {}, {0, 0, LinuxLapd(0, "00 81 7F A8")}, "lapd",
+         Octets("00 81")},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"pcap", "-", "--hex"};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        const test::ToolOutcome r = RunTool(args, test::PcapBytes(c.dlt, {c.record}));
+        const std::string capture = test::PcapBytes(c.dlt, {c.record});
+        const test::ToolOutcome r = RunTool(args, capture);
         EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err, c.err) << c.name;
         EXPECT_EQ(r.out, test::DecodeOctets(FindProtocol(c.protocol), DECODE_HEX, c.frame, "00:00.000"))
             << c.name;
+        // convert hands the same frame to the trace file, whole.
+        if (c.options.empty() && c.frame.size() <= 96) {
+            const test::ToolOutcome converted = RunTool({"convert", "-", "-"}, capture);
+            EXPECT_EQ(converted.status, 0) << c.name << ": " << converted.err;
+            EXPECT_EQ(ReadTrace(converted.out), (std::vector<ReadFrame>{{"00:00.000", c.dlt == 177 ? 'N' : ' ', Hex(c.frame)}}))
+                << c.name;
+        }
     }
 }
 
@@ -555,8 +582,11 @@ TEST(KorvexReplay, CapturesAndFramelessTextAreNamed) {
         {"pcapng", test::PcapNgBytes(203, {{0, 0, WithoutFcs(kLapdUi)}}),
          "korvex: standard input is a pcapng capture, not a hex trace file; decode it with: korvex pcap -\n"},
         {"empty", "", "korvex: standard input: no frame found"},
-        {"text without frames", "hello\nworld\n", "korvex: standard input: no frame found"},
+        {"text without frames", "hello\nworld\n",
+         "korvex: standard input: line 1: the last frame has no closing empty line; it was not decoded\n"
+         "korvex: standard input: no frame found"},
         {"a frame without its empty line", "Frame                   12:01.250\nLength: 5          U\nh\n0000: 00 81 7F A8 D8\n",
+         "korvex: standard input: line 1: the last frame has no closing empty line; it was not decoded\n"
          "korvex: standard input: no frame found"},
         {"frames without octets", "Frame                   12:01.250\nLength: 0          U\nh\n0000: 00\n\n"
                                   "Frame                   12:01.250\nLength: 3          U\nh\n\n",
@@ -590,6 +620,298 @@ TEST(KorvexPcap, IpAfterEthernet) {
     EXPECT_EQ(r.out, test::DecodeOctets(eth, DECODE_DETAIL, frame, "00:00.000") +
                          test::DecodeOctets(ip, DECODE_DETAIL, datagram, "00:00.000") +
                          test::DecodeHex(eth, DECODE_DETAIL, kEthernetArp, "00:00.000"));
+}
+
+// --- What the tool cannot carry over is said, never dropped quietly -----------------------
+
+// The frames of a hex trace file read whole, however long (as convert does).
+std::vector<std::vector<unsigned char>> ReadWholeFrames(const std::string& text) {
+    std::istringstream in(text);
+    TraceReader reader(in, true, TraceReader::kChunkCapacity, TraceWriter::kMaxWrittenLength);
+    std::vector<std::vector<unsigned char>> frames;
+    TraceFrame f;
+    while (reader.Next(f)) frames.emplace_back(f.bytes, f.bytes + f.length);
+    return frames;
+}
+
+// Every record of a capture as libpcap reads it.
+std::vector<std::vector<unsigned char>> CaptureRecords(const std::string& capture) {
+    char error[PCAP_ERRBUF_SIZE];
+    FILE* file = fmemopen(const_cast<char*>(capture.data()), capture.size(), "rb");
+    pcap_t* p = file == nullptr ? nullptr : pcap_fopen_offline(file, error);
+    std::vector<std::vector<unsigned char>> records;
+    if (p == nullptr) return records;
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    while (pcap_next_ex(p, &header, &data) == 1) records.emplace_back(data, data + header->caplen);
+    pcap_close(p);
+    return records;
+}
+
+std::vector<unsigned char> Cut(std::vector<unsigned char> octets, std::size_t length) {
+    octets.resize(std::min(octets.size(), length));
+    return octets;
+}
+
+TEST(KorvexCapture, FramesLongerThanAReaderTakesAreCounted) {
+    // Ethernet frames of 60, 100, 9000 and 70000 octets.
+    std::vector<std::vector<unsigned char>> frames;
+    for (std::size_t length : {60, 100, 9000, 70000}) {
+        std::vector<unsigned char> f(length);
+        for (std::size_t i = 0; i < length; ++i) f[i] = static_cast<unsigned char>(i * 13 + length);
+        frames.push_back(f);
+    }
+    std::vector<CaptureRecord> records;
+    for (const auto& f : frames) records.push_back({0, 0, f});
+    const std::string capture = test::PcapBytes(1, records, 262144);
+
+    // pcap decodes at most 8192 octets of a frame.
+    const test::ToolOutcome decoded = RunTool({"pcap", "-"}, capture);
+    std::string expected;
+    for (const auto& f : frames) expected += test::DecodeOctets(DecodeEthernet, DECODE_SUMMARY, Cut(f, 8192), "00:00.000");
+    EXPECT_EQ(decoded.status, 0) << decoded.err;
+    EXPECT_EQ(decoded.out, expected);
+    EXPECT_EQ(decoded.err, "korvex: standard input: 2 frames are longer than the 8192 octets korvex decodes of a "
+                           "frame; they were decoded cut to 8192\n");
+
+    // convert writes them whole, up to the 65536 octets a trace file holds.
+    const test::ToolOutcome trace = RunTool({"convert", "-", "-"}, capture);
+    EXPECT_EQ(trace.status, 0) << trace.err;
+    EXPECT_EQ(trace.err,
+              "korvex: 3 frames are longer than the 96 octets korvex replay decodes of a frame: written whole, they "
+              "are decoded cut to 96\n"
+              "korvex: 1 frame is longer than the 65536 octets a hex trace file holds of a frame; it was written cut "
+              "to 65536\n");
+    const std::vector<std::vector<unsigned char>> whole = {frames[0], frames[1], frames[2], Cut(frames[3], 65536)};
+    EXPECT_EQ(ReadWholeFrames(trace.out), whole);
+
+    // replay decodes 96 of them and says how many frames it cut.
+    const test::ToolOutcome replayed = RunTool({"replay", "eth", "-"}, trace.out);
+    expected.clear();
+    for (const auto& f : frames) expected += test::DecodeOctets(DecodeEthernet, DECODE_SUMMARY, Cut(f, 96), "00:00.000");
+    EXPECT_EQ(replayed.status, 0) << replayed.err;
+    EXPECT_EQ(replayed.out, expected);
+    EXPECT_EQ(replayed.err, "korvex: standard input: 3 frames declare more than the 96 octets a frame is decoded "
+                            "with; their first 96 octets were decoded\n");
+
+    // And back to a capture: whole again.
+    const test::ToolOutcome back = RunTool({"convert", "-", "-", "--linktype", "1"}, trace.out);
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.err, "");
+    EXPECT_EQ(CaptureRecords(back.out), whole);
+}
+
+// Lines of one frame of a hex trace file, data lines given as they stand.
+std::string TraceRecord(const char* length, const std::vector<std::string>& data) {
+    std::string text = "Frame 1                 12:01.250\nLength: " + std::string(length);
+    text.resize(text.find('\n') + 1 + 19, ' ');
+    text += "U\nOffset  Data\n";
+    for (const std::string& d : data) text += "0000: " + d + "\n";
+    return text + "\n";
+}
+
+TEST(KorvexReplay, WhatTheTraceFormatDoesNotHoldIsReported) {
+    const std::string ninetySix = [] {
+        std::string d;
+        for (int i = 0; i < 100; ++i) d += "7E ";
+        return d;
+    }();
+    const std::string where = "korvex: standard input: ";
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> decoded;  // frames as decoded
+        std::string err;  // of replay; convert says "converted"
+    } cases[] = {
+        {"a last frame without its closing empty line", TraceRecord("3", {"00 81 7F"}) + "Frame 2  12:01.300\nLength: 3\nh\n0000: 02\n",
+         {"00 81 7F"}, where + "line 6: the last frame has no closing empty line; it was not decoded\n"},
+        {"a last frame cut after its length line", TraceRecord("3", {"00 81 7F"}) + "Frame 2  12:01.300\nLength: 3\n",
+         {"00 81 7F"}, where + "line 6: the last frame has no closing empty line; it was not decoded\n"},
+        {"empty lines after the last frame", TraceRecord("3", {"00 81 7F"}) + "\n\n", {"00 81 7F"}, ""},
+        {"data lines stopping at a character that is not a pair",
+         TraceRecord("3", {"00 81 7F 0G"}) + TraceRecord("3", {"00 81", "7"}) + TraceRecord("3", {"00\t81 7F"}),
+         {"00 81 7F", "00 81", "00"},
+         where + "3 data lines stop at a character that is not a hex digit pair (the first is line 4); the rest of "
+                 "each was not read\n"},
+        {"one such line", TraceRecord("3", {"00 81", "7F ,"}), {"00 81 7F"},
+         where + "1 data line stops at a character that is not a hex digit pair (the first is line 5); the rest of "
+                 "that line was not read\n"},
+        {"two blanks end the data before a rendering", TraceRecord("3", {"00 81 7F  ..."}) + TraceRecord("2", {"00 81 "}),
+         {"00 81 7F", "00 81"}, ""},
+        {"a frame longer than a frame is decoded with", TraceRecord("100", {ninetySix}),
+         {ninetySix.substr(0, 96 * 3)},
+         where + "1 frame declares more than the 96 octets a frame is decoded with; its first 96 octets were decoded\n"},
+    };
+    for (const auto& c : cases) {
+        const test::ToolOutcome r = RunTool({"replay", "eth", "-"}, c.text);
+        std::string expected;
+        for (const std::string& f : c.decoded) expected += test::DecodeHex(DecodeEthernet, DECODE_SUMMARY, f, "12:01.250");
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;  // notes: every frame read is decoded
+        EXPECT_EQ(r.out, expected) << c.name;
+        EXPECT_EQ(r.err, c.err) << c.name;
+
+        // convert reads the trace the same way and says the same; it keeps
+        // long frames whole.
+        const test::ToolOutcome converted = RunTool({"convert", "-", "-", "--linktype", "1"}, c.text);
+        std::string convertErr = c.err.find("declare") != std::string::npos ? "" : c.err;
+        if (const std::size_t at = convertErr.find("decoded"); at != std::string::npos) {
+            convertErr.replace(at, 7, "converted");
+        }
+        EXPECT_EQ(converted.status, 0) << c.name;
+        EXPECT_EQ(converted.err, convertErr) << c.name;
+        EXPECT_EQ(CaptureRecords(converted.out).size(), c.decoded.size()) << c.name;
+    }
+}
+
+TEST(KorvexPcap, DatagramsOfRawIpLinksThatAreNotIpv4AreNamed) {
+    const char* const ipv6 = "60 00 00 00 00 00 3a 40";  // version 6, then the flow label
+    const char* const version5 = "50 01";
+    const std::string summary = test::DecodeHex(DecodeIp, DECODE_SUMMARY, kIpTcp, kFirstStamp) +
+                                kFirstStamp + "  IPv6 datagram, not decoded\n" +
+                                kFirstStamp + "  IP version 5 datagram, not decoded\n";
+    const std::string detailHex = test::DecodeHex(DecodeIp, DECODE_DETAIL | DECODE_HEX, kIpTcp, kFirstStamp) +
+                                  kFirstStamp + "  IPv6 datagram, not decoded\nHEX TRACE:" + test::kDumpIndent +
+                                  "60 00 00 00 00 00 3a 40 \n\n" + kFirstStamp +
+                                  "  IP version 5 datagram, not decoded\nHEX TRACE:" + test::kDumpIndent + "50 01 \n\n";
+    const std::vector<CaptureRecord> records = {
+        {kFirstSecond, 123000, Octets(kIpTcp)}, {kFirstSecond, 123000, Octets(ipv6)}, {kFirstSecond, 123000, Octets(version5)}};
+    const struct {
+        const char* name;
+        std::string capture;
+    } captures[] = {
+        {"raw IP, pcap", test::PcapBytes(DLT_RAW, records)},
+        {"raw IP, pcapng", test::CaptureBytes(CaptureFile::PcapNg, DLT_RAW, records)},
+        {"IPv4 link type", test::PcapBytes(228, records)},
+    };
+    for (const auto& c : captures) {
+        for (const auto& [options, text] : {std::pair<std::vector<std::string>, const std::string&>{{}, summary},
+                                            {{"--detail", "--hex"}, detailHex},
+                                            {{"--protocol", "ip", "--detail", "--hex"}, detailHex}}) {
+            std::vector<std::string> args = {"pcap", "-"};
+            args.insert(args.end(), options.begin(), options.end());
+            const test::ToolOutcome r = RunTool(args, c.capture);
+            EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+            EXPECT_EQ(r.err, "") << c.name;
+            EXPECT_EQ(r.out, text) << c.name << " " << options.size();
+        }
+    }
+}
+
+TEST(KorvexPcap, InterfacesOfAnotherLinkTypeEndTheCapture) {
+    const CaptureRecord ui{0, 0, WithoutFcs(kLapdUi)};
+    const CaptureRecord arp{0, 0, Octets(kEthernetArp)};
+    const std::string capture = test::PcapNgInterfacesBytes({203, 1}, {{0, ui}, {1, arp}, {0, ui}});
+    const std::string message =
+        "korvex: standard input: frame 2 comes from an interface of link type 1 (Ethernet), the frames before it "
+        "from one of link type 203 (LAPD); korvex reads a capture with one link type, so it stops there\n";
+
+    const test::ToolOutcome decoded = RunTool({"pcap", "-"}, capture);
+    EXPECT_EQ(decoded.status, 1);
+    EXPECT_EQ(decoded.out, test::DecodeHex(DecodeLapd, DECODE_SUMMARY, kLapdUi, "00:00.000"));
+    EXPECT_EQ(decoded.err, message);
+
+    const test::ToolOutcome converted = RunTool({"convert", "-", "-"}, capture);
+    EXPECT_EQ(converted.status, 1);
+    EXPECT_EQ(ReadTrace(converted.out), (std::vector<ReadFrame>{{"00:00.000", ' ', Hex(Octets(kLapdUi))}}));
+    EXPECT_EQ(converted.err, message + "korvex: standard output holds the 1 frame read\n");
+
+    // Interfaces of one link type read on.
+    const test::ToolOutcome same = RunTool({"pcap", "-"}, test::PcapNgInterfacesBytes({203, 203}, {{0, ui}, {1, ui}}));
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, decoded.out + decoded.out);
+}
+
+TEST_F(ConvertTest, LinuxLapdRecordsCarryTheirPseudoHeader) {
+    std::ofstream(Path("in"), std::ios::binary) << WrittenTrace({{'U', kLapdUi}, {'N', kLapdSabme}, {' ', kLapdSabme}});
+    const test::ToolOutcome r = RunTool({"convert", Path("in"), "-", "--linktype", "177"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(CaptureRecords(r.out), (std::vector<std::vector<unsigned char>>{
+                                         LinuxLapd(4, kLapdUi), LinuxLapd(0, kLapdSabme), LinuxLapd(0, kLapdSabme)}));
+}
+
+TEST_F(ConvertTest, TheInputChoosesTheWayAndOutMustBeNamedForIt) {
+    const std::string capture = test::PcapBytes(203, {{0, 0, WithoutFcs(kLapdUi)}});
+    const std::string trace = WrittenTrace({{'U', kLapdUi}});
+    const struct {
+        const char* name;
+        const std::string& input;
+        const char* out;
+        std::vector<std::string> options;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"capture to a .pcap name", capture, "t.pcap", {}, 2, "is named for a capture: give OUT a name such as trace.txt"},
+        {"capture to a .PcapNg name", capture, "t.PcapNg", {}, 2, "is named for a capture"},
+        {"trace to a .txt name", trace, "c.txt", {"--linktype", "203"}, 2,
+         "is named for a hex trace file: give OUT a name such as capture.pcap"},
+        {"trace to a .TXT name, no --linktype", trace, "c.TXT", {}, 2, "is named for a hex trace file"},
+        {"capture to any other name", capture, "t.trace", {}, 0, ""},
+        {"trace to any other name", trace, "c.cap", {"--linktype", "203"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::ofstream(Path("in"), std::ios::binary) << c.input;
+        std::vector<std::string> args = {"convert", Path("in"), Path(c.out)};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const test::ToolOutcome r = RunTool(args);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_EQ(std::filesystem::exists(Path(c.out)), c.status == 0) << c.name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), c.status == 0 ? 2 : 1) << c.name;
+    }
+}
+
+TEST_F(ConvertTest, AFailedConversionLeavesOutAsItWas) {
+    const CaptureRecord ui{0, 0, WithoutFcs(kLapdUi)};
+    const std::string two = test::PcapBytes(203, {ui, ui});
+    const struct {
+        const char* name;
+        std::string input;
+        std::vector<std::string> options;
+        const char* message;
+    } cases[] = {
+        {"a capture without frames", test::PcapBytes(203, {}), {}, "the capture holds no frame"},
+        {"a capture header cut short", two.substr(0, 10), {}, "damaged capture header"},
+        {"a capture cut inside its first frame", two.substr(0, 24 + 16 + 3), {}, "damaged capture after frame 0"},
+        {"text without a frame", "hello\n", {"--linktype", "203"}, "no frame found"},
+        {"a trace whose frames hold no octets", TraceRecord("3", {"  00 81 7F"}), {"--linktype", "203"},
+         "no frame to decode"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(Path("in"), std::ios::binary) << c.input;
+        std::ofstream(Path("out"), std::ios::binary) << "what was there";
+        std::vector<std::string> args = {"convert", Path("in"), Path("out")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const test::ToolOutcome r = RunTool(args);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_EQ(Slurp(Path("out")), "what was there") << c.name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2) << c.name << ": no file left behind";
+    }
+
+    // Frames before damage are kept, and the message says so; OUT keeps its mode.
+    std::filesystem::permissions(Path("out"), std::filesystem::perms(0640));
+    std::ofstream(Path("in"), std::ios::binary) << two.substr(0, two.size() - 1);
+    const test::ToolOutcome partial = RunTool({"convert", Path("in"), Path("out")});
+    EXPECT_EQ(partial.status, 1);
+    EXPECT_NE(partial.err.find("damaged capture after frame 1"), std::string::npos) << partial.err;
+    EXPECT_NE(partial.err.find("korvex: " + Path("out") + " holds the 1 frame read\n"), std::string::npos) << partial.err;
+    EXPECT_EQ(ReadTrace(Slurp(Path("out"))).size(), 1u);
+    EXPECT_EQ(std::filesystem::status(Path("out")).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2);
+
+    // Through a symbolic link the file it names is replaced, the link stays.
+    std::filesystem::create_symlink(Path("out"), Path("link"));
+    std::ofstream(Path("in"), std::ios::binary) << two;
+    EXPECT_EQ(RunTool({"convert", Path("in"), Path("link")}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("link")));
+    EXPECT_EQ(ReadTrace(Slurp(Path("out"))).size(), 2u);
+
+    // A device is written to, not replaced.
+    std::ofstream(Path("in"), std::ios::binary) << two;
+    EXPECT_EQ(RunTool({"convert", Path("in"), "/dev/null"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 // --- The hex trace writer ----------------------------------------------------------------

@@ -145,6 +145,29 @@ TEST(TraceReader, ReadsFramesAsDecided) {
     }
 }
 
+// What the reader tells of a whole text besides its frames.
+struct ReadingNotes {
+    int64_t overlong;
+    int64_t badLines;
+    int64_t firstBadLine;
+    int64_t unfinishedLine;
+    bool operator==(const ReadingNotes&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const ReadingNotes& n) {
+    return os << "{overlong " << n.overlong << ", bad lines " << n.badLines << " from " << n.firstBadLine
+              << ", unfinished at " << n.unfinishedLine << "}";
+}
+
+ReadingNotes Notes(const std::string& text, std::size_t chunkSize, int32_t maxFrameLength = TraceReader::kMaxFrameLength) {
+    std::istringstream in(text);
+    TraceReader reader(in, true, chunkSize, maxFrameLength);
+    TraceFrame f;
+    while (reader.Next(f)) {
+    }
+    return {reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(), reader.UnfinishedFrameLine()};
+}
+
 TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
     // Texts of record-like lines with damage: stray carriage returns, blanks,
     // half pairs, non-hex characters, long and missing lines.
@@ -166,6 +189,7 @@ TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
         framesRead += whole.size();
         for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{64}}) {
             ASSERT_EQ(Read(text, true, chunk), whole) << "round " << round << ", chunks of " << chunk;
+            ASSERT_EQ(Notes(text, chunk), Notes(text, TraceReader::kChunkCapacity)) << "round " << round;
         }
     }
     EXPECT_GT(framesRead, 100u);  // the texts do hold frames to compare
@@ -181,17 +205,22 @@ TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
     struct Fault {
         const char* name;
         std::string (*apply)(std::string line, std::size_t at);
+        // The data stops at a character that is not a hex digit pair: always,
+        // never, or only when the last pair is spoiled.
+        enum { Never, Always, AtLastPair } stopsData;
     };
     const Fault faults[] = {
-        {"none", [](std::string line, std::size_t) { return line; }},
-        {"lower-case digit", [](std::string line, std::size_t at) { line[at] = 'c'; return line; }},
-        {"not a digit", [](std::string line, std::size_t at) { line[at] = 'G'; return line; }},
-        {"second digit not a digit", [](std::string line, std::size_t at) { line[at + 1] = ':'; return line; }},
-        {"no blank behind the pair", [](std::string line, std::size_t at) { return line.erase(at + 2, 1); }},
-        {"two blanks behind the pair", [](std::string line, std::size_t at) { return line.insert(at + 2, " "); }},
-        {"half a pair", [](std::string line, std::size_t at) { return line.erase(at + 1, 1); }},
-        {"line ends inside the pair", [](std::string line, std::size_t at) { return line.substr(0, at + 1); }},
-        {"carriage return in the line", [](std::string line, std::size_t at) { line[at + 2] = '\r'; return line; }},
+        {"none", [](std::string line, std::size_t) { return line; }, Fault::Never},
+        {"lower-case digit", [](std::string line, std::size_t at) { line[at] = 'c'; return line; }, Fault::Never},
+        {"not a digit", [](std::string line, std::size_t at) { line[at] = 'G'; return line; }, Fault::Always},
+        {"second digit not a digit", [](std::string line, std::size_t at) { line[at + 1] = ':'; return line; }, Fault::Always},
+        // Behind the last pair, the rendering then follows one blank only.
+        {"no blank behind the pair", [](std::string line, std::size_t at) { return line.erase(at + 2, 1); },
+         Fault::AtLastPair},
+        {"two blanks behind the pair", [](std::string line, std::size_t at) { return line.insert(at + 2, " "); }, Fault::Never},
+        {"half a pair", [](std::string line, std::size_t at) { return line.erase(at + 1, 1); }, Fault::Always},
+        {"line ends inside the pair", [](std::string line, std::size_t at) { return line.substr(0, at + 1); }, Fault::Always},
+        {"carriage return in the line", [](std::string line, std::size_t at) { line[at + 2] = '\r'; return line; }, Fault::Always},
     };
     std::size_t clean = 0;
     for (int pairs = 1; pairs <= 40; ++pairs) {
@@ -213,6 +242,11 @@ TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
                 const std::string text = Record("00:00.001", "200", 'U', {spoiled, spoiled, spoiled});
                 const auto whole = Read(text);
                 ASSERT_EQ(Read(text, true, 1), whole) << fault.name << " at pair " << at << " of " << pairs;
+                ASSERT_EQ(Notes(text, 1), Notes(text, TraceReader::kChunkCapacity))
+                    << fault.name << " at pair " << at << " of " << pairs;
+                const bool stops = fault.stopsData == Fault::Always || (fault.stopsData == Fault::AtLastPair && at == pairs - 1);
+                EXPECT_EQ(Notes(text, TraceReader::kChunkCapacity).badLines, stops ? 3 : 0)
+                    << fault.name << " at pair " << at << " of " << pairs;
                 if (fault.apply == faults[0].apply) {
                     std::vector<int> expected;
                     for (int copy = 0; copy < 3; ++copy) expected.insert(expected.end(), octets.begin(), octets.end());
@@ -224,6 +258,37 @@ TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
         }
     }
     EXPECT_EQ(clean, 40u);
+}
+
+TEST(TraceReader, TellsWhatTheFormatDidNotHold) {
+    const std::string frame = Record("00:00.001", "2", 'U', {"01 02"});  // five lines
+    const struct {
+        const char* name;
+        std::string text;
+        ReadingNotes notes;
+    } cases[] = {
+        {"a clean text", frame + frame, {0, 0, 0, 0}},
+        {"a rendering after two blanks, a blank at the end", Record("00:00.001", "2", 'U', {"01 02  ..", "03 "}), {0, 0, 0, 0}},
+        {"half a pair, then a line of no pair", Record("00:00.001", "2", 'U', {"01 0", "x"}), {0, 2, 4, 0}},
+        {"half a pair before a blank", Record("00:00.001", "2", 'U', {"01 0 2"}), {0, 1, 4, 0}},
+        {"a line too short to hold data is no fault", "Frame\nLength: 1\nhdr\n0000:\n0000: 01\n\n", {0, 0, 0, 0}},
+        {"a declared length above the limit", Record("00:00.001", "97", 'U', {"01"}) + frame, {1, 0, 0, 0}},
+        {"a frame passed over is not counted long", Record("00:00.001", "200", 'U', {""}), {0, 0, 0, 0}},
+        {"the same without a line end", frame + "Frame\nLength: 1\nhdr\n0000: 01", {0, 0, 0, 6}},
+        {"a last frame of one line", frame + "Frame", {0, 0, 0, 6}},
+        {"empty lines after the last frame", frame + "\n\n\r\n", {0, 0, 0, 0}},
+        {"a frame cut after an empty timestamp line", frame + "\nLength: 1\n", {0, 0, 0, 6}},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t chunk : {TraceReader::kChunkCapacity, std::size_t{1}, std::size_t{7}}) {
+            EXPECT_EQ(Notes(c.text, chunk), c.notes) << c.name << ", chunks of " << chunk;
+        }
+    }
+    // A reader that keeps longer frames counts only those above its limit.
+    const std::string long200 = Record("00:00.001", "200", 'U', {std::string(200 * 2, '5')});
+    EXPECT_EQ(Notes(long200, TraceReader::kChunkCapacity), (ReadingNotes{1, 0, 0, 0}));
+    EXPECT_EQ(Notes(long200, TraceReader::kChunkCapacity, 200), (ReadingNotes{0, 0, 0, 0}));
+    EXPECT_EQ(Notes(long200, 3, 199), (ReadingNotes{1, 0, 0, 0}));
 }
 
 TEST(TraceReader, DirectionIsOneWhenTheFileDirectionIsNotUsed) {
