@@ -114,7 +114,8 @@ bool TraceReader::Next(TraceFrame& frame) {
             chunkPos_ = 0;
             if (chunkSize_ == 0) {
                 atEnd_ = true;
-                // The last line may lack its line end.
+                // The last line may lack its line end; a carriage return at
+                // the very end is taken for one.
                 if (column_ > 0 || pendingCr_) {
                     pendingCr_ = false;
                     EndLine();
@@ -122,23 +123,34 @@ bool TraceReader::Next(TraceFrame& frame) {
                 continue;
             }
         }
-        // Take whole lines while the chunk holds them, characters one by one
-        // otherwise, until a frame is complete or the chunk is used up.
-        while (chunkPos_ < chunkSize_ && !ready_) {
-            if (column_ == 0 && !pendingCr_) {
-                const char* start = chunk_ + chunkPos_;
-                const char* const stop = chunk_ + chunkSize_;
-                while (!ready_) {
-                    const auto* end = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
-                    if (end == nullptr) break;
-                    TakeLine(start, static_cast<std::size_t>(end - start));
-                    start = end + 1;
-                }
-                chunkPos_ = static_cast<std::size_t>(start - chunk_);
-                if (ready_ || chunkPos_ == chunkSize_) continue;
+        // The chunk's text line by line, each line (or the part of it the
+        // chunk holds) in one piece, until a frame is complete or the chunk
+        // is used up.
+        const char* start = chunk_ + chunkPos_;
+        const char* const stop = chunk_ + chunkSize_;
+        while (start != stop && !ready_) {
+            if (pendingCr_) {
+                // A carriage return right before the line feed belongs to the
+                // line end; any other one is an ordinary character.
+                pendingCr_ = false;
+                if (*start != '\n') TakeText("\r", 1);
             }
-            Feed(static_cast<unsigned char>(chunk_[chunkPos_++]));
+            const auto* lineFeed =
+                static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
+            const char* end = lineFeed != nullptr ? lineFeed : stop;
+            if (end != start && end[-1] == '\r') {
+                --end;
+                pendingCr_ = lineFeed == nullptr;  // the next chunk tells which it is
+            }
+            TakeText(start, static_cast<std::size_t>(end - start));
+            if (lineFeed == nullptr) {
+                start = stop;
+                break;
+            }
+            EndLine();
+            start = lineFeed + 1;
         }
+        chunkPos_ = static_cast<std::size_t>(start - chunk_);
     }
 }
 
@@ -153,103 +165,84 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
     return true;
 }
 
-void TraceReader::Feed(unsigned char c) {
-    if (pendingCr_) {
-        pendingCr_ = false;
-        if (c == '\n') {
-            EndLine();  // CR LF: the carriage return is dropped
-            return;
-        }
-        Take('\r');  // a carriage return inside the line is an ordinary character
-    }
-    if (c == '\n') {
-        EndLine();
-    } else if (c == '\r') {
-        pendingCr_ = true;
-    } else {
-        Take(c);
-    }
-}
-
-// A whole line at the start of a line: the same effect as feeding its
-// characters and its line end one by one, in one pass. The per-line state
-// of the character walk is not touched: it stays as it was at the line's
-// start, reset.
-void TraceReader::TakeLine(const char* line, std::size_t length) {
-    // A carriage return right before the line feed belongs to the line end;
-    // any other one is an ordinary character of the line.
-    if (length > 0 && line[length - 1] == '\r') --length;
-    ++lineNumber_;
+// The next count characters of the current line, as the cycle reads its
+// kind. A frame is handed out before the next line is read, so the
+// timestamp goes straight into the frame's field.
+void TraceReader::TakeText(const char* text, std::size_t count) {
+    if (count == 0) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const int64_t first = column_;  // columns of the line before this text
+    column_ += static_cast<int64_t>(count);
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
-            frameLine_ = lineNumber_;
-            frameHasText_ = length > 0;
-            constexpr std::size_t kFirst = 24;
-            constexpr std::size_t kCount = 9;
-            const std::size_t n = length <= kFirst ? 0 : std::min(length - kFirst, kCount);
-            if (n > 0) std::memcpy(timestamp_, line + kFirst, n);
-            timestamp_[n] = '\0';
-            state_ = 1;
+            constexpr int64_t kFirst = 24;
+            constexpr int64_t kEnd = kFirst + 9;
+            const int64_t from = std::max(first, kFirst);
+            const int64_t to = std::min(column_, kEnd);
+            if (from < to) {
+                std::memcpy(timestamp_ + (from - kFirst), p + (from - first), static_cast<std::size_t>(to - from));
+            }
             break;
         }
         case 1:  // length line: the number from column 9, the direction in column 20
-            frameHasText_ = frameHasText_ || length > 0;
-            TakeLengthLine(line, length);
-            state_ = 2;
+            TakeLengthText(p, count, first);
             break;
         case 2:  // header line: not read
-            frameHasText_ = frameHasText_ || length > 0;
-            gathered_ = 0;
-            state_ = 3;
             break;
-        default:
-            if (length == 0) {
-                EndFrame();
-            } else {
-                frameHasText_ = true;
-                TakeDataLine(line, length);
+        default: {  // data line: hex pairs from column 7
+            constexpr int64_t kSkipped = kDataColumn - 1;
+            if (column_ <= kSkipped || dataState_ == DataState::Ended) break;
+            TakeData(p + std::max<int64_t>(kSkipped - first, 0), p + count);
+            break;
+        }
+    }
+}
+
+void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn) {
+    constexpr int64_t kNumberColumn = 9;
+    constexpr int64_t kDirectionColumn = 20;
+    const int64_t end = firstColumn + static_cast<int64_t>(count);
+    if (firstColumn < kDirectionColumn && end >= kDirectionColumn) {
+        lineDirection_ = static_cast<char>(text[kDirectionColumn - 1 - firstColumn]);
+    }
+    // Leading blanks, an optional sign, digits up to the first other character.
+    for (int64_t col = std::max(firstColumn, kNumberColumn - 1); col < end && numberState_ != NumberState::Done;
+         ++col) {
+        const unsigned char c = text[col - firstColumn];
+        if (numberState_ == NumberState::Blanks) {
+            if (c == ' ') continue;
+            numberState_ = NumberState::Digits;
+            if (c == '+' || c == '-') {
+                negative_ = c == '-';
+                continue;
             }
-            break;
+        }
+        if (c >= '0' && c <= '9') {
+            magnitude_ = std::min(magnitude_ * 10 + (c - '0'), kNumberCeiling);
+        } else {
+            numberState_ = NumberState::Done;
+        }
     }
 }
 
-void TraceReader::TakeLengthLine(const char* line, std::size_t length) {
-    constexpr std::size_t kNumberColumn = 9;
-    constexpr std::size_t kDirectionColumn = 20;
-    std::size_t i = kNumberColumn - 1;
-    while (i < length && line[i] == ' ') ++i;
-    bool negative = false;
-    if (i < length && (line[i] == '+' || line[i] == '-')) {
-        negative = line[i] == '-';
-        ++i;
-    }
-    int64_t magnitude = 0;
-    for (; i < length && line[i] >= '0' && line[i] <= '9'; ++i) {
-        magnitude = std::min(magnitude * 10 + (line[i] - '0'), kNumberCeiling);
-    }
-    declared_ = negative ? -magnitude : magnitude;
-    direction_ = !useFileDirection_ ? '\x01' : length >= kDirectionColumn ? line[kDirectionColumn - 1] : ' ';
-}
-
-// Hex pairs from the data column on: one blank between pairs is skipped; two
-// blanks, any other character or a half pair end the data of the line (the
-// last two are counted: the line held something other than the format's).
-void TraceReader::TakeDataLine(const char* line, std::size_t length) {
-    if (length < kDataColumn) return;
-    const auto* p = reinterpret_cast<const unsigned char*>(line) + kDataColumn - 1;
-    const auto* const end = reinterpret_cast<const unsigned char*>(line) + length;
-    int64_t gathered = gathered_;
-    bool afterBlank = false;
-    // The usual layout first: pairs each followed by one blank, eight at a
-    // time, then one at a time. Whatever else comes is left to the general
-    // walk below, in the same state. A group that turns out not to be eight
-    // such pairs is walked again one pair at a time; what it stored beyond
-    // the octets gathered is never handed out.
-    constexpr int kGroup = 8;
+// Hex pairs: one blank between pairs is skipped; two blanks, any other
+// character or a half pair end the data of the line (the last two are
+// counted at the line end: the line held something other than the
+// format's). A pair may be cut between two pieces of the line.
+void TraceReader::TakeData(const unsigned char* p, const unsigned char* const end) {
+    DataState state = dataState_;
     // Held in locals: the octet stores could otherwise alias the members.
+    int64_t gathered = gathered_;
     const int32_t limit = limit_;
     unsigned char* const octets = octets_;
-    while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
+    // Between pairs, the usual layout first: pairs each followed by one
+    // blank, eight at a time, then one at a time. Whatever else comes is
+    // left to the general walk below, in the same state. A group that turns
+    // out not to be eight such pairs is walked again one pair at a time;
+    // what it stored beyond the octets gathered is never handed out.
+    const bool betweenPairs = state == DataState::PairStart || state == DataState::AfterBlank;
+    constexpr int kGroup = 8;
+    while (betweenPairs && end - p >= 3 * kGroup && gathered + kGroup <= limit) {
         unsigned pairs = 0;
 #pragma GCC unroll 8
         for (int k = 0; k < kGroup; ++k) {
@@ -260,42 +253,41 @@ void TraceReader::TakeDataLine(const char* line, std::size_t length) {
         if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
         p += 3 * kGroup;
         gathered += kGroup;
-        afterBlank = true;
+        state = DataState::AfterBlank;
     }
-    while (end - p >= 3 && gathered < limit) {
+    while (betweenPairs && end - p >= 3 && gathered < limit) {
         const uint16_t value = PairValue(p);
         if (value == kBadPair) break;
         octets[gathered++] = static_cast<unsigned char>(value);
         if (p[2] != ' ') {
             p += 2;
-            afterBlank = false;
+            state = DataState::PairStart;
             break;
         }
         p += 3;
-        afterBlank = true;
+        state = DataState::AfterBlank;
     }
-    while (p < end) {
-        if (*p == ' ') {
-            if (afterBlank) break;
-            afterBlank = true;
-            ++p;
-            continue;
+    // The general walk, one character at a time; past the octets kept it
+    // only counts.
+    int high = firstDigit_;
+    for (; p != end && state != DataState::Ended; ++p) {
+        const uint8_t value = kHexValues[*p];
+        if (state != DataState::SecondDigit && *p == ' ') {
+            state = state == DataState::AfterBlank ? DataState::Ended : DataState::AfterBlank;
+        } else if (value >= 16) {  // no hex digit where one is due
+            state = DataState::Ended;
+            badStop_ = true;
+        } else if (state == DataState::SecondDigit) {
+            if (gathered < limit) octets[gathered] = static_cast<unsigned char>(high << 4 | value);
+            if (gathered < kNumberCeiling) ++gathered;
+            state = DataState::PairStart;
+        } else {
+            high = value;
+            state = DataState::SecondDigit;
         }
-        if (end - p < 2) {
-            BadDataLine();  // half a pair at the line end
-            break;
-        }
-        const uint8_t high = kHexValues[p[0]];
-        const uint8_t low = kHexValues[p[1]];
-        if ((high | low) >= 16) {
-            BadDataLine();
-            break;
-        }
-        if (gathered < limit) octets[gathered] = static_cast<unsigned char>((high << 4) | low);
-        if (gathered < kNumberCeiling) ++gathered;
-        afterBlank = false;
-        p += 2;
     }
+    firstDigit_ = high;
+    dataState_ = state;
     gathered_ = gathered;
 }
 
@@ -313,92 +305,22 @@ void TraceReader::EndFrame() {
     }
 }
 
-void TraceReader::Take(unsigned char c) {
-    ++column_;
-    const int64_t col = column_;  // 1-based column of c
-    switch (state_) {
-        case 0:  // timestamp line: columns 25 to 33
-            if (col >= 25 && col <= 33) lineTimestamp_[lineTimestampLength_++] = static_cast<char>(c);
-            break;
-        case 1:  // length line: number from column 9, direction in column 20
-            if (col == 20) lineDirection_ = static_cast<char>(c);
-            if (col >= 9 && numberState_ != NumberState::Done) {
-                if (numberState_ == NumberState::Blanks) {
-                    if (c == ' ') break;
-                    numberState_ = NumberState::Digits;
-                    if (c == '+' || c == '-') {
-                        negative_ = c == '-';
-                        break;
-                    }
-                }
-                if (c >= '0' && c <= '9') {
-                    sawDigit_ = true;
-                    magnitude_ = std::min(magnitude_ * 10 + (c - '0'), kNumberCeiling);
-                } else {
-                    numberState_ = NumberState::Done;
-                }
-            }
-            break;
-        case 2:  // header line: not read
-            break;
-        default: {  // data line: hex pairs from column 7
-            if (col < 7 || dataState_ == DataState::Ended) break;
-            int v = HexDigitValue(static_cast<char>(c));
-            switch (dataState_) {
-                case DataState::PairStart:
-                case DataState::AfterBlank:
-                    if (c == ' ') {
-                        // One blank between pairs is skipped; two end the data.
-                        dataState_ = dataState_ == DataState::PairStart ? DataState::AfterBlank
-                                                                         : DataState::Ended;
-                    } else if (v < 16) {
-                        firstDigit_ = v;
-                        dataState_ = DataState::SecondDigit;
-                    } else {
-                        dataState_ = DataState::Ended;
-                        badStop_ = true;
-                    }
-                    break;
-                case DataState::SecondDigit:
-                    if (v < 16) {
-                        if (gathered_ < limit_) {
-                            octets_[gathered_] = static_cast<unsigned char>((firstDigit_ << 4) | v);
-                        }
-                        if (gathered_ < kNumberCeiling) ++gathered_;
-                        dataState_ = DataState::PairStart;
-                    } else {
-                        dataState_ = DataState::Ended;  // a half pair stores nothing
-                        badStop_ = true;
-                    }
-                    break;
-                case DataState::Ended:
-                    break;
-            }
-            break;
-        }
-    }
-}
-
+// The end of the current line: what the line said takes effect, and the
+// cycle moves on.
 void TraceReader::EndLine() {
     ++lineNumber_;
-    if (state_ == 0) {
-        frameLine_ = lineNumber_;
-        frameHasText_ = false;
-    }
-    frameHasText_ = frameHasText_ || column_ > 0;
+    if (state_ == 0) frameLine_ = lineNumber_;
+    frameHasText_ = (state_ != 0 && frameHasText_) || column_ > 0;
     switch (state_) {
         case 0:
-            std::memcpy(timestamp_, lineTimestamp_, static_cast<std::size_t>(lineTimestampLength_));
-            timestamp_[lineTimestampLength_] = '\0';
+            timestamp_[std::clamp<int64_t>(column_ - 24, 0, 9)] = '\0';
             state_ = 1;
             break;
-        case 1: {
-            int64_t value = sawDigit_ ? magnitude_ : 0;
-            declared_ = negative_ ? -value : value;
-            direction_ = useFileDirection_ ? (column_ >= 20 ? lineDirection_ : ' ') : '\x01';
+        case 1:
+            declared_ = negative_ ? -magnitude_ : magnitude_;
+            direction_ = !useFileDirection_ ? '\x01' : column_ >= 20 ? lineDirection_ : ' ';
             state_ = 2;
             break;
-        }
         case 2:
             gathered_ = 0;
             state_ = 3;
@@ -411,10 +333,8 @@ void TraceReader::EndLine() {
     }
     // Start the next line afresh.
     column_ = 0;
-    lineTimestampLength_ = 0;
     numberState_ = NumberState::Blanks;
     negative_ = false;
-    sawDigit_ = false;
     magnitude_ = 0;
     lineDirection_ = ' ';
     dataState_ = DataState::PairStart;

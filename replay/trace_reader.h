@@ -70,13 +70,13 @@ public:
 private:
     enum class DataState { PairStart, AfterBlank, SecondDigit, Ended };
 
-    void Feed(unsigned char c);  // one character of the text
-    // A whole line (without its line end) that begins at column 1: the same
-    // effect as feeding its characters one by one, in one pass.
-    void TakeLine(const char* line, std::size_t length);
-    void TakeLengthLine(const char* line, std::size_t length);
-    void TakeDataLine(const char* line, std::size_t length);
-    void Take(unsigned char c);  // one character of the current line
+    // The line grammar, read one piece of a line at a time: a whole line in
+    // one piece when the chunk holds it, else the pieces the chunks cut it
+    // into (down to single characters); the state of the line carries over
+    // from piece to piece, so the frames are the same either way.
+    void TakeText(const char* text, std::size_t count);  // the next characters of the line
+    void TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn);
+    void TakeData(const unsigned char* p, const unsigned char* end);
     void EndLine();
     void EndFrame();
     bool FrameReady(TraceFrame& frame);
@@ -97,13 +97,10 @@ private:
     bool frameHasText_ = false;  // a line of the current frame held anything
 
     // The current line.
-    int64_t column_ = 0;  // characters of the line seen so far
-    bool pendingCr_ = false;
-    char lineTimestamp_[10] = {};
-    int lineTimestampLength_ = 0;
+    int64_t column_ = 0;      // characters of the line taken so far
+    bool pendingCr_ = false;  // a carriage return ended the last piece: line end or character
     enum class NumberState { Blanks, Digits, Done } numberState_ = NumberState::Blanks;
     bool negative_ = false;
-    bool sawDigit_ = false;
     int64_t magnitude_ = 0;
     char lineDirection_ = ' ';
     DataState dataState_ = DataState::PairStart;
