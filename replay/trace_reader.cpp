@@ -118,37 +118,41 @@ bool TraceReader::Next(TraceFrame& frame) {
                 // the very end is taken for one.
                 if (column_ > 0 || pendingCr_) {
                     pendingCr_ = false;
-                    EndLine();
+                    TakeText(chunk_, 0, column_, true);
                 }
                 continue;
             }
         }
-        // The chunk's text line by line, each line (or the part of it the
-        // chunk holds) in one piece, until a frame is complete or the chunk
-        // is used up.
+        // The chunk's text line by line, each line in one piece, until a
+        // frame is complete; then the part of a line the chunk ends in.
         const char* start = chunk_ + chunkPos_;
         const char* const stop = chunk_ + chunkSize_;
-        while (start != stop && !ready_) {
-            if (pendingCr_) {
-                // A carriage return right before the line feed belongs to the
-                // line end; any other one is an ordinary character.
-                pendingCr_ = false;
-                if (*start != '\n') TakeText("\r", 1);
-            }
+        if (pendingCr_) {
+            // A carriage return right before the line feed belongs to the line
+            // end; any other one is an ordinary character.
+            pendingCr_ = false;
+            if (*start != '\n') TakeText("\r", 1, column_, false);
+        }
+        for (;;) {
             const auto* lineFeed =
                 static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
-            const char* end = lineFeed != nullptr ? lineFeed : stop;
-            if (end != start && end[-1] == '\r') {
-                --end;
-                pendingCr_ = lineFeed == nullptr;  // the next chunk tells which it is
-            }
-            TakeText(start, static_cast<std::size_t>(end - start));
             if (lineFeed == nullptr) {
+                const char* end = stop;
+                if (end != start && end[-1] == '\r') {
+                    --end;
+                    pendingCr_ = true;  // the next chunk tells which it is
+                }
+                TakeText(start, static_cast<std::size_t>(end - start), column_, false);
                 start = stop;
                 break;
             }
-            EndLine();
+            std::size_t length = static_cast<std::size_t>(lineFeed - start);
+            if (length > 0 && lineFeed[-1] == '\r') --length;
+            // Most lines are whole in the chunk, from column 1.
+            const bool frameEnds =
+                column_ == 0 ? TakeText(start, length, 0, true) : TakeText(start, length, column_, true);
             start = lineFeed + 1;
+            if (frameEnds) break;
         }
         chunkPos_ = static_cast<std::size_t>(start - chunk_);
     }
@@ -165,72 +169,115 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
     return true;
 }
 
-// The next count characters of the current line, as the cycle reads its
-// kind. A frame is handed out before the next line is read, so the
-// timestamp goes straight into the frame's field.
-void TraceReader::TakeText(const char* text, std::size_t count) {
-    if (count == 0) return;
+// The next count characters of the current line, after first characters
+// of it, as the cycle reads the line's kind; with lineEnds the line ends
+// after them: what it said takes effect, and the cycle moves on with the
+// state the next line starts from. A frame is handed out before the next
+// line is read, so the timestamp goes straight into the frame's field.
+// Returns true when the line ended a frame that is ready. Inlined into the
+// line loop, where a whole line from column 1 lets the compiler fold the
+// column arithmetic away.
+[[gnu::always_inline]] inline bool TraceReader::TakeText(const char* text, std::size_t count, int64_t first,
+                                                         bool lineEnds) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    const int64_t first = column_;  // columns of the line before this text
-    column_ += static_cast<int64_t>(count);
+    const int64_t columns = first + static_cast<int64_t>(count);
+    column_ = lineEnds ? 0 : columns;
+    if (lineEnds) ++lineNumber_;
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
             constexpr int64_t kFirst = 24;
-            constexpr int64_t kEnd = kFirst + 9;
+            constexpr int64_t kCount = 9;
             const int64_t from = std::max(first, kFirst);
-            const int64_t to = std::min(column_, kEnd);
+            const int64_t to = std::min(columns, kFirst + kCount);
             if (from < to) {
                 std::memcpy(timestamp_ + (from - kFirst), p + (from - first), static_cast<std::size_t>(to - from));
             }
+            if (lineEnds) {
+                timestamp_[std::clamp(columns - kFirst, int64_t{0}, kCount)] = '\0';
+                frameLine_ = lineNumber_;
+                frameHasText_ = columns > 0;
+                state_ = 1;
+            }
             break;
         }
-        case 1:  // length line: the number from column 9, the direction in column 20
-            TakeLengthText(p, count, first);
+        case 1: {  // length line: the number from column 9, the direction in column 20
+            LengthReading reading = first > 0 ? length_ : LengthReading{};
+            if (count > 0) TakeLengthText(p, count, first, reading);
+            if (!lineEnds) {
+                length_ = reading;
+                break;
+            }
+            frameHasText_ = frameHasText_ || columns > 0;
+            declared_ = reading.negative ? -reading.magnitude : reading.magnitude;
+            direction_ = !useFileDirection_ ? '\x01' : reading.direction;
+            state_ = 2;
             break;
+        }
         case 2:  // header line: not read
+            if (lineEnds) {
+                frameHasText_ = frameHasText_ || columns > 0;
+                gathered_ = 0;
+                state_ = 3;
+            }
             break;
-        default: {  // data line: hex pairs from column 7
+        default: {  // data line: hex pairs from column 7; the empty line ends the frame
             constexpr int64_t kSkipped = kDataColumn - 1;
-            if (column_ <= kSkipped || dataState_ == DataState::Ended) break;
-            TakeData(p + std::max<int64_t>(kSkipped - first, 0), p + count);
+            DataState data = first > 0 ? dataState_ : DataState::PairStart;
+            if (columns > kSkipped && data < DataState::Stopped) {
+                data = TakeData(p + std::max(kSkipped - first, int64_t{0}), p + count, data);
+            }
+            if (!lineEnds) {
+                dataState_ = data;
+                break;
+            }
+            if (columns == 0) {
+                EndFrame();
+                return ready_;
+            }
+            frameHasText_ = true;
+            // A first digit the line end cut from its second is half a pair.
+            if (data == DataState::SecondDigit || data == DataState::Stopped) BadDataLine();
             break;
         }
     }
+    return false;
 }
 
-void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn) {
+void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
+                                 LengthReading& reading) {
     constexpr int64_t kNumberColumn = 9;
     constexpr int64_t kDirectionColumn = 20;
-    const int64_t end = firstColumn + static_cast<int64_t>(count);
-    if (firstColumn < kDirectionColumn && end >= kDirectionColumn) {
-        lineDirection_ = static_cast<char>(text[kDirectionColumn - 1 - firstColumn]);
+    using Number = LengthReading::Number;
+    if (firstColumn < kDirectionColumn && firstColumn + static_cast<int64_t>(count) >= kDirectionColumn) {
+        reading.direction = static_cast<char>(text[kDirectionColumn - 1 - firstColumn]);
     }
-    // Leading blanks, an optional sign, digits up to the first other character.
-    for (int64_t col = std::max(firstColumn, kNumberColumn - 1); col < end && numberState_ != NumberState::Done;
-         ++col) {
-        const unsigned char c = text[col - firstColumn];
-        if (numberState_ == NumberState::Blanks) {
-            if (c == ' ') continue;
-            numberState_ = NumberState::Digits;
-            if (c == '+' || c == '-') {
-                negative_ = c == '-';
-                continue;
-            }
+    const int64_t skipped = std::clamp(kNumberColumn - 1 - firstColumn, int64_t{0}, static_cast<int64_t>(count));
+    const unsigned char* p = text + skipped;
+    const unsigned char* const stop = text + count;
+    if (reading.number == Number::Blanks) {
+        while (p < stop && *p == ' ') ++p;
+        if (p < stop) {
+            reading.number = Number::Digits;
+            if (*p == '+' || *p == '-') reading.negative = *p++ == '-';
         }
-        if (c >= '0' && c <= '9') {
-            magnitude_ = std::min(magnitude_ * 10 + (c - '0'), kNumberCeiling);
-        } else {
-            numberState_ = NumberState::Done;
+    }
+    if (reading.number == Number::Digits) {
+        int64_t magnitude = reading.magnitude;
+        for (; p < stop && *p >= '0' && *p <= '9'; ++p) {
+            magnitude = std::min(magnitude * 10 + (*p - '0'), kNumberCeiling);
         }
+        reading.magnitude = magnitude;
+        if (p < stop) reading.number = Number::Done;
     }
 }
 
-// Hex pairs: one blank between pairs is skipped; two blanks, any other
-// character or a half pair end the data of the line (the last two are
-// counted at the line end: the line held something other than the
-// format's). A pair may be cut between two pieces of the line.
-void TraceReader::TakeData(const unsigned char* p, const unsigned char* const end) {
-    DataState state = dataState_;
+// Hex pairs from state on: one blank between pairs is skipped; two blanks,
+// any other character or a half pair end the data of the line (the last two
+// are counted at the line end: the line held something other than the
+// format's). A pair may be cut between two pieces of the line. Returns the
+// state the text leaves.
+TraceReader::DataState TraceReader::TakeData(const unsigned char* p, const unsigned char* const end,
+                                             DataState state) {
     // Held in locals: the octet stores could otherwise alias the members.
     int64_t gathered = gathered_;
     const int32_t limit = limit_;
@@ -240,55 +287,61 @@ void TraceReader::TakeData(const unsigned char* p, const unsigned char* const en
     // left to the general walk below, in the same state. A group that turns
     // out not to be eight such pairs is walked again one pair at a time;
     // what it stored beyond the octets gathered is never handed out.
-    const bool betweenPairs = state == DataState::PairStart || state == DataState::AfterBlank;
-    constexpr int kGroup = 8;
-    while (betweenPairs && end - p >= 3 * kGroup && gathered + kGroup <= limit) {
-        unsigned pairs = 0;
+    if (state == DataState::PairStart || state == DataState::AfterBlank) {
+        constexpr int kGroup = 8;
+        while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
+            unsigned pairs = 0;
 #pragma GCC unroll 8
-        for (int k = 0; k < kGroup; ++k) {
-            const uint16_t value = PairValue(p + 3 * k);
-            pairs |= value;
-            octets[gathered + k] = static_cast<unsigned char>(value);
+            for (int k = 0; k < kGroup; ++k) {
+                const uint16_t value = PairValue(p + 3 * k);
+                pairs |= value;
+                octets[gathered + k] = static_cast<unsigned char>(value);
+            }
+            if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
+            p += 3 * kGroup;
+            gathered += kGroup;
+            state = DataState::AfterBlank;
         }
-        if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
-        p += 3 * kGroup;
-        gathered += kGroup;
-        state = DataState::AfterBlank;
-    }
-    while (betweenPairs && end - p >= 3 && gathered < limit) {
-        const uint16_t value = PairValue(p);
-        if (value == kBadPair) break;
-        octets[gathered++] = static_cast<unsigned char>(value);
-        if (p[2] != ' ') {
-            p += 2;
-            state = DataState::PairStart;
-            break;
+        while (end - p >= 3 && gathered < limit) {
+            const uint16_t value = PairValue(p);
+            if (value == kBadPair) break;
+            octets[gathered++] = static_cast<unsigned char>(value);
+            if (p[2] != ' ') {
+                p += 2;
+                state = DataState::PairStart;
+                break;
+            }
+            p += 3;
+            state = DataState::AfterBlank;
         }
-        p += 3;
-        state = DataState::AfterBlank;
     }
     // The general walk, one character at a time; past the octets kept it
     // only counts.
-    int high = firstDigit_;
-    for (; p != end && state != DataState::Ended; ++p) {
+    for (; p != end; ++p) {
+        if (*p == ' ' && state != DataState::SecondDigit) {
+            if (state == DataState::AfterBlank) {
+                state = DataState::Ended;
+                break;
+            }
+            state = DataState::AfterBlank;
+            continue;
+        }
         const uint8_t value = kHexValues[*p];
-        if (state != DataState::SecondDigit && *p == ' ') {
-            state = state == DataState::AfterBlank ? DataState::Ended : DataState::AfterBlank;
-        } else if (value >= 16) {  // no hex digit where one is due
-            state = DataState::Ended;
-            badStop_ = true;
-        } else if (state == DataState::SecondDigit) {
-            if (gathered < limit) octets[gathered] = static_cast<unsigned char>(high << 4 | value);
+        if (value >= 16) {  // no hex digit where one is due
+            state = DataState::Stopped;
+            break;
+        }
+        if (state == DataState::SecondDigit) {
+            if (gathered < limit) octets[gathered] = static_cast<unsigned char>(firstDigit_ << 4 | value);
             if (gathered < kNumberCeiling) ++gathered;
             state = DataState::PairStart;
         } else {
-            high = value;
+            firstDigit_ = value;
             state = DataState::SecondDigit;
         }
     }
-    firstDigit_ = high;
-    dataState_ = state;
     gathered_ = gathered;
+    return state;
 }
 
 // The empty line that ends a frame: the frame is ready, or passed over when
@@ -303,42 +356,6 @@ void TraceReader::EndFrame() {
         readyLine_ = lineNumber_;
         if (declared_ > limit_) ++overlong_;
     }
-}
-
-// The end of the current line: what the line said takes effect, and the
-// cycle moves on.
-void TraceReader::EndLine() {
-    ++lineNumber_;
-    if (state_ == 0) frameLine_ = lineNumber_;
-    frameHasText_ = (state_ != 0 && frameHasText_) || column_ > 0;
-    switch (state_) {
-        case 0:
-            timestamp_[std::clamp<int64_t>(column_ - 24, 0, 9)] = '\0';
-            state_ = 1;
-            break;
-        case 1:
-            declared_ = negative_ ? -magnitude_ : magnitude_;
-            direction_ = !useFileDirection_ ? '\x01' : column_ >= 20 ? lineDirection_ : ' ';
-            state_ = 2;
-            break;
-        case 2:
-            gathered_ = 0;
-            state_ = 3;
-            break;
-        default:
-            if (column_ == 0) EndFrame();  // the empty line ends the frame
-            // A first digit the line end cut from its second is half a pair.
-            if (badStop_ || dataState_ == DataState::SecondDigit) BadDataLine();
-            break;
-    }
-    // Start the next line afresh.
-    column_ = 0;
-    numberState_ = NumberState::Blanks;
-    negative_ = false;
-    magnitude_ = 0;
-    lineDirection_ = ' ';
-    dataState_ = DataState::PairStart;
-    badStop_ = false;
 }
 
 }  // namespace korvex
