@@ -175,6 +175,7 @@ CaptureSource::CaptureSource(Input& input, std::ostream& err, std::ostream* flus
     : input_(input), err_(err), flush_(flushBeforeWait) {}
 
 CaptureSource::~CaptureSource() {
+    if (hasBpf_) pcap_freecode(&bpf_);
     if (pcap_ != nullptr) pcap_close(pcap_);
 }
 
@@ -279,6 +280,21 @@ uint64_t CaptureSource::Position() const {
 #endif
 }
 
+bool CaptureSource::SetBpf(const std::string& expression, std::string& error) {
+    if (pcap_ == nullptr) {
+        error = "no capture";
+        return false;
+    }
+    if (hasBpf_) pcap_freecode(&bpf_);
+    hasBpf_ = false;
+    if (pcap_compile(pcap_, &bpf_, expression.c_str(), 1, PCAP_NETMASK_UNKNOWN) != 0) {
+        error = pcap_geterr(pcap_);
+        return false;
+    }
+    hasBpf_ = true;
+    return true;
+}
+
 bool CaptureSource::Next(TraceFrame& frame) {
     while (!ended_ && pcap_ != nullptr) {
         const uint64_t before = Position();
@@ -311,6 +327,7 @@ bool CaptureSource::Next(TraceFrame& frame) {
             continue;
         }
 
+        bpfMatched_ = !hasBpf_ || pcap_offline_filter(&bpf_, header, data) != 0;
         FormatCaptureTime(header->ts.tv_sec, header->ts.tv_usec, frame.timestamp);
         frame.direction = ' ';
         if (framing_.linuxLapdDirection) {

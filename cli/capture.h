@@ -3,6 +3,7 @@
 // back), and pcap files written from frames.
 #pragma once
 
+#include <pcap/pcap.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -105,6 +106,14 @@ public:
     // of the capture or where it is damaged.
     bool Next(TraceFrame& frame);
 
+    // Compiles a capture filter in libpcap's language for the capture's link
+    // type; false, with libpcap's message in error, when it is not one.
+    bool SetBpf(const std::string& expression, std::string& error);
+    // Whether the frame Next handed out last passed the capture filter
+    // (true without one). The frame is handed out either way, so that
+    // frames keep their numbers.
+    bool BpfMatched() const { return bpfMatched_; }
+
     // Something was reported: damage, a read error, a record passed over.
     bool Damaged() const { return damaged_; }
     // Frames handed out so far cut to MaxLength().
@@ -130,6 +139,9 @@ private:
     bool ended_ = false;
     int64_t cutFrames_ = 0;
     std::vector<unsigned char> octets_;  // a frame with its FCS put back
+    bpf_program bpf_{};
+    bool hasBpf_ = false;
+    bool bpfMatched_ = true;
 };
 
 // Writes frames as a pcap file of one link type through libpcap.

@@ -183,12 +183,19 @@ CLI::App* PcapCommand::AddTo(CLI::App& app, const std::vector<std::string>& prot
                       "decode LAPD and frame relay frames as captured, without the FCS appended");
     flags.AddTo(*command);
     colour.AddTo(*command);
+    filter.AddTo(*command);
+    AddDirectionFlag(*command, direction);
+    AddJsonFlag(*command, json);
+    command->add_option("--bpf", bpf,
+                        "show only the frames a capture filter in libpcap's language passes (as capture "
+                        "tools take it; it sees the frames as captured)")
+        ->type_name("EXPR");
     command->footer(kPcapFooter);
     return command;
 }
 
 int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
-                     bool outIsTerminal) const {
+                     bool outIsTerminal) {
     Input input;
     if (!input.Open(file, in, err)) return 1;
     CaptureSource source(input, err, &out);
@@ -224,10 +231,21 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
         framing.fillFcs = route->withoutFcs && !noFcsFill && (name == "lapd" || name == "lapf");
     }
     source.SetFraming(framing);
+    if (!bpf.empty()) {
+        std::string problem;
+        if (!source.SetBpf(bpf, problem)) throw UsageError("--bpf: " + problem);
+        filter.Also([&source]() { return source.BpfMatched(); });
+    }
 
     TraceOutput output(out, decoder, flags.Resolve(), colour.Resolve(outIsTerminal));
     output.DecodeIpAfterEthernet(ipDecoder);
     if (route != nullptr && std::string_view(route->protocol) == "ip" && name == "ip") output.DecodeOnlyIpv4();
+    if (filter.Active()) {
+        filter.SetProtocol(ipDecoder != nullptr ? "eth+ip" : name);
+        output.Select(&filter);
+    }
+    if (direction) output.TagDirection();
+    if (json) output.Json(ipDecoder != nullptr ? "eth+ip" : name);
     const int64_t frames = output.Run(source);
     out.flush();
     if (const int64_t cut = source.CutFrames(); cut > 0) {

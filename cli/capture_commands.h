@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/frame_filter.h"
 #include "cli/options.h"
 
 namespace korvex::cli {
@@ -21,9 +22,13 @@ struct PcapCommand {
     bool noFcsFill = false;
     FlagOptions flags;
     ColourOption colour;
+    FrameFilter filter;
+    bool direction = false;
+    bool json = false;
+    std::string bpf;
 
     CLI::App* AddTo(CLI::App& app, const std::vector<std::string>& protocols);
-    int Run(std::istream& in, std::ostream& out, std::ostream& err, bool outIsTerminal) const;
+    int Run(std::istream& in, std::ostream& out, std::ostream& err, bool outIsTerminal);
 };
 
 struct ConvertCommand {

@@ -2,11 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/calls_command.h"
 #include "cli/capture.h"
 #include "cli/capture_commands.h"
+#include "cli/frame_json.h"
 #include "cli/frame_output.h"
 #include "cli/hex_text.h"
 #include "cli/options.h"
+#include "cli/stats_command.h"
 #include "decoders/protocols.h"
 #include "replay/replay.h"
 #include "replay/trace_file.h"
@@ -23,6 +26,7 @@ struct DecodeCommand {
     std::vector<std::string> hex;
     std::string timestamp = kDefaultTimestamp;
     bool null = false;
+    bool json = false;
     FlagOptions flags;
 
     int Run(std::istream& in, std::ostream& out, std::ostream& err) const {
@@ -30,7 +34,19 @@ struct DecodeCommand {
         const uint32_t decodeFlags = flags.Resolve();
         std::vector<char> buffer;
         std::vector<unsigned char> frame;
+        int64_t frames = 0;
+        KorvexFrameFields fields;
         auto emit = [&](const std::vector<unsigned char>& octets) {
+            ++frames;
+            if (json) {
+                const auto length = static_cast<int32_t>(octets.size());
+                const int32_t n = DecodeWhole(decoder, decodeFlags & ~DECODE_HEX, timestamp.c_str(), octets.data(),
+                                              length, buffer);
+                KorvexFrameFieldsOf(protocol.c_str(), ' ', octets.data(), length, &fields);
+                const JsonFrame object{frames, timestamp.c_str(), ' ', protocol.c_str(), octets.data(), length};
+                WriteFrameJson(out, object, &fields, std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+                return;
+            }
             const int32_t n = DecodeWhole(decoder, decodeFlags, timestamp.c_str(), octets.data(),
                                           static_cast<int32_t>(octets.size()), buffer);
             out.write(buffer.data(), n);
@@ -77,8 +93,11 @@ struct ReplayCommand {
     std::string file;
     ColourOption colour;
     FlagOptions flags;
+    FrameFilter filter;
+    bool direction = false;
+    bool json = false;
 
-    int Run(std::istream& in, std::ostream& out, std::ostream& err, bool outIsTerminal) const {
+    int Run(std::istream& in, std::ostream& out, std::ostream& err, bool outIsTerminal) {
         Input input;
         if (!input.Open(file, in, err)) return 1;
         const CaptureFormat format = CaptureFormatOf(input.Start());
@@ -89,6 +108,12 @@ struct ReplayCommand {
         }
         TraceReader reader(input.Stream());
         TraceOutput output(out, FindProtocol(protocol), flags.Resolve(), colour.Resolve(outIsTerminal));
+        if (filter.Active()) {
+            filter.SetProtocol(protocol);
+            output.Select(&filter);
+        }
+        if (direction) output.TagDirection();
+        if (json) output.Json(protocol);
         const int64_t frames = output.Run(reader);
         if (input.ReportReadError(err)) return 1;
         // The notes come after the text of every frame.
@@ -127,6 +152,7 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
         ->type_name("TEXT");
     decodeApp->add_flag("--null", decode.null, "write a NUL after each frame's text");
     decode.flags.AddTo(*decodeApp);
+    AddJsonFlag(*decodeApp, decode.json);
 
     ReplayCommand replay;
     CLI::App* replayApp =
@@ -137,13 +163,20 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
     replayApp->add_option("FILE", replay.file, "hex trace file")->required();
     replay.colour.AddTo(*replayApp);
     replay.flags.AddTo(*replayApp);
+    replay.filter.AddTo(*replayApp);
+    AddDirectionFlag(*replayApp, replay.direction);
+    AddJsonFlag(*replayApp, replay.json);
 
     PcapCommand pcap;
     CLI::App* pcapApp = pcap.AddTo(app, names);
     ConvertCommand convert;
     CLI::App* convertApp = convert.AddTo(app);
+    CallsCommand calls;
+    CLI::App* callsApp = calls.AddTo(app);
+    StatsCommand stats;
+    CLI::App* statsApp = stats.AddTo(app, names);
 
-    const std::vector<CLI::App*> commands = {decodeApp, replayApp, pcapApp, convertApp};
+    const std::vector<CLI::App*> commands = {decodeApp, replayApp, pcapApp, convertApp, callsApp, statsApp};
     auto parsedCommand = [&]() -> const CLI::App* {
         for (const CLI::App* command : commands) {
             if (command->parsed()) return command;
@@ -162,11 +195,21 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
         }
         if (replayApp->parsed()) {
             replay.flags.Resolve();
+            replay.filter.Resolve();
             return replay.Run(in, out, err, outIsTerminal);
         }
         if (pcapApp->parsed()) {
             pcap.flags.Resolve();
+            pcap.filter.Resolve();
             return pcap.Run(in, out, err, outIsTerminal);
+        }
+        if (statsApp->parsed()) {
+            stats.filter.Resolve();
+            return stats.Run(in, out, err);
+        }
+        if (callsApp->parsed()) {
+            calls.filter.Resolve();
+            return calls.Run(in, out, err);
         }
         return convert.Run(in, out, err);
     } catch (const CLI::CallForHelp& e) {

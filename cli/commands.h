@@ -3,6 +3,7 @@
 //   korvex replay PROTOCOL FILE [options]       a hex trace file, streamed
 //   korvex pcap FILE [options]                  a pcap or pcapng capture, streamed
 //   korvex convert IN OUT [--linktype N]        capture to hex trace file, or back
+//   korvex calls FILE [options]                 the calls of a trace, as records
 #pragma once
 
 #include <istream>

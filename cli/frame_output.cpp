@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/frame_json.h"
 #include "core/output.h"
 #include "core/text_writer.h"
 
@@ -57,7 +58,11 @@ TraceOutput::TraceOutput(std::ostream& out, DecoderEntry decoder, uint32_t flags
     if (!coloured_) direct_ = dynamic_cast<OutputBuffer*>(out_.rdbuf());
 }
 
-void TraceOutput::Emit(const TraceFrame& frame) {
+void TraceOutput::Emit(const TraceFrame& frame, int64_t number) {
+    if (!json_.empty()) {
+        EmitJson(frame, number);
+        return;
+    }
     const bool otherVersion = onlyIpv4_ && frame.length > 0 && frame.bytes[0] >> 4 != 4;
     Decode(otherVersion ? &DescribeOtherIpVersion : decoder_, frame, frame.bytes, frame.length);
     if (ip_ != nullptr && frame.length > kEthernetHeader && frame.bytes[12] == 0x08 &&
@@ -66,8 +71,36 @@ void TraceOutput::Emit(const TraceFrame& frame) {
     }
 }
 
+void TraceOutput::EmitJson(const TraceFrame& frame, int64_t number) {
+    const uint32_t flags = flags_ & ~DECODE_HEX;
+    const bool otherVersion = onlyIpv4_ && frame.length > 0 && frame.bytes[0] >> 4 != 4;
+    int32_t n = DecodeWhole(otherVersion ? &DescribeOtherIpVersion : decoder_, flags, frame.timestamp,
+                            frame.bytes, frame.length, buffer_);
+    text_.assign(buffer_.data(), static_cast<std::size_t>(n));
+    if (ip_ != nullptr && frame.length > kEthernetHeader && frame.bytes[12] == 0x08 && frame.bytes[13] == 0x00) {
+        // The datagram's lines follow the Ethernet frame's.
+        while (!text_.empty() && text_.back() == '\n') text_.pop_back();
+        text_.push_back('\n');
+        n = DecodeWhole(ip_, flags, frame.timestamp, frame.bytes + kEthernetHeader, frame.length - kEthernetHeader,
+                        buffer_);
+        text_.append(buffer_.data(), static_cast<std::size_t>(n));
+    }
+    KorvexFrameFieldsOf(json_.c_str(), frame.direction, frame.bytes, frame.length, &fields_);
+    const JsonFrame object{number, frame.timestamp, frame.direction, json_.c_str(), frame.bytes, frame.length};
+    WriteFrameJson(out_, object, &fields_, text_);
+}
+
 void TraceOutput::Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes,
                          int32_t length) {
+    if (tagDirection_) {
+        const char tag[2] = {frame.direction == 'U' || frame.direction == 'N' ? frame.direction : '-', ' '};
+        if (coloured_) {
+            WriteColoured(out_, std::string_view(tag, 1), frame.direction);
+            out_.put(' ');
+        } else {
+            out_.write(tag, 2);
+        }
+    }
     // Frames of a hex trace (at most 96 octets) give far less text than
     // this; longer captured frames take the general path when they do not
     // fit, as they would without the buffer.

@@ -8,9 +8,11 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/frame_filter.h"
 #include "cli/output_buffer.h"
 #include "replay/replay.h"
 #include "replay/trace_reader.h"
@@ -36,17 +38,39 @@ public:
     // DescribeOtherIpVersion instead of the decoder's text.
     void DecodeOnlyIpv4() { onlyIpv4_ = true; }
 
-    // Decodes one frame and writes its text.
-    void Emit(const TraceFrame& frame);
+    // From now on only the frames filter selects are decoded (the others
+    // are counted, not decoded).
+    void Select(FrameFilter* filter) { filter_ = filter; }
 
-    // Decodes every frame source.Next hands out; returns their number.
+    // From now on each summary line starts with the frame's direction tag
+    // and a blank: "U " or "N ", "- " for a frame without one.
+    void TagDirection() { tagDirection_ = true; }
+
+    // From now on each frame is written as one JSON Lines object (see
+    // frame_json.h) instead of its text; protocol names the frames' kind as
+    // KorvexFrameFieldsOf takes it. The hex trace is left out of the text:
+    // the object holds the octets.
+    void Json(const std::string& protocol) { json_ = protocol; }
+
+    // Decodes one frame and writes its text; number is the frame's number
+    // in its trace.
+    void Emit(const TraceFrame& frame, int64_t number);
+
+    // Decodes every frame source.Next hands out that the filter selects;
+    // returns the number of frames read. Reading stops after the last frame
+    // a --frames range can select.
     template <class Source>
     int64_t Run(Source& source) {
         TraceFrame frame;
         int64_t frames = 0;
         while (source.Next(frame)) {
-            Emit(frame);
             ++frames;
+            if (filter_ != nullptr && !filter_->Take(frame)) {
+                if (filter_->Done()) break;
+                continue;
+            }
+            Emit(frame, frames);
+            if (filter_ != nullptr && filter_->Done()) break;
         }
         return frames;
     }
@@ -54,6 +78,7 @@ public:
 private:
     void Decode(DecoderEntry decoder, const TraceFrame& frame, const unsigned char* bytes, int32_t length);
     void Write(int32_t length, char direction);
+    void EmitJson(const TraceFrame& frame, int64_t number);
 
     std::ostream& out_;
     DecoderEntry decoder_;
@@ -61,6 +86,11 @@ private:
     uint32_t flags_;
     bool coloured_;
     bool onlyIpv4_ = false;
+    bool tagDirection_ = false;
+    FrameFilter* filter_ = nullptr;
+    std::string json_;  // the frames' kind when writing JSON, else empty
+    std::string text_;
+    KorvexFrameFields fields_{};
     std::vector<char> buffer_;
     OutputBuffer* direct_ = nullptr;  // where text is decoded in place, if anywhere
 };

@@ -187,4 +187,16 @@ bool Input::ReportReadError(std::ostream& err) const {
     return true;
 }
 
+void AddDirectionFlag(CLI::App& app, bool& direction) {
+    app.add_flag("--direction", direction,
+                 "start each summary line with the frame's direction and a blank (U, N, - for none), "
+                 "which colours alone do not keep in a file or a pipe");
+}
+
+void AddJsonFlag(CLI::App& app, bool& json) {
+    app.add_flag("--json", json,
+                 "write one JSON object a line per frame: number, time, dir, protocol, length, the --where "
+                 "fields it has, the summary, the detail lines as tag, label and value, the octets in hex");
+}
+
 }  // namespace korvex::cli

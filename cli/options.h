@@ -42,6 +42,12 @@ struct FlagOptions {
     uint32_t Resolve() const;
 };
 
+// --direction: each summary line starts with its frame's direction tag.
+void AddDirectionFlag(CLI::App& app, bool& direction);
+
+// --json: one JSON Lines object per frame instead of its text.
+void AddJsonFlag(CLI::App& app, bool& json);
+
 // --color=auto|always|never.
 struct ColourOption {
     std::string color = "auto";

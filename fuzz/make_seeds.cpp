@@ -70,6 +70,8 @@ public:
                 Add(protocol, kind, input);
             }
         }
+        // The structured decoders take the frame as it is.
+        Add("structured", kind, std::string(frame.begin(), frame.end()));
         static const char* const kDigits[] = {"0123456789abcdef", "0123456789ABCDEF"};
         std::string typed;
         for (std::size_t i = 0; i < frame.size(); ++i) {

@@ -2,10 +2,12 @@
 # Builds Korvex with its benchmarks (in build-bench/) and runs them: the
 # micro benchmarks of bench/ (each decoder entry point summary only, with
 # detail, with detail and hex trace; the trace reader alone; LoadTraceFile
-# over the samples), then `korvex replay` end to end over a million
+# over the samples; the call tracker over a million LAPD frames), then `korvex replay` end to end over a million
 # generated IPv4/TCP datagrams and a million LAPD frames carrying Q.931
 # SETUP messages (scripts/bench_replay.py; the traces are written once, into
-# build-bench/traces/). Installs the Debian packages it needs first when they
+# build-bench/traces/), and selecting about 1% of the LAPD trace with --where
+# against decoding it all (scripts/bench_select.py, which says whether it is
+# at least 5 times faster). Installs the Debian packages it needs first when they
 # are missing (scripts/deps.sh).
 #
 #   scripts/bench.sh            the full run (a few minutes the first time)
@@ -33,7 +35,10 @@ if [ "$smoke" = 1 ]; then
     build-bench/bench/korvex_bench --benchmark_min_time=0.002 "$@"
     python3 scripts/bench_replay.py --korvex build-bench/cli/korvex --frames 2000 --runs 1 \
             --dir build-bench/traces
+    python3 scripts/bench_select.py --korvex build-bench/cli/korvex --frames 2000 --runs 1 \
+            --dir build-bench/traces || true
 else
     build-bench/bench/korvex_bench "$@"
     python3 scripts/bench_replay.py --korvex build-bench/cli/korvex --dir build-bench/traces
+    python3 scripts/bench_select.py --korvex build-bench/cli/korvex --dir build-bench/traces
 fi

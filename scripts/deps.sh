@@ -14,6 +14,7 @@ declare -A KORVEX_PACKAGES=(
     [bench]="libbenchmark-dev python3 time"
     [viewer]="cmake g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine"
     [viewer-check]="xvfb xdotool imagemagick"
+    [browser-test]="chromium chromium-driver python3-selenium"
 )
 
 korvex_need() {

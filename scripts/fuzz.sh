@@ -6,7 +6,7 @@
 #
 # Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
 #   SECONDS   fuzzing time per harness (default 60; 0 replays the corpora only)
-#   HARNESS   lapd lapf q931 x25 eth ip trace_reader load_trace hex_text (default: all)
+#   HARNESS   lapd lapf q931 x25 eth ip structured trace_reader load_trace hex_text (default: all)
 #
 # Each harness starts from the seeds written from the samples and the unit
 # tests, the regression inputs and what earlier runs found
@@ -21,7 +21,7 @@ korvex_need build fuzz
 seconds=${1:-60}
 [[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS] [HARNESS...]" >&2; exit 2; }
 shift || true
-all=(lapd lapf q931 x25 eth ip trace_reader load_trace hex_text)
+all=(lapd lapf q931 x25 eth ip structured trace_reader load_trace hex_text)
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=("${all[@]}")
 for h in "${harnesses[@]}"; do

@@ -2,11 +2,12 @@
 # Builds Korvex and runs every test: the suite as built (GoogleTest, the C
 # program against an installed tree, the Python module under pytest), then
 # again under AddressSanitizer and UndefinedBehaviorSanitizer. Installs the
-# Debian packages it needs first when they are missing (scripts/deps.sh).
+# Debian packages it needs first when they are missing (scripts/deps.sh),
+# headless Chromium among them for the ladder diagram's test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-korvex_need build tool test
+korvex_need build tool test browser-test
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo

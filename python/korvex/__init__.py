@@ -14,6 +14,14 @@ Texts are handed over one character per byte (Latin-1): the decoded text is
 exactly the bytes the decoder wrote, and a timestamp of Latin-1 characters
 comes back as it was given.
 
+Selection: korvex.frames(path, where="tei == 64 and frame == REJ") yields the
+frames a selection expression chooses (the tool's --where), each with its
+fields as a dict.
+
+Calls: korvex.calls(path_or_text) gives one CallRecord per call of a trace,
+and korvex.parse_q931(octets) and korvex.parse_x25(octets) a message or a
+packet as a dataclass.
+
 The module is typed (py.typed): its functions and Frame carry annotations.
 """
 
@@ -26,13 +34,18 @@ import threading
 from types import TracebackType
 from typing import Iterator, NamedTuple, Optional, Type, Union
 
-from . import _library
+from . import _calls, _library, _select
+from ._calls import (Bearer, CallRecord, Cause, ChannelId, Element, PartyNumber, Q931Message,
+                     X25Packet)
 from ._library import LibraryNotFoundError
+from ._select import SelectedFrame, SelectionError
 
 __all__ = [
     "DECODE_SUMMARY", "DECODE_DETAIL", "DECODE_HEX", "DECODE_LAYER3", "DECODE_EMBEDDED",
-    "DECODE_LAPF", "Frame", "LibraryNotFoundError", "UnknownProtocolError", "__version__",
-    "decode", "library_path", "parse_trace", "protocols", "read_trace",
+    "DECODE_LAPF", "Bearer", "CallRecord", "Cause", "ChannelId", "Element", "Frame",
+    "LibraryNotFoundError", "PartyNumber", "Q931Message", "SelectedFrame", "SelectionError",
+    "UnknownProtocolError", "X25Packet", "__version__", "calls", "decode", "field_names", "frames",
+    "library_path", "parse_q931", "parse_trace", "parse_x25", "protocols", "read_trace",
 ]
 
 # The project's version: the library's and the tool's (korvex --version).
@@ -317,3 +330,95 @@ def parse_trace(text: Union[str, BytesLike]) -> _TraceFrames:
     if error != 0:
         raise OSError(error, f"cannot read the trace text: {os.strerror(error)}")
     return _TraceFrames(lib, handle, "<text>")
+
+
+def parse_q931(octets: BytesLike) -> Q931Message:
+    """The fields of one Q.931 message (protocol discriminator first) as a
+    Q931Message: header, party numbers, channel, bearer, cause, progress,
+    display, and the elements not read by identifier. A cut message gives
+    what it holds, with truncated set (and complete unset when the header is
+    cut)."""
+    return _calls.q931_message(_library_handle(), _frame_bytes_or_empty(octets))
+
+
+def parse_x25(octets: BytesLike) -> X25Packet:
+    """The fields of one X.25 packet (general format identifier first) as an
+    X25Packet."""
+    return _calls.x25_packet(_library_handle(), _frame_bytes_or_empty(octets))
+
+
+def _frame_bytes_or_empty(frame: BytesLike) -> bytes:
+    if isinstance(frame, (str, int)) or frame is None:
+        raise TypeError(f"octets must be bytes, not {type(frame).__name__}")
+    try:
+        return memoryview(frame).tobytes()
+    except TypeError:
+        raise TypeError(f"octets must be bytes, not {type(frame).__name__}") from None
+
+
+def calls(path_or_text: Union[PathLike, BytesLike], protocol: Optional[str] = None) -> list[CallRecord]:
+    """The calls of a hex trace, one CallRecord each, in the order they
+    began: the records of korvex calls. path_or_text is a file's path (a str
+    without a line end, or an os.PathLike), or the trace's text (a str with
+    line ends, or bytes). protocol is "lapd", "lapf", "q931" or "x25"; by
+    default the first frame tells it, as in the tool. Raises ValueError for a
+    trace that is none of these, and what read_trace raises for a file."""
+    if isinstance(path_or_text, (bytes, bytearray, memoryview)) or (
+            isinstance(path_or_text, str) and "\n" in path_or_text):
+        frames = parse_trace(path_or_text)
+    elif isinstance(path_or_text, (str, os.PathLike)):
+        frames = read_trace(path_or_text)
+    else:
+        raise TypeError(f"path_or_text must be a path or trace text, not {type(path_or_text).__name__}")
+    with frames:
+        return _calls.track(_library_handle(), ((f.timestamp, f.direction, f.data) for f in frames), protocol)
+
+
+def field_names() -> list[str]:
+    """The names of the fields frames are selected on, in the library's order."""
+    return _select.field_names(_library_handle())
+
+
+def frames(path: PathLike, protocol: Optional[str] = None, *,
+           where: Optional[str] = None) -> Iterator[SelectedFrame]:
+    """The frames of the hex trace file at path that the selection expression
+    where chooses (every frame without one), as SelectedFrame objects with
+    their fields: korvex replay --where, in Python. protocol is the frames'
+    protocol (a name from protocols()); by default the first frame tells
+    LAPD, LAPF, Q.931 or X.25, as korvex calls does.
+
+    A malformed expression or an unknown field raises SelectionError (a
+    ValueError) with the offset of the fault, and an unknown protocol
+    UnknownProtocolError, at once; the file raises what read_trace raises."""
+    lib = _library_handle()
+    if where is not None:
+        lib.KorvexSelectionFree(_select.compile_selection(lib, where))
+    if protocol is not None:
+        _decoder(protocol)
+    return _selected_frames(lib, read_trace(path), os.fsdecode(path), protocol, where)
+
+
+# Protocol names of the KORVEX_CALLS_* kinds a first frame is guessed as.
+_GUESSED_KINDS = {1: "lapd", 2: "lapf", 3: "q931", 4: "x25"}
+
+
+def _selected_frames(lib: ctypes.CDLL, trace: _TraceFrames, name: str, protocol: Optional[str],
+                     where: Optional[str]) -> Iterator[SelectedFrame]:
+    with trace:
+        first = next(trace, None)
+        if first is None:
+            return
+        kind = protocol
+        if kind is None:
+            octets = (ctypes.c_ubyte * len(first.data)).from_buffer_copy(first.data)
+            guess: int = lib.KorvexCallsGuessInput(octets, len(first.data))
+            if guess not in _GUESSED_KINDS:
+                raise ValueError(f"{name}: its first frame is not LAPD, LAPF, Q.931 or X.25; give protocol")
+            kind = _GUESSED_KINDS[guess]
+
+        def every_frame(first: Frame) -> Iterator[tuple[str, str, bytes]]:
+            yield first.timestamp, first.direction, first.data
+            for f in trace:
+                yield f.timestamp, f.direction, f.data
+
+        yield from _select.select(lib, every_frame(first), kind, where)

@@ -62,6 +62,9 @@ def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
     lib.KorvexTraceNext.restype = ctypes.c_int
     lib.KorvexTraceClose.argtypes = [TraceReaderHandle]
     lib.KorvexTraceClose.restype = None
+    from . import _select, _structs
+    _structs.declare(lib)
+    _select.declare(lib)
     return lib
 
 

@@ -1,0 +1,59 @@
+// --where EXPR and --frames A-B: which frames a command shows. Frames are
+// numbered from 1 as they come, selected or not, so that a frame number
+// means the same in every view of a trace.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "korvex/korvex.h"
+#include "replay/trace_reader.h"
+
+namespace korvex::cli {
+
+struct SelectionDeleter {
+    void operator()(KorvexSelection* s) const { KorvexSelectionFree(s); }
+};
+
+class FrameFilter {
+public:
+    // Adds --where and --frames to a command.
+    void AddTo(CLI::App& app);
+    // Compiles the options; throws UsageError for a malformed expression
+    // (showing where it went wrong) or range.
+    void Resolve();
+    // The kind of the frames (a protocol name, or "eth+ip").
+    void SetProtocol(const std::string& protocol) {
+        protocol_ = protocol;
+        if (selection_ != nullptr) KorvexSelectionSetProtocol(selection_.get(), protocol.c_str());
+    }
+    const std::string& Protocol() const { return protocol_; }
+
+    // A further test a frame must pass, asked after the range and before
+    // the expression (a capture filter's verdict).
+    void Also(std::function<bool()> test) { also_ = std::move(test); }
+
+    bool Active() const { return selection_ != nullptr || first_ > 1 || last_ >= 0 || also_ != nullptr; }
+    // Counts the frame and says whether it is selected.
+    bool Take(const TraceFrame& frame);
+    // The number of the frame Take saw last.
+    int64_t Number() const { return number_; }
+    // True when no frame after the current one can be selected.
+    bool Done() const { return last_ >= 0 && number_ >= last_; }
+
+private:
+    std::string where_;
+    CLI::Option* whereOption_ = nullptr;
+    std::string frames_;
+    std::string protocol_;
+    std::unique_ptr<KorvexSelection, SelectionDeleter> selection_;
+    int64_t first_ = 1;
+    int64_t last_ = -1;  // -1: to the end
+    int64_t number_ = 0;
+    std::function<bool()> also_;
+};
+
+}  // namespace korvex::cli

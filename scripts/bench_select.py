@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Selecting a few frames of a big trace against decoding it all.
+
+    python3 scripts/bench_select.py [--korvex PATH] [--frames N] [--runs R] [--dir DIR]
+
+Over the generated trace of N LAPD frames carrying Q.931 SETUP messages
+(scripts/make_bench_traces.py, written once into DIR), times
+
+    korvex replay lapd FILE --detail --layer3                    > /dev/null
+    korvex replay lapd FILE --detail --layer3 --where EXPR       > /dev/null
+
+where EXPR picks one terminal and half of another's frames (about 1% of the
+trace: its frames are spread over TEI 0 and 64 to 126). Only the frames
+selected are decoded into text; the others have their fields read. Reports
+the best of R runs of each (wall clock and CPU time), the share of frames selected (counted from the
+--json output), the speed-up, and whether it is at least 5; exits 1 when it
+is not.
+"""
+
+import argparse
+import resource
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WHERE = "tei == 100 or (tei == 101 and dir == U)"
+NEEDED = 5.0
+
+
+def best_seconds(command, runs):
+    """The least wall-clock and the least CPU (user + system) seconds of the runs."""
+    best = None
+    best_cpu = None
+    for _ in range(runs):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        start = time.perf_counter()
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+        seconds = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime
+        best = seconds if best is None else min(best, seconds)
+        best_cpu = cpu if best_cpu is None else min(best_cpu, cpu)
+    return best, best_cpu
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--korvex", type=Path, default=ROOT / "build-bench" / "cli" / "korvex")
+    parser.add_argument("--frames", type=int, default=1_000_000)
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--dir", type=Path, default=ROOT / "build-bench" / "traces")
+    args = parser.parse_args()
+
+    trace = args.dir / ("bench-lapd-%d.txt" % args.frames)
+    if not trace.exists():
+        print("writing %s ..." % trace, flush=True)
+        subprocess.run([sys.executable, str(ROOT / "scripts" / "make_bench_traces.py"),
+                        "--frames", str(args.frames), "--kind", "lapd", str(args.dir)],
+                       check=True, stdout=subprocess.DEVNULL)
+    everything = [str(args.korvex), "replay", "lapd", str(trace), "--detail", "--layer3"]
+    selecting = everything + ["--where", WHERE]
+    selected = subprocess.run(selecting + ["--json"], check=True, capture_output=True).stdout.count(b"\n")
+    runs = max(1, args.runs)
+    all_seconds, all_cpu = best_seconds(everything, runs)
+    select_seconds, select_cpu = best_seconds(selecting, runs)
+    speedup = all_seconds / select_seconds
+    print("%-46s %9s %9s %12s" % ("command", "seconds", "CPU s", "frames/s"))
+    print("%-46s %9.3f %9.3f %12.0f" % ("replay lapd --detail --layer3", all_seconds, all_cpu,
+                                        args.frames / all_seconds))
+    print("%-46s %9.3f %9.3f %12.0f" % ("  the same with --where (%.2f%% selected)" % (100.0 * selected / args.frames),
+                                        select_seconds, select_cpu, args.frames / select_seconds))
+    print("speed-up %.1fx by wall clock, %.1fx by CPU time; at least %.0fx: %s (%d frames, best of %d runs)"
+          % (speedup, all_cpu / max(select_cpu, 1e-9), NEEDED, "yes" if speedup >= NEEDED else "NO",
+             args.frames, runs))
+    return 0 if speedup >= NEEDED else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
