@@ -31,6 +31,9 @@ from samples_link import N_CMD, SAPI_CC, U_CMD, lapd_i
 from samples_q931 import BEARER, CALLED, CALLING, CHANNEL, SENDING_COMPLETE, SETUP, ie, pri, q931
 from trace_format import MAX_FRAME, TIMESTAMP_WRAP_MS, write_frames
 
+ROOT = Path(__file__).resolve().parent.parent
+DEFAULT_SEED = 12
+
 # ---------------------------------------------------------------------------
 # (a) IPv4 / TCP
 # ---------------------------------------------------------------------------
@@ -153,21 +156,47 @@ def write_generated(path, count, seed, make):
     write_frames(path, frames())
 
 
+# The frame makers by kind: make(rng, user_side) gives a frame's octets.
+KINDS = {"ip": lambda rng, user_side: tcp_datagram(rng), "lapd": setup_frame}
+
+
+def trace_path(directory, kind, frames):
+    return directory / "bench-{}-{}.txt".format(kind, frames)
+
+
+def ensure_trace(directory, kind, frames):
+    """The trace of frames generated frames of kind in directory (default
+    seed), written first when it is not there yet: the timed runs keep it."""
+    path = trace_path(directory, kind, frames)
+    if not path.exists():
+        print("writing %s ..." % path, flush=True)
+        write_generated(path, frames, DEFAULT_SEED, KINDS[kind])
+    return path
+
+
+def run_options(description):
+    """The options of a timed run of the tool over generated traces."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--korvex", type=Path, default=ROOT / "build-bench" / "cli" / "korvex")
+    parser.add_argument("--frames", type=int, default=1_000_000)
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--dir", type=Path, default=ROOT / "build-bench" / "traces")
+    return parser
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("directory", type=Path)
     parser.add_argument("--frames", type=int, default=1_000_000)
-    parser.add_argument("--seed", type=int, default=12)
+    parser.add_argument("--seed", type=int, default=DEFAULT_SEED)
     parser.add_argument("--kind", choices=["ip", "lapd", "both"], default="both")
     args = parser.parse_args()
     if args.frames < 1:
         parser.error("--frames must be at least 1")
-    args.directory.mkdir(parents=True, exist_ok=True)
-    kinds = {"ip": lambda rng, user: tcp_datagram(rng), "lapd": setup_frame}
-    for kind, make in kinds.items():
+    for kind, make in KINDS.items():
         if args.kind not in (kind, "both"):
             continue
-        path = args.directory / "bench-{}-{}.txt".format(kind, args.frames)
+        path = trace_path(args.directory, kind, args.frames)
         write_generated(path, args.frames, args.seed, make)
         print(path)
     return 0

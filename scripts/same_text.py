@@ -144,9 +144,7 @@ def main():
 
         traces = [ROOT / "samples" / name for name in SAMPLES]
         rng = random.Random(args.seed)
-        make = {"ip": lambda r, user: make_bench_traces.tcp_datagram(r),
-                "lapd": make_bench_traces.setup_frame}
-        for kind, maker in make.items():
+        for kind, maker in make_bench_traces.KINDS.items():
             path = scratch / ("bench-%s.txt" % kind)
             make_bench_traces.write_generated(path, args.frames, args.seed, maker)
             traces.append(path)
