@@ -216,16 +216,7 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
             }
         }
     }
-    if (input.ReportReadError(err)) return 1;
-    if (reader) ReportTraceReading(err, file, *reader, "read");
-    if (frames == 0) {
-        if (capture) {
-            if (!capture->Damaged()) err << where << "the capture holds no frame\n";
-        } else {
-            ReportNoTraceFrame(err, file, reader->SkippedFrames());
-        }
-        return 1;
-    }
+    if (ReportEndOfFrames(err, input, file, reader.get(), capture.get(), frames, "read")) return 1;
     KorvexCallsFinish(tracker.get());
     take();
     std::sort(records.begin(), records.end(),

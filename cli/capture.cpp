@@ -363,6 +363,19 @@ bool CaptureSource::Next(TraceFrame& frame) {
 
 // --- Writing ----------------------------------------------------------------
 
+bool ReportEndOfFrames(std::ostream& err, const Input& input, const std::string& name, const TraceReader* reader,
+                       const CaptureSource* capture, int64_t frames, const char* action) {
+    if (input.ReportReadError(err)) return true;
+    if (reader != nullptr) ReportTraceReading(err, name, *reader, action);
+    if (frames > 0) return false;
+    if (capture != nullptr) {
+        if (!capture->Damaged()) err << "korvex: " << DisplayName(name) << ": the capture holds no frame\n";
+    } else if (reader != nullptr) {
+        ReportNoTraceFrame(err, name, reader->SkippedFrames());
+    }
+    return true;
+}
+
 CaptureWriter::CaptureWriter(std::ostream& out) : out_(out) {}
 
 CaptureWriter::~CaptureWriter() {

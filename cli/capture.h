@@ -144,6 +144,13 @@ private:
     bool bpfMatched_ = true;
 };
 
+// After the last frame of a hex trace (reader) or of a capture (capture):
+// the input's read error, the trace reader's notes on the frames it gave to
+// be action ("read", "counted"), and why there was no frame when none came.
+// True when the command fails for one of them.
+bool ReportEndOfFrames(std::ostream& err, const Input& input, const std::string& name, const TraceReader* reader,
+                       const CaptureSource* capture, int64_t frames, const char* action);
+
 // Writes frames as a pcap file of one link type through libpcap.
 class CaptureWriter {
 public:

@@ -291,16 +291,7 @@ int StatsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
         KorvexFrameFieldsOf(kind.c_str(), frame.direction, frame.bytes, frame.length, &fields);
         stats.Add(fields);
     }
-    if (input.ReportReadError(err)) return 1;
-    if (reader) ReportTraceReading(err, file, *reader, "counted");
-    if (frames == 0) {
-        if (capture) {
-            if (!capture->Damaged()) err << where << "the capture holds no frame\n";
-        } else {
-            ReportNoTraceFrame(err, file, reader->SkippedFrames());
-        }
-        return 1;
-    }
+    if (ReportEndOfFrames(err, input, file, reader.get(), capture.get(), frames, "counted")) return 1;
     stats.SetFrames(frames);
     if (json) {
         stats.WriteJson(out);
