@@ -114,31 +114,47 @@ bool TraceReader::Next(TraceFrame& frame) {
             chunkPos_ = 0;
             if (chunkSize_ == 0) {
                 atEnd_ = true;
-                // The last line may lack its line end.
+                // The last line may lack its line end; a carriage return at
+                // the very end is taken for one.
                 if (column_ > 0 || pendingCr_) {
                     pendingCr_ = false;
-                    EndLine();
+                    TakeText(chunk_, 0, column_, true);
                 }
                 continue;
             }
         }
-        // Take whole lines while the chunk holds them, characters one by one
-        // otherwise, until a frame is complete or the chunk is used up.
-        while (chunkPos_ < chunkSize_ && !ready_) {
-            if (column_ == 0 && !pendingCr_) {
-                const char* start = chunk_ + chunkPos_;
-                const char* const stop = chunk_ + chunkSize_;
-                while (!ready_) {
-                    const auto* end = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
-                    if (end == nullptr) break;
-                    TakeLine(start, static_cast<std::size_t>(end - start));
-                    start = end + 1;
-                }
-                chunkPos_ = static_cast<std::size_t>(start - chunk_);
-                if (ready_ || chunkPos_ == chunkSize_) continue;
-            }
-            Feed(static_cast<unsigned char>(chunk_[chunkPos_++]));
+        // The chunk's text line by line, each line in one piece, until a
+        // frame is complete; then the part of a line the chunk ends in.
+        const char* start = chunk_ + chunkPos_;
+        const char* const stop = chunk_ + chunkSize_;
+        if (pendingCr_) {
+            // A carriage return right before the line feed belongs to the line
+            // end; any other one is an ordinary character.
+            pendingCr_ = false;
+            if (*start != '\n') TakeText("\r", 1, column_, false);
         }
+        for (;;) {
+            const auto* lineFeed =
+                static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
+            if (lineFeed == nullptr) {
+                const char* end = stop;
+                if (end != start && end[-1] == '\r') {
+                    --end;
+                    pendingCr_ = true;  // the next chunk tells which it is
+                }
+                TakeText(start, static_cast<std::size_t>(end - start), column_, false);
+                start = stop;
+                break;
+            }
+            std::size_t length = static_cast<std::size_t>(lineFeed - start);
+            if (length > 0 && lineFeed[-1] == '\r') --length;
+            // Most lines are whole in the chunk, from column 1.
+            const bool frameEnds =
+                column_ == 0 ? TakeText(start, length, 0, true) : TakeText(start, length, column_, true);
+            start = lineFeed + 1;
+            if (frameEnds) break;
+        }
+        chunkPos_ = static_cast<std::size_t>(start - chunk_);
     }
 }
 
@@ -153,150 +169,179 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
     return true;
 }
 
-void TraceReader::Feed(unsigned char c) {
-    if (pendingCr_) {
-        pendingCr_ = false;
-        if (c == '\n') {
-            EndLine();  // CR LF: the carriage return is dropped
-            return;
-        }
-        Take('\r');  // a carriage return inside the line is an ordinary character
-    }
-    if (c == '\n') {
-        EndLine();
-    } else if (c == '\r') {
-        pendingCr_ = true;
-    } else {
-        Take(c);
-    }
-}
-
-// A whole line at the start of a line: the same effect as feeding its
-// characters and its line end one by one, in one pass. The per-line state
-// of the character walk is not touched: it stays as it was at the line's
-// start, reset.
-void TraceReader::TakeLine(const char* line, std::size_t length) {
-    // A carriage return right before the line feed belongs to the line end;
-    // any other one is an ordinary character of the line.
-    if (length > 0 && line[length - 1] == '\r') --length;
-    ++lineNumber_;
+// The next count characters of the current line, after first characters
+// of it, as the cycle reads the line's kind; with lineEnds the line ends
+// after them: what it said takes effect, and the cycle moves on with the
+// state the next line starts from. A frame is handed out before the next
+// line is read, so the timestamp goes straight into the frame's field.
+// Returns true when the line ended a frame that is ready. Inlined into the
+// line loop, where a whole line from column 1 lets the compiler fold the
+// column arithmetic away.
+[[gnu::always_inline]] inline bool TraceReader::TakeText(const char* text, std::size_t count, int64_t first,
+                                                         bool lineEnds) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const int64_t columns = first + static_cast<int64_t>(count);
+    column_ = lineEnds ? 0 : columns;
+    if (lineEnds) ++lineNumber_;
     switch (state_) {
         case 0: {  // timestamp line: columns 25 to 33
-            frameLine_ = lineNumber_;
-            frameHasText_ = length > 0;
-            constexpr std::size_t kFirst = 24;
-            constexpr std::size_t kCount = 9;
-            const std::size_t n = length <= kFirst ? 0 : std::min(length - kFirst, kCount);
-            if (n > 0) std::memcpy(timestamp_, line + kFirst, n);
-            timestamp_[n] = '\0';
-            state_ = 1;
-            break;
-        }
-        case 1:  // length line: the number from column 9, the direction in column 20
-            frameHasText_ = frameHasText_ || length > 0;
-            TakeLengthLine(line, length);
-            state_ = 2;
-            break;
-        case 2:  // header line: not read
-            frameHasText_ = frameHasText_ || length > 0;
-            gathered_ = 0;
-            state_ = 3;
-            break;
-        default:
-            if (length == 0) {
-                EndFrame();
-            } else {
-                frameHasText_ = true;
-                TakeDataLine(line, length);
+            constexpr int64_t kFirst = 24;
+            constexpr int64_t kCount = 9;
+            const int64_t from = std::max(first, kFirst);
+            const int64_t to = std::min(columns, kFirst + kCount);
+            if (from < to) {
+                std::memcpy(timestamp_ + (from - kFirst), p + (from - first), static_cast<std::size_t>(to - from));
+            }
+            if (lineEnds) {
+                timestamp_[std::clamp(columns - kFirst, int64_t{0}, kCount)] = '\0';
+                frameLine_ = lineNumber_;
+                frameHasText_ = columns > 0;
+                state_ = 1;
             }
             break;
+        }
+        case 1: {  // length line: the number from column 9, the direction in column 20
+            LengthReading reading = first > 0 ? length_ : LengthReading{};
+            if (count > 0) TakeLengthText(p, count, first, reading);
+            if (!lineEnds) {
+                length_ = reading;
+                break;
+            }
+            frameHasText_ = frameHasText_ || columns > 0;
+            declared_ = reading.negative ? -reading.magnitude : reading.magnitude;
+            direction_ = !useFileDirection_ ? '\x01' : reading.direction;
+            state_ = 2;
+            break;
+        }
+        case 2:  // header line: not read
+            if (lineEnds) {
+                frameHasText_ = frameHasText_ || columns > 0;
+                gathered_ = 0;
+                state_ = 3;
+            }
+            break;
+        default: {  // data line: hex pairs from column 7; the empty line ends the frame
+            constexpr int64_t kSkipped = kDataColumn - 1;
+            DataState data = first > 0 ? dataState_ : DataState::PairStart;
+            if (columns > kSkipped && data < DataState::Stopped) {
+                data = TakeData(p + std::max(kSkipped - first, int64_t{0}), p + count, data);
+            }
+            if (!lineEnds) {
+                dataState_ = data;
+                break;
+            }
+            if (columns == 0) {
+                EndFrame();
+                return ready_;
+            }
+            frameHasText_ = true;
+            // A first digit the line end cut from its second is half a pair.
+            if (data == DataState::SecondDigit || data == DataState::Stopped) BadDataLine();
+            break;
+        }
+    }
+    return false;
+}
+
+void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
+                                 LengthReading& reading) {
+    constexpr int64_t kNumberColumn = 9;
+    constexpr int64_t kDirectionColumn = 20;
+    using Number = LengthReading::Number;
+    if (firstColumn < kDirectionColumn && firstColumn + static_cast<int64_t>(count) >= kDirectionColumn) {
+        reading.direction = static_cast<char>(text[kDirectionColumn - 1 - firstColumn]);
+    }
+    const int64_t skipped = std::clamp(kNumberColumn - 1 - firstColumn, int64_t{0}, static_cast<int64_t>(count));
+    const unsigned char* p = text + skipped;
+    const unsigned char* const stop = text + count;
+    if (reading.number == Number::Blanks) {
+        while (p < stop && *p == ' ') ++p;
+        if (p < stop) {
+            reading.number = Number::Digits;
+            if (*p == '+' || *p == '-') reading.negative = *p++ == '-';
+        }
+    }
+    if (reading.number == Number::Digits) {
+        int64_t magnitude = reading.magnitude;
+        for (; p < stop && *p >= '0' && *p <= '9'; ++p) {
+            magnitude = std::min(magnitude * 10 + (*p - '0'), kNumberCeiling);
+        }
+        reading.magnitude = magnitude;
+        if (p < stop) reading.number = Number::Done;
     }
 }
 
-void TraceReader::TakeLengthLine(const char* line, std::size_t length) {
-    constexpr std::size_t kNumberColumn = 9;
-    constexpr std::size_t kDirectionColumn = 20;
-    std::size_t i = kNumberColumn - 1;
-    while (i < length && line[i] == ' ') ++i;
-    bool negative = false;
-    if (i < length && (line[i] == '+' || line[i] == '-')) {
-        negative = line[i] == '-';
-        ++i;
-    }
-    int64_t magnitude = 0;
-    for (; i < length && line[i] >= '0' && line[i] <= '9'; ++i) {
-        magnitude = std::min(magnitude * 10 + (line[i] - '0'), kNumberCeiling);
-    }
-    declared_ = negative ? -magnitude : magnitude;
-    direction_ = !useFileDirection_ ? '\x01' : length >= kDirectionColumn ? line[kDirectionColumn - 1] : ' ';
-}
-
-// Hex pairs from the data column on: one blank between pairs is skipped; two
-// blanks, any other character or a half pair end the data of the line (the
-// last two are counted: the line held something other than the format's).
-void TraceReader::TakeDataLine(const char* line, std::size_t length) {
-    if (length < kDataColumn) return;
-    const auto* p = reinterpret_cast<const unsigned char*>(line) + kDataColumn - 1;
-    const auto* const end = reinterpret_cast<const unsigned char*>(line) + length;
-    int64_t gathered = gathered_;
-    bool afterBlank = false;
-    // The usual layout first: pairs each followed by one blank, eight at a
-    // time, then one at a time. Whatever else comes is left to the general
-    // walk below, in the same state. A group that turns out not to be eight
-    // such pairs is walked again one pair at a time; what it stored beyond
-    // the octets gathered is never handed out.
-    constexpr int kGroup = 8;
+// Hex pairs from state on: one blank between pairs is skipped; two blanks,
+// any other character or a half pair end the data of the line (the last two
+// are counted at the line end: the line held something other than the
+// format's). A pair may be cut between two pieces of the line. Returns the
+// state the text leaves.
+TraceReader::DataState TraceReader::TakeData(const unsigned char* p, const unsigned char* const end,
+                                             DataState state) {
     // Held in locals: the octet stores could otherwise alias the members.
+    int64_t gathered = gathered_;
     const int32_t limit = limit_;
     unsigned char* const octets = octets_;
-    while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
-        unsigned pairs = 0;
+    // Between pairs, the usual layout first: pairs each followed by one
+    // blank, eight at a time, then one at a time. Whatever else comes is
+    // left to the general walk below, in the same state. A group that turns
+    // out not to be eight such pairs is walked again one pair at a time;
+    // what it stored beyond the octets gathered is never handed out.
+    if (state == DataState::PairStart || state == DataState::AfterBlank) {
+        constexpr int kGroup = 8;
+        while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
+            unsigned pairs = 0;
 #pragma GCC unroll 8
-        for (int k = 0; k < kGroup; ++k) {
-            const uint16_t value = PairValue(p + 3 * k);
-            pairs |= value;
-            octets[gathered + k] = static_cast<unsigned char>(value);
+            for (int k = 0; k < kGroup; ++k) {
+                const uint16_t value = PairValue(p + 3 * k);
+                pairs |= value;
+                octets[gathered + k] = static_cast<unsigned char>(value);
+            }
+            if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
+            p += 3 * kGroup;
+            gathered += kGroup;
+            state = DataState::AfterBlank;
         }
-        if ((pairs & kBadPair) != 0 || !BlanksBehindEightPairs(p)) break;
-        p += 3 * kGroup;
-        gathered += kGroup;
-        afterBlank = true;
-    }
-    while (end - p >= 3 && gathered < limit) {
-        const uint16_t value = PairValue(p);
-        if (value == kBadPair) break;
-        octets[gathered++] = static_cast<unsigned char>(value);
-        if (p[2] != ' ') {
-            p += 2;
-            afterBlank = false;
-            break;
+        while (end - p >= 3 && gathered < limit) {
+            const uint16_t value = PairValue(p);
+            if (value == kBadPair) break;
+            octets[gathered++] = static_cast<unsigned char>(value);
+            if (p[2] != ' ') {
+                p += 2;
+                state = DataState::PairStart;
+                break;
+            }
+            p += 3;
+            state = DataState::AfterBlank;
         }
-        p += 3;
-        afterBlank = true;
     }
-    while (p < end) {
-        if (*p == ' ') {
-            if (afterBlank) break;
-            afterBlank = true;
-            ++p;
+    // The general walk, one character at a time; past the octets kept it
+    // only counts.
+    for (; p != end; ++p) {
+        if (*p == ' ' && state != DataState::SecondDigit) {
+            if (state == DataState::AfterBlank) {
+                state = DataState::Ended;
+                break;
+            }
+            state = DataState::AfterBlank;
             continue;
         }
-        if (end - p < 2) {
-            BadDataLine();  // half a pair at the line end
+        const uint8_t value = kHexValues[*p];
+        if (value >= 16) {  // no hex digit where one is due
+            state = DataState::Stopped;
             break;
         }
-        const uint8_t high = kHexValues[p[0]];
-        const uint8_t low = kHexValues[p[1]];
-        if ((high | low) >= 16) {
-            BadDataLine();
-            break;
+        if (state == DataState::SecondDigit) {
+            if (gathered < limit) octets[gathered] = static_cast<unsigned char>(firstDigit_ << 4 | value);
+            if (gathered < kNumberCeiling) ++gathered;
+            state = DataState::PairStart;
+        } else {
+            firstDigit_ = value;
+            state = DataState::SecondDigit;
         }
-        if (gathered < limit) octets[gathered] = static_cast<unsigned char>((high << 4) | low);
-        if (gathered < kNumberCeiling) ++gathered;
-        afterBlank = false;
-        p += 2;
     }
     gathered_ = gathered;
+    return state;
 }
 
 // The empty line that ends a frame: the frame is ready, or passed over when
@@ -311,114 +356,6 @@ void TraceReader::EndFrame() {
         readyLine_ = lineNumber_;
         if (declared_ > limit_) ++overlong_;
     }
-}
-
-void TraceReader::Take(unsigned char c) {
-    ++column_;
-    const int64_t col = column_;  // 1-based column of c
-    switch (state_) {
-        case 0:  // timestamp line: columns 25 to 33
-            if (col >= 25 && col <= 33) lineTimestamp_[lineTimestampLength_++] = static_cast<char>(c);
-            break;
-        case 1:  // length line: number from column 9, direction in column 20
-            if (col == 20) lineDirection_ = static_cast<char>(c);
-            if (col >= 9 && numberState_ != NumberState::Done) {
-                if (numberState_ == NumberState::Blanks) {
-                    if (c == ' ') break;
-                    numberState_ = NumberState::Digits;
-                    if (c == '+' || c == '-') {
-                        negative_ = c == '-';
-                        break;
-                    }
-                }
-                if (c >= '0' && c <= '9') {
-                    sawDigit_ = true;
-                    magnitude_ = std::min(magnitude_ * 10 + (c - '0'), kNumberCeiling);
-                } else {
-                    numberState_ = NumberState::Done;
-                }
-            }
-            break;
-        case 2:  // header line: not read
-            break;
-        default: {  // data line: hex pairs from column 7
-            if (col < 7 || dataState_ == DataState::Ended) break;
-            int v = HexDigitValue(static_cast<char>(c));
-            switch (dataState_) {
-                case DataState::PairStart:
-                case DataState::AfterBlank:
-                    if (c == ' ') {
-                        // One blank between pairs is skipped; two end the data.
-                        dataState_ = dataState_ == DataState::PairStart ? DataState::AfterBlank
-                                                                         : DataState::Ended;
-                    } else if (v < 16) {
-                        firstDigit_ = v;
-                        dataState_ = DataState::SecondDigit;
-                    } else {
-                        dataState_ = DataState::Ended;
-                        badStop_ = true;
-                    }
-                    break;
-                case DataState::SecondDigit:
-                    if (v < 16) {
-                        if (gathered_ < limit_) {
-                            octets_[gathered_] = static_cast<unsigned char>((firstDigit_ << 4) | v);
-                        }
-                        if (gathered_ < kNumberCeiling) ++gathered_;
-                        dataState_ = DataState::PairStart;
-                    } else {
-                        dataState_ = DataState::Ended;  // a half pair stores nothing
-                        badStop_ = true;
-                    }
-                    break;
-                case DataState::Ended:
-                    break;
-            }
-            break;
-        }
-    }
-}
-
-void TraceReader::EndLine() {
-    ++lineNumber_;
-    if (state_ == 0) {
-        frameLine_ = lineNumber_;
-        frameHasText_ = false;
-    }
-    frameHasText_ = frameHasText_ || column_ > 0;
-    switch (state_) {
-        case 0:
-            std::memcpy(timestamp_, lineTimestamp_, static_cast<std::size_t>(lineTimestampLength_));
-            timestamp_[lineTimestampLength_] = '\0';
-            state_ = 1;
-            break;
-        case 1: {
-            int64_t value = sawDigit_ ? magnitude_ : 0;
-            declared_ = negative_ ? -value : value;
-            direction_ = useFileDirection_ ? (column_ >= 20 ? lineDirection_ : ' ') : '\x01';
-            state_ = 2;
-            break;
-        }
-        case 2:
-            gathered_ = 0;
-            state_ = 3;
-            break;
-        default:
-            if (column_ == 0) EndFrame();  // the empty line ends the frame
-            // A first digit the line end cut from its second is half a pair.
-            if (badStop_ || dataState_ == DataState::SecondDigit) BadDataLine();
-            break;
-    }
-    // Start the next line afresh.
-    column_ = 0;
-    lineTimestampLength_ = 0;
-    numberState_ = NumberState::Blanks;
-    negative_ = false;
-    sawDigit_ = false;
-    magnitude_ = 0;
-    lineDirection_ = ' ';
-    dataState_ = DataState::PairStart;
-    badStop_ = false;
 }
 
 }  // namespace korvex

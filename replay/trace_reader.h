@@ -68,16 +68,27 @@ public:
     int64_t UnfinishedFrameLine() const;
 
 private:
-    enum class DataState { PairStart, AfterBlank, SecondDigit, Ended };
+    // A length line read so far: the number from column 9 (leading blanks,
+    // an optional sign, digits) and the character in column 20.
+    struct LengthReading {
+        enum class Number { Blanks, Digits, Done } number = Number::Blanks;
+        bool negative = false;
+        int64_t magnitude = 0;
+        char direction = ' ';
+    };
+    // Where a data line's hex text stands: between pairs (after a pair, or
+    // after one blank), inside a pair, or done: stopped at a character that
+    // is no pair (a fault of the line), or ended by two blanks.
+    enum class DataState { PairStart, AfterBlank, SecondDigit, Stopped, Ended };
 
-    void Feed(unsigned char c);  // one character of the text
-    // A whole line (without its line end) that begins at column 1: the same
-    // effect as feeding its characters one by one, in one pass.
-    void TakeLine(const char* line, std::size_t length);
-    void TakeLengthLine(const char* line, std::size_t length);
-    void TakeDataLine(const char* line, std::size_t length);
-    void Take(unsigned char c);  // one character of the current line
-    void EndLine();
+    // The line grammar, read one piece of a line at a time: a whole line in
+    // one piece when the chunk holds it, else the pieces the chunks cut it
+    // into (down to single characters); the state of the line carries over
+    // from piece to piece, so the frames are the same either way.
+    bool TakeText(const char* text, std::size_t count, int64_t first, bool lineEnds);
+    static void TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
+                               LengthReading& reading);
+    DataState TakeData(const unsigned char* p, const unsigned char* end, DataState state);
     void EndFrame();
     bool FrameReady(TraceFrame& frame);
     void BadDataLine();
@@ -96,19 +107,13 @@ private:
     int64_t frameLine_ = 0;      // the line the current frame began on
     bool frameHasText_ = false;  // a line of the current frame held anything
 
-    // The current line.
-    int64_t column_ = 0;  // characters of the line seen so far
-    bool pendingCr_ = false;
-    char lineTimestamp_[10] = {};
-    int lineTimestampLength_ = 0;
-    enum class NumberState { Blanks, Digits, Done } numberState_ = NumberState::Blanks;
-    bool negative_ = false;
-    bool sawDigit_ = false;
-    int64_t magnitude_ = 0;
-    char lineDirection_ = ' ';
+    // The current line: its reading starts afresh at column 1, and only a
+    // line the chunks cut into pieces keeps it here from piece to piece.
+    int64_t column_ = 0;      // characters of the line taken so far
+    bool pendingCr_ = false;  // a carriage return ended the last piece: line end or character
+    LengthReading length_;
     DataState dataState_ = DataState::PairStart;
-    int firstDigit_ = 0;
-    bool badStop_ = false;  // the data stopped at a character that is no pair
+    int firstDigit_ = 0;      // of a pair the last piece cut
 
     // The current frame.
     char timestamp_[12] = "00:00.000";

@@ -16,13 +16,12 @@ memory (maximum resident set size); and the median run's frames per second. The 
 separate run through a pipe. Figures are reported, never asserted.
 """
 
-import argparse
 import subprocess
 import sys
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
+import make_bench_traces
 
 CASES = [
     ("ip", ["--detail"]),
@@ -61,23 +60,13 @@ def text_octets(command):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--korvex", type=Path, default=ROOT / "build-bench" / "cli" / "korvex")
-    parser.add_argument("--frames", type=int, default=1_000_000)
-    parser.add_argument("--runs", type=int, default=3)
-    parser.add_argument("--dir", type=Path, default=ROOT / "build-bench" / "traces")
-    args = parser.parse_args()
+    args = make_bench_traces.run_options(__doc__.split("\n\n")[0]).parse_args()
     if not Path("/usr/bin/time").exists():
         sys.exit("bench_replay: /usr/bin/time is missing (Debian package time)")
 
     rows = []
     for protocol, options in CASES:
-        trace = args.dir / ("bench-%s-%d.txt" % (protocol, args.frames))
-        if not trace.exists():
-            print("writing %s ..." % trace, flush=True)
-            subprocess.run([sys.executable, str(ROOT / "scripts" / "make_bench_traces.py"),
-                            "--frames", str(args.frames), "--kind", protocol, str(args.dir)],
-                           check=True, stdout=subprocess.DEVNULL)
+        trace = make_bench_traces.ensure_trace(args.dir, protocol, args.frames)
         command = [str(args.korvex), "replay", protocol, str(trace)] + options
         runs = sorted(timed_run(command) for _ in range(max(1, args.runs)))
         best = runs[0]

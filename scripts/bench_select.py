@@ -17,14 +17,13 @@ the best of R runs of each (wall clock and CPU time), the share of frames select
 is not.
 """
 
-import argparse
 import resource
 import subprocess
 import sys
 import time
-from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
+import make_bench_traces
+
 WHERE = "tei == 100 or (tei == 101 and dir == U)"
 NEEDED = 5.0
 
@@ -46,19 +45,8 @@ def best_seconds(command, runs):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--korvex", type=Path, default=ROOT / "build-bench" / "cli" / "korvex")
-    parser.add_argument("--frames", type=int, default=1_000_000)
-    parser.add_argument("--runs", type=int, default=3)
-    parser.add_argument("--dir", type=Path, default=ROOT / "build-bench" / "traces")
-    args = parser.parse_args()
-
-    trace = args.dir / ("bench-lapd-%d.txt" % args.frames)
-    if not trace.exists():
-        print("writing %s ..." % trace, flush=True)
-        subprocess.run([sys.executable, str(ROOT / "scripts" / "make_bench_traces.py"),
-                        "--frames", str(args.frames), "--kind", "lapd", str(args.dir)],
-                       check=True, stdout=subprocess.DEVNULL)
+    args = make_bench_traces.run_options(__doc__.split("\n\n")[0]).parse_args()
+    trace = make_bench_traces.ensure_trace(args.dir, "lapd", args.frames)
     everything = [str(args.korvex), "replay", "lapd", str(trace), "--detail", "--layer3"]
     selecting = everything + ["--where", WHERE]
     selected = subprocess.run(selecting + ["--json"], check=True, capture_output=True).stdout.count(b"\n")

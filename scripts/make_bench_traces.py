@@ -15,42 +15,24 @@ by default):
         calling and called party numbers of varied type, plan and length;
         the FCS computed.
 
-Every frame fits the 96 octets a trace frame is decoded with. The output is
-the same for the same arguments (standard library only).
+Every frame fits the 96 octets a trace frame is decoded with. The frames
+are built with the sample makers' packet builders and written through
+trace_format.py. The output is the same for the same arguments (standard
+library only).
 """
 
 import argparse
-import binascii
 import random
 import sys
 from pathlib import Path
 
-BYTES_PER_LINE = 16
-HEADER_LINE = "Offset  Data                                              Text"
-MAX_FRAME = 96
+from samples_inet import DF, MF, PROTO_TCP, TCP_ACK, TCP_PSH, TCP_SYN, TCP_URG, ipv4, tcp
+from samples_link import N_CMD, SAPI_CC, U_CMD, lapd_i
+from samples_q931 import BEARER, CALLED, CALLING, CHANNEL, SENDING_COMPLETE, SETUP, ie, pri, q931
+from trace_format import MAX_FRAME, TIMESTAMP_WRAP_MS, write_frames
 
-# Printable rendering of the data lines: '.' for what is not printable ASCII.
-PRINTABLE = bytes(b if 0x20 <= b <= 0x7E else 0x2E for b in range(256))
-# Each octet with its bits in reverse order (for the reflected CRC below).
-REVERSED = bytes(int("{:08b}".format(b)[::-1], 2) for b in range(256))
-
-
-def fcs16(data):
-    """HDLC FCS (reflected CRC-16, polynomial 0x1021, preset and complemented),
-    computed through the library's unreflected CRC on bit-reversed octets."""
-    crc = binascii.crc_hqx(data.translate(REVERSED), 0xFFFF)
-    crc = int("{:016b}".format(crc)[::-1], 2)
-    return crc ^ 0xFFFF
-
-
-def internet_checksum(data):
-    if len(data) % 2:
-        data += b"\x00"
-    total = sum(int.from_bytes(data[i:i + 2], "big") for i in range(0, len(data), 2))
-    while total >> 16:
-        total = (total & 0xFFFF) + (total >> 16)
-    return ~total & 0xFFFF
-
+ROOT = Path(__file__).resolve().parent.parent
+DEFAULT_SEED = 12
 
 # ---------------------------------------------------------------------------
 # (a) IPv4 / TCP
@@ -82,33 +64,24 @@ def tcp_datagram(rng):
         source_port, destination_port = server, client
     flags = rng.choice(TCP_FLAGS)
     options = b""
-    if flags & 0x02:
+    if flags & TCP_SYN:
         options = bytes([2, 4]) + rng.choice([1460, 1380, 536, 8960]).to_bytes(2, "big")
     elif rng.randrange(3) == 0:
         options = bytes([1, 1, 8, 10]) + rng.getrandbits(64).to_bytes(8, "big")
     header_length = 20 + len(options)
     room = MAX_FRAME - 20 - header_length
     payload = b""
-    if flags & 0x08 or (flags == 0x10 and rng.randrange(2)):
+    if flags & TCP_PSH or (flags == TCP_ACK and rng.randrange(2)):
         payload = rng.getrandbits(8 * room).to_bytes(room, "big")[:rng.randrange(1, room + 1)]
-    urgent = rng.randrange(1, 1 + max(1, len(payload))) if flags & 0x20 else 0
-    tcp = (source_port.to_bytes(2, "big") + destination_port.to_bytes(2, "big")
-           + rng.getrandbits(32).to_bytes(4, "big")
-           + (rng.getrandbits(32) if flags & 0x10 else 0).to_bytes(4, "big")
-           + bytes([(header_length // 4) << 4, flags])
-           + rng.randrange(0, 65536).to_bytes(2, "big") + b"\x00\x00"
-           + urgent.to_bytes(2, "big") + options + payload)
-    pseudo = source + destination + bytes([0, 6]) + len(tcp).to_bytes(2, "big")
-    checksum = internet_checksum(pseudo + tcp)
-    tcp = tcp[:16] + checksum.to_bytes(2, "big") + tcp[18:]
-
-    fragment = rng.choice([0x4000, 0x4000, 0x4000, 0x0000, 0x2000 | rng.randrange(1, 200)])
-    header = bytearray(bytes([0x45, rng.choice(TOS_VALUES)]) + (20 + len(tcp)).to_bytes(2, "big")
-                       + rng.randrange(65536).to_bytes(2, "big") + fragment.to_bytes(2, "big")
-                       + bytes([rng.choice([64, 128, 255, rng.randrange(1, 256)]), 6, 0, 0])
-                       + source + destination)
-    header[10:12] = internet_checksum(bytes(header)).to_bytes(2, "big")
-    return bytes(header) + tcp
+    urgent = rng.randrange(1, 1 + max(1, len(payload))) if flags & TCP_URG else 0
+    segment = tcp(source, destination, source_port, destination_port, rng.getrandbits(32),
+                  rng.getrandbits(32) if flags & TCP_ACK else 0, flags, rng.randrange(0, 65536),
+                  payload, options, urgent)
+    fragment = rng.choice([DF, DF, DF, 0, MF | rng.randrange(1, 200)])
+    tos = rng.choice(TOS_VALUES)
+    ident = rng.randrange(65536)
+    ttl = rng.choice([64, 128, 255, rng.randrange(1, 256)])
+    return ipv4(source, destination, PROTO_TCP, segment, ident, ttl=ttl, flags=fragment, tos=tos)
 
 
 # ---------------------------------------------------------------------------
@@ -116,11 +89,11 @@ def tcp_datagram(rng):
 # ---------------------------------------------------------------------------
 
 BEARER_CAPABILITIES = [
-    bytes([0x04, 0x03, 0x80, 0x90, 0xA2]),  # speech, 64 kbit/s circuit, A-law
-    bytes([0x04, 0x03, 0x80, 0x90, 0xA3]),  # speech, mu-law
-    bytes([0x04, 0x03, 0x90, 0x90, 0xA3]),  # 3.1 kHz audio
-    bytes([0x04, 0x02, 0x88, 0x90]),        # unrestricted digital
-    bytes([0x04, 0x02, 0x89, 0x90]),        # restricted digital
+    ie(BEARER, [0x80, 0x90, 0xA2]),  # speech, 64 kbit/s circuit, A-law
+    ie(BEARER, [0x80, 0x90, 0xA3]),  # speech, mu-law
+    ie(BEARER, [0x90, 0x90, 0xA3]),  # 3.1 kHz audio
+    ie(BEARER, [0x88, 0x90]),        # unrestricted digital
+    ie(BEARER, [0x89, 0x90]),        # restricted digital
 ]
 
 
@@ -130,96 +103,101 @@ def digits(rng, low, high):
 
 def channel_identification(rng):
     if rng.randrange(2):  # basic rate: B1, B2 or any, preferred or exclusive
-        return bytes([0x18, 0x01, rng.choice([0x81, 0x82, 0x83, 0x89, 0x8A])])
+        return ie(CHANNEL, [rng.choice([0x81, 0x82, 0x83, 0x89, 0x8A])])
     # primary rate: channel number of a B channel
-    return bytes([0x18, 0x03, rng.choice([0xA1, 0xA9]), 0x83, 0x80 | rng.randrange(1, 31)])
+    return ie(CHANNEL, [rng.choice([0xA1, 0xA9]), 0x83, 0x80 | rng.randrange(1, 31)])
 
 
 def calling_number(rng):
     number = digits(rng, 4, 12)
     octet3 = rng.choice([0x01, 0x11, 0x21, 0x41])  # type and plan, octet 3a follows
     if rng.randrange(3):
-        contents = bytes([octet3, rng.choice([0x80, 0x81, 0x83, 0xA0, 0xA3])]) + number
-    else:
-        contents = bytes([0x80 | octet3]) + number
-    return bytes([0x6C, len(contents)]) + contents
+        return ie(CALLING, bytes([octet3, rng.choice([0x80, 0x81, 0x83, 0xA0, 0xA3])]) + number)
+    return ie(CALLING, bytes([0x80 | octet3]) + number)
 
 
 def called_number(rng):
     number = digits(rng, 3, 15)
-    contents = bytes([rng.choice([0x80, 0x81, 0xA1, 0xC1, 0x91])]) + number
-    return bytes([0x70, len(contents)]) + contents
+    return ie(CALLED, bytes([rng.choice([0x80, 0x81, 0xA1, 0xC1, 0x91])]) + number)
 
 
 def setup_frame(rng, user_side):
     tei = rng.choice([0, rng.randrange(64, 127)])
-    cr = 0 if user_side else 1  # commands: C/R 0 from the user side, 1 from the network
-    address = bytes([0 << 2 | cr << 1, tei << 1 | 1])
-    control = bytes([rng.randrange(128) << 1, rng.randrange(128) << 1 | rng.randrange(2)])
-    flag = 0x00 if user_side else 0x80
+    ns, nr, poll = rng.randrange(128), rng.randrange(128), rng.randrange(2)
+    flag = 0 if user_side else 1    # the call reference flag of a call the user side started
     if rng.randrange(2):
-        call_reference = bytes([0x01, flag | rng.randrange(1, 128)])
+        message = q931
+        call_reference = rng.randrange(1, 128)
     else:
-        value = rng.randrange(1, 32768)
-        call_reference = bytes([0x02, flag | value >> 8, value & 0xFF])
-    message = (bytes([0x08]) + call_reference + bytes([0x05])
-               + (b"\xa1" if rng.randrange(4) == 0 else b"")
-               + rng.choice(BEARER_CAPABILITIES) + channel_identification(rng)
-               + calling_number(rng) + called_number(rng))
-    body = address + control + message
-    fcs = fcs16(body)
-    return body + bytes([fcs & 0xFF, fcs >> 8])
+        message = pri
+        call_reference = rng.randrange(1, 32768)
+    elements = [ie(SENDING_COMPLETE)] if rng.randrange(4) == 0 else []
+    elements += [rng.choice(BEARER_CAPABILITIES), channel_identification(rng), calling_number(rng),
+                 called_number(rng)]
+    cr = U_CMD if user_side else N_CMD
+    return lapd_i(SAPI_CC, tei, cr, ns, nr, poll, message(call_reference, flag, SETUP, elements))
 
 
 # ---------------------------------------------------------------------------
 # Writer
 # ---------------------------------------------------------------------------
 
-def frame_text(number, ms, direction, data):
-    assert 0 < len(data) <= MAX_FRAME, len(data)
-    minutes, rest = divmod(ms % 6000000, 60000)
-    lines = ["{:<24}{:02d}:{:02d}.{:03d}".format("Frame %d" % number, minutes, rest // 1000, rest % 1000),
-             "Length: {:<11}{}".format(len(data), direction),
-             HEADER_LINE]
-    for offset in range(0, len(data), BYTES_PER_LINE):
-        chunk = data[offset:offset + BYTES_PER_LINE]
-        lines.append("{:04X}: {}  {}".format(offset, chunk.hex(" ").upper(),
-                                             chunk.translate(PRINTABLE).decode("ascii")))
-    lines.append("\n")
-    return "\n".join(lines)
-
-
-def write_trace(path, frames, seed, make):
+def write_generated(path, count, seed, make):
+    """Writes count frames of make(rng, user_side), a few ms apart, each
+    from a side drawn at random."""
     rng = random.Random(seed)
-    ms = 0
-    with open(path, "w", encoding="ascii", newline="\n") as out:
-        pieces = []
-        for number in range(1, frames + 1):
+
+    def frames():
+        ms = 0
+        for _ in range(count):
             ms += rng.randrange(0, 4)
             user_side = rng.randrange(2) == 0
-            pieces.append(frame_text(number, ms, "U" if user_side else "N", make(rng, user_side)))
-            if len(pieces) == 4096:
-                out.write("".join(pieces))
-                pieces = []
-        out.write("".join(pieces))
+            yield ms % TIMESTAMP_WRAP_MS, "U" if user_side else "N", make(rng, user_side)
+    write_frames(path, frames())
+
+
+# The frame makers by kind: make(rng, user_side) gives a frame's octets.
+KINDS = {"ip": lambda rng, user_side: tcp_datagram(rng), "lapd": setup_frame}
+
+
+def trace_path(directory, kind, frames):
+    return directory / "bench-{}-{}.txt".format(kind, frames)
+
+
+def ensure_trace(directory, kind, frames):
+    """The trace of frames generated frames of kind in directory (default
+    seed), written first when it is not there yet: the timed runs keep it."""
+    path = trace_path(directory, kind, frames)
+    if not path.exists():
+        print("writing %s ..." % path, flush=True)
+        write_generated(path, frames, DEFAULT_SEED, KINDS[kind])
+    return path
+
+
+def run_options(description):
+    """The options of a timed run of the tool over generated traces."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--korvex", type=Path, default=ROOT / "build-bench" / "cli" / "korvex")
+    parser.add_argument("--frames", type=int, default=1_000_000)
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--dir", type=Path, default=ROOT / "build-bench" / "traces")
+    return parser
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("directory", type=Path)
     parser.add_argument("--frames", type=int, default=1_000_000)
-    parser.add_argument("--seed", type=int, default=12)
+    parser.add_argument("--seed", type=int, default=DEFAULT_SEED)
     parser.add_argument("--kind", choices=["ip", "lapd", "both"], default="both")
     args = parser.parse_args()
     if args.frames < 1:
         parser.error("--frames must be at least 1")
-    args.directory.mkdir(parents=True, exist_ok=True)
-    kinds = {"ip": lambda rng, user: tcp_datagram(rng), "lapd": setup_frame}
-    for kind, make in kinds.items():
+    for kind, make in KINDS.items():
         if args.kind not in (kind, "both"):
             continue
-        path = args.directory / "bench-{}-{}.txt".format(kind, args.frames)
-        write_trace(path, args.frames, args.seed, make)
+        path = trace_path(args.directory, kind, args.frames)
+        write_generated(path, args.frames, args.seed, make)
         print(path)
     return 0
 

@@ -34,8 +34,7 @@ korvex_need build tool package package-test
 
 work=$(mktemp -d)
 debs=$work/debs
-passed=0
-failed=0
+source tests/checks.sh
 installed=0
 cleanup() {
     if [ "$installed" = 1 ]; then
@@ -48,16 +47,6 @@ fail_now() {
     echo "package-test: $*" >&2
     echo "package-test: $passed passed, $((failed + 1)) failed"
     exit 1
-}
-check() { # description, command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what" >&2
-    fi
 }
 equal() { [ "$1" = "$2" ] || { echo "  got:      $1" >&2; echo "  expected: $2" >&2; false; }; }
 matches() { [[ $1 =~ $2 ]] || { echo "  got: $1" >&2; echo "  not matching: $2" >&2; false; }; }
@@ -233,5 +222,4 @@ if [ "$system" = 1 ]; then
     check "the loader forgot the library" test -z "$(ldconfig -p | grep libkorvex)"
 fi
 
-echo "package-test: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done package-test

@@ -23,8 +23,6 @@ exit status is 1 then.
 """
 
 import argparse
-import hashlib
-import os
 import random
 import subprocess
 import sys
@@ -34,6 +32,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "scripts"))
 import make_bench_traces  # noqa: E402
+from trace_format import TIMESTAMP_WRAP_MS, write_frames  # noqa: E402
 
 PROTOCOLS = ["lapd", "lapf", "q931", "x25", "eth", "ip"]
 SAMPLES = ["lapd.txt", "q922.txt", "q931.txt", "x25.txt", "eth.txt", "ip.txt"]
@@ -84,10 +83,8 @@ def random_frame(rng):
 
 def write_random_trace(path, frames, seed):
     rng = random.Random(seed)
-    with open(path, "w", encoding="ascii", newline="\n") as out:
-        for number in range(1, frames + 1):
-            direction = rng.choice("UN")
-            out.write(make_bench_traces.frame_text(number, number * 7, direction, random_frame(rng)))
+    write_frames(path, ((number * 7 % TIMESTAMP_WRAP_MS, rng.choice("UN"), random_frame(rng))
+                        for number in range(1, frames + 1)))
 
 
 def run(tool, args, stdin=None):
@@ -147,11 +144,9 @@ def main():
 
         traces = [ROOT / "samples" / name for name in SAMPLES]
         rng = random.Random(args.seed)
-        make = {"ip": lambda r, user: make_bench_traces.tcp_datagram(r),
-                "lapd": make_bench_traces.setup_frame}
-        for kind, maker in make.items():
+        for kind, maker in make_bench_traces.KINDS.items():
             path = scratch / ("bench-%s.txt" % kind)
-            make_bench_traces.write_trace(path, args.frames, args.seed, maker)
+            make_bench_traces.write_generated(path, args.frames, args.seed, maker)
             traces.append(path)
         random_trace = scratch / "random.txt"
         write_random_trace(random_trace, args.frames, args.seed)

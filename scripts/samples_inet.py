@@ -1,9 +1,6 @@
-#!/usr/bin/env python3
-"""Ethernet and IPv4 sample traces: samples/eth.txt and samples/ip.txt.
-
-Run through scripts/make_samples.py, which writes every sample and then
-verifies it; this module builds the frames and reuses that script's trace
-writer and parser.
+"""Ethernet and IPv4 sample traces: samples/eth.txt and samples/ip.txt, and
+the IPv4, TCP, UDP and ICMP builders the benchmark traces use too.
+make_samples.py writes and checks them with the other samples.
 
 A small office LAN, seen from the workstation 192.168.1.20: frames it sends
 are tagged 'U', frames that reach it from the router, the servers and other
@@ -23,11 +20,8 @@ both. Every checksum is computed, not typed in.
 """
 
 import struct
-import sys
 
-import make_samples as ms
-
-F = ms.Frame
+from trace_format import Frame as F, internet_checksum
 
 # ---------------------------------------------------------------------------
 # Addresses
@@ -66,16 +60,6 @@ SNMP_AGENT = ip4("192.168.1.30")
 # ---------------------------------------------------------------------------
 
 
-def inet_checksum(data):
-    """One's complement of the one's complement sum of 16-bit words."""
-    if len(data) % 2:
-        data += b"\x00"
-    total = sum(struct.unpack("!%dH" % (len(data) // 2), data))
-    while total >> 16:
-        total = (total & 0xFFFF) + (total >> 16)
-    return ~total & 0xFFFF
-
-
 PROTO_ICMP, PROTO_TCP, PROTO_UDP = 1, 6, 17
 DF, MF = 0x4000, 0x2000
 
@@ -88,7 +72,7 @@ def ipv4(src, dst, proto, payload, ident, ttl=64, flags=DF, frag_offset=0, tos=0
     length = words * 4 + len(payload)
     header = struct.pack("!BBHHHBBH4s4s", 0x40 | words, tos, length, ident, flags | frag_offset,
                          ttl, proto, 0, src, dst) + options
-    header = header[:10] + struct.pack("!H", inet_checksum(header)) + header[12:]
+    header = header[:10] + struct.pack("!H", internet_checksum(header)) + header[12:]
     return header + payload
 
 
@@ -111,18 +95,18 @@ def pseudo_header(src, dst, proto, length):
 TCP_FIN, TCP_SYN, TCP_RST, TCP_PSH, TCP_ACK, TCP_URG = 0x01, 0x02, 0x04, 0x08, 0x10, 0x20
 
 
-def tcp(src, dst, sport, dport, seq, ack, flags, window, payload=b"", options=b""):
+def tcp(src, dst, sport, dport, seq, ack, flags, window, payload=b"", options=b"", urgent=0):
     offset = (20 + len(options)) // 4
-    header = struct.pack("!HHIIBBHHH", sport, dport, seq, ack, offset << 4, flags, window, 0, 0)
+    header = struct.pack("!HHIIBBHHH", sport, dport, seq, ack, offset << 4, flags, window, 0, urgent)
     segment = header + options + payload
-    csum = inet_checksum(pseudo_header(src, dst, PROTO_TCP, len(segment)) + segment)
+    csum = internet_checksum(pseudo_header(src, dst, PROTO_TCP, len(segment)) + segment)
     return segment[:16] + struct.pack("!H", csum) + segment[18:]
 
 
 def udp(src, dst, sport, dport, payload):
     length = 8 + len(payload)
     datagram = struct.pack("!HHHH", sport, dport, length, 0) + payload
-    csum = inet_checksum(pseudo_header(src, dst, PROTO_UDP, length) + datagram) or 0xFFFF
+    csum = internet_checksum(pseudo_header(src, dst, PROTO_UDP, length) + datagram) or 0xFFFF
     return datagram[:6] + struct.pack("!H", csum) + datagram[8:]
 
 
@@ -134,7 +118,7 @@ def icmp(icmp_type, code, rest):
     """Type, code, checksum, then the rest of the message (4 octets of
     identifier/sequence, gateway or unused, then data)."""
     message = struct.pack("!BBH", icmp_type, code, 0) + rest
-    return message[:2] + struct.pack("!H", inet_checksum(message)) + message[4:]
+    return message[:2] + struct.pack("!H", internet_checksum(message)) + message[4:]
 
 
 def icmp_error(icmp_type, code, word, offending):
@@ -370,12 +354,6 @@ ETH_FRAMES = [
     F(1, "U", ethernet(PRINTER_MAC, WS_MAC, ETHERTYPE_ARP, arp(2, WS_MAC, WS, PRINTER_MAC, ip4("192.168.1.40")))),
 ]
 
-TRACES = {
-    "eth.txt": ETH_FRAMES,
-    "ip.txt": IP_FRAMES,
-}
-
-
 # ---------------------------------------------------------------------------
 # Checks
 # ---------------------------------------------------------------------------
@@ -383,50 +361,11 @@ TRACES = {
 def check_ip(data):
     """The header checksum of an IPv4 datagram, options included, holds."""
     header = (data[0] & 0x0F) * 4 if data else 0
-    return header >= 20 and len(data) >= header and inet_checksum(data[:header]) == 0
+    return header >= 20 and len(data) >= header and internet_checksum(data[:header]) == 0
 
 
-def check_trace(path, frames, frame_ok):
-    parsed = ms.parse_trace(path.read_text(encoding="ascii"))
-    if len(parsed) != len(frames):
-        raise ms.TraceError("%s: %d frames on disk, %d defined" % (path.name, len(parsed), len(frames)))
-    last = -1
-    for n, ((when, direction, data), fr, want) in enumerate(zip(parsed, frames, ms.timeline(frames)), 1):
-        where = "%s frame %d" % (path.name, n)
-        if (data, direction, when) != (fr.data, fr.direction, want):
-            raise ms.TraceError(where + ": differs from its definition")
-        if when <= last:
-            raise ms.TraceError(where + ": timestamp does not increase")
-        if not frame_ok(data):
-            raise ms.TraceError(where + ": not a well-formed frame")
-        last = when
-    return len(parsed)
-
-
-CHECKS = {
-    "eth.txt": lambda d: len(d) >= 60 and (d[12:14] != b"\x08\x00" or check_ip(d[14:])),
-    "ip.txt": check_ip,
+# The traces make_samples.py writes, each frame checked for sound headers.
+SAMPLES = {
+    "eth.txt": (ETH_FRAMES, lambda d: len(d) >= 60 and (d[12:14] != b"\x08\x00" or check_ip(d[14:]))),
+    "ip.txt": (IP_FRAMES, check_ip),
 }
-
-
-def write_and_check(check_only):
-    """Writes the two traces (unless check_only), then verifies them.
-    Returns True when both are as defined."""
-    # Known answer of the checksum: a valid IPv4 header sums to zero.
-    assert inet_checksum(bytes.fromhex("4500003c1c4640004006b1e6ac100a63ac100a0c")) == 0
-    ok = True
-    for name, frames in TRACES.items():
-        path = ms.SAMPLES / name
-        if not check_only:
-            ms.write_trace(path, frames)
-        try:
-            count = check_trace(path, frames, CHECKS[name])
-            print("%s: %d frames OK" % (path.relative_to(ms.ROOT), count))
-        except (ms.TraceError, OSError) as e:
-            print("%s: FAILED: %s" % (path.relative_to(ms.ROOT), e), file=sys.stderr)
-            ok = False
-    return ok
-
-
-if __name__ == "__main__":
-    sys.exit(0 if write_and_check("--check" in sys.argv[1:]) else 1)

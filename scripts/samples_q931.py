@@ -1,10 +1,8 @@
-#!/usr/bin/env python3
 """The Q.931 sample trace, samples/q931.txt: call control messages as they
 leave the link layer (protocol discriminator first, no address, control or
-FCS octets), sent by the user side ('U') and the network side ('N').
-
-    python3 scripts/make_samples.py           writes it with the other samples
-    python3 scripts/samples_q931.py [--check] writes (or only verifies) this one
+FCS octets), sent by the user side ('U') and the network side ('N'); and the
+Q.931 message builders the link-layer samples use too. make_samples.py
+writes and checks it with the other samples.
 
 Four stretches of a day on an ISDN line: a basic-rate telephone call with
 overlap sending, hold and retrieval; an incoming forwarded call; a packet-mode
@@ -14,10 +12,7 @@ they hold every message type and every information element the decoder
 names.
 """
 
-import argparse
-import sys
-
-from make_samples import F, SAMPLES, TraceError, ie, number, parse_trace, q931, timeline, write_trace
+from trace_format import Frame as F
 
 # Message types
 ALERTING, PROCEEDING, PROGRESS, SETUP, CONNECT = 0x01, 0x02, 0x03, 0x05, 0x07
@@ -40,6 +35,26 @@ TRANSIT_NETWORK, RESTART_IND, LOW_LAYER, HIGH_LAYER, USER_USER = 0x78, 0x79, 0x7
 MORE_DATA, SENDING_COMPLETE = 0xA0, 0xA1
 CONGESTED, NOT_CONGESTED = 0xBF, 0xB0
 REPEAT_PRIORITIZED = 0xD2
+
+
+def ie(ident, data=None):
+    """Variable-length element (id, length, contents); without data, a
+    single-octet element."""
+    if data is None:
+        return bytes([ident])
+    data = bytes(data)
+    return bytes([ident, len(data)]) + data
+
+
+def number(ident, octets, digits):
+    """Calling/called party number: type/plan octets then IA5 digits."""
+    return ie(ident, bytes(octets) + digits.encode("ascii"))
+
+
+def q931(cref, flag, msgtype, ies=()):
+    """Protocol discriminator 0x08, 1-octet call reference; flag=1 on messages
+    sent by the side that did not originate the call."""
+    return bytes([0x08, 0x01, (flag << 7) | cref, msgtype]) + b"".join(ies)
 
 
 def locking_shift(codeset):
@@ -257,34 +272,6 @@ PRI_INTERFACE = [
 ]
 
 FRAMES = BASIC_CALL + FORWARDED_CALL + PACKET_CALL + PRI_INTERFACE
-NAME = "q931.txt"
 
-
-def check(path, frames):
-    """Re-read the file with the independent parser and compare."""
-    parsed = parse_trace(path.read_text(encoding="ascii"))
-    if len(parsed) != len(frames):
-        raise TraceError("%s: %d frames on disk, %d defined" % (path.name, len(parsed), len(frames)))
-    for n, ((ms, direction, data), fr, want) in enumerate(zip(parsed, frames, timeline(frames)), 1):
-        if (ms, direction, data) != (want, fr.direction, fr.data):
-            raise TraceError("%s frame %d differs from its definition" % (path.name, n))
-    return len(parsed)
-
-
-def main(check_only=False):
-    """Write (unless check_only) and verify the trace; True when it is sound."""
-    path = SAMPLES / NAME
-    if not check_only:
-        write_trace(path, FRAMES)
-    try:
-        print("samples/%s: %d frames OK" % (NAME, check(path, FRAMES)))
-        return True
-    except (TraceError, OSError) as e:
-        print("samples/%s: FAILED: %s" % (NAME, e), file=sys.stderr)
-        return False
-
-
-if __name__ == "__main__":
-    ap = argparse.ArgumentParser(description="Write the Q.931 sample trace.")
-    ap.add_argument("--check", action="store_true", help="only verify the file already written")
-    sys.exit(0 if main(ap.parse_args().check) else 1)
+# The trace make_samples.py writes: messages without a link layer, no FCS.
+SAMPLES = {"q931.txt": (FRAMES, None)}

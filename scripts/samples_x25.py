@@ -1,6 +1,7 @@
 """The X.25 sample trace: packets of the packet layer alone (no link-layer
 address, control or FCS), as a protocol analyser on an X.25 access line
-records them. make_samples.py writes and checks it with the other samples.
+records them; and the X.25 packet builders the link-layer samples use too.
+make_samples.py writes and checks it with the other samples.
 
 A card payment terminal (the DTE, direction 'U') talks to its acquirer's host
 through the network (the DCE, direction 'N'), modulo 8, logical channel group
@@ -13,13 +14,53 @@ network; a packet on the restart channel earns a diagnostic packet; the
 terminal clears the first call.
 """
 
-from make_samples import F, x25, x25_call_request, x25_data, x25_rr
+from trace_format import Frame as F
 
+# ---------------------------------------------------------------------------
+# X.25 packets (modulo 8, GFI 0x1)
+# ---------------------------------------------------------------------------
+
+CALL_REQUEST, CALL_CONNECTED = 0x0B, 0x0F
+CLEAR_REQUEST, CLEAR_CONFIRM = 0x13, 0x17
 RESET_REQUEST, RESET_CONFIRM = 0x1B, 0x1F
 INTERRUPT, INTERRUPT_CONFIRM = 0x23, 0x27
-CLEAR_REQUEST, CLEAR_CONFIRM = 0x13, 0x17
 RESTART_REQUEST, RESTART_CONFIRM = 0xFB, 0xFF
-CALL_CONNECTED, DIAGNOSTIC = 0x0F, 0xF1
+DIAGNOSTIC = 0xF1
+
+# Facilities: packet size 128/128 and window size 2/2
+SIZE_128_WINDOW_2 = bytes([0x42, 0x07, 0x07,
+                           0x43, 0x02, 0x02])
+
+
+def x25(lcn, ptype, body=b"", lgn=0):
+    return bytes([0x10 | lgn, lcn, ptype]) + bytes(body)
+
+
+def bcd(digits):
+    """Pack decimal digits two per octet, high nibble first, 0-padded."""
+    if len(digits) % 2:
+        digits += "0"
+    return bytes(int(digits[i]) << 4 | int(digits[i + 1])
+                 for i in range(0, len(digits), 2))
+
+
+def x25_call_request(lcn, called, calling, facilities=b"", user_data=b""):
+    addresses = bytes([len(calling) << 4 | len(called)]) + bcd(called + calling)
+    body = addresses + bytes([len(facilities)]) + facilities + user_data
+    return x25(lcn, CALL_REQUEST, body)
+
+
+def x25_data(lcn, ps, pr, payload, more=0):
+    return x25(lcn, pr << 5 | more << 4 | ps << 1, payload)
+
+
+def x25_rr(lcn, pr):
+    return x25(lcn, pr << 5 | 0x01)
+
+
+# ---------------------------------------------------------------------------
+# The payment terminal's session
+# ---------------------------------------------------------------------------
 
 LCN_AUTH = 0x21         # the terminal's calls take the highest channels
 LCN_SECOND = 0x20
@@ -32,8 +73,7 @@ WRONG = "26245419"              # a number the network does not know
 ASKED = bytes([0x01, 0x01,          # reverse charging
                0x42, 0x08, 0x08,    # packet size 256/256
                0x43, 0x07, 0x07])   # window size 7/7
-GRANTED = bytes([0x42, 0x07, 0x07,  # packet size 128/128
-                 0x43, 0x02, 0x02])  # window size 2/2
+GRANTED = SIZE_128_WINDOW_2
 PROTOCOL_ID = bytes([0xC0, 0x50, 0x4F, 0x53])   # call user data: "POS" service
 
 
@@ -112,7 +152,5 @@ X25_FRAMES = [
 ]
 
 
-def add_to(traces, without_fcs):
-    """Adds the X.25 trace to make_samples' list; its packets carry no FCS."""
-    traces["x25.txt"] = X25_FRAMES
-    without_fcs.add("x25.txt")
+# The trace make_samples.py writes; its packets carry no FCS.
+SAMPLES = {"x25.txt": (X25_FRAMES, None)}

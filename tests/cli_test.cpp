@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_files.h"
 #include "cli/commands.h"
 #include "decoders/q931/ie_decoders.h"
 #include "test_support.h"
@@ -196,6 +197,42 @@ TEST(Korvex, HelpAndVersion) {
 std::string Trace() {
     return "Frame                   12:01.250\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2B  ......\n\n"
            "Frame                   12:01.300\nLength: 5          N\nhdr\n0000: FC FF 03 1A 2B  .....\n\n";
+}
+
+// calls and stats end their input alike: a trace's notes name what each
+// does with the frames ("read", "counted"), and an input without frames is
+// said why.
+TEST(KorvexCallsAndStats, TheEndOfTheFramesIsReported) {
+    const std::string frame = "Frame                   12:01.250\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2B\n\n";
+    const std::string halfPair = "Frame                   12:01.300\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2\n\n";
+    const std::string noOctets = "Frame                   12:01.350\nLength: 0          U\nhdr\n\n";
+    const struct {
+        const char* name;
+        std::string input;
+        int status;
+        std::string err;  // ACTION stands for the command's word
+    } cases[] = {
+        {"a trace with a faulty data line", frame + halfPair, 0,
+         "korvex: standard input: 1 data line stops at a character that is not a hex digit pair (the first is line "
+         "9); the rest of that line was not read\n"},
+        {"a trace whose last frame is unfinished", frame + "Frame\nLength: 6\n", 0,
+         "korvex: standard input: line 6: the last frame has no closing empty line; it was not ACTION\n"},
+        {"text without a frame", "hello\n", 1, "korvex: standard input: no frame found"},
+        {"a trace whose frames hold no octets", noOctets, 1,
+         "korvex: standard input: no frame to decode: 1 frame holds no octets\n"},
+        {"a capture without frames", test::PcapBytes(203, {}), 1, "korvex: standard input: the capture holds no frame\n"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string command : {"calls", "stats"}) {
+            const Outcome outcome = Korvex({command, "-", "--protocol", "lapd"}, c.input);
+            std::string expected = c.err;
+            if (const auto at = expected.find("ACTION"); at != std::string::npos) {
+                expected.replace(at, 6, command == "calls" ? "read" : "counted");
+            }
+            EXPECT_EQ(outcome.status, c.status) << c.name << ", " << command << "\n" << outcome.err;
+            EXPECT_NE(outcome.err.find(expected), std::string::npos) << c.name << ", " << command << "\n" << outcome.err;
+        }
+    }
 }
 
 TEST(KorvexReplay, StandardInputAndColours) {

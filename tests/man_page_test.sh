@@ -8,18 +8,7 @@
 set -uo pipefail
 page=$1
 korvex=$2
-passed=0
-failed=0
-check() { # description, command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what" >&2
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 
 warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 check "man --warnings -l renders $page without a message: $warnings" test -z "$warnings"
@@ -43,5 +32,4 @@ for sub in $subcommands; do
     done
 done
 
-echo "man_page_test: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done man_page_test

@@ -199,9 +199,9 @@ TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
     // Data lines of 1 to 40 pairs in the usual layout ("HH " each, two
     // blanks, a printable rendering), each spoiled in one of these ways at
     // one place; frames that reach the 96-octet cap in the middle of a line.
-    // Read whole, a line goes pair by pair in groups; read one character at
-    // a time, it goes through the reader's character walk: both agree, and
-    // a clean line gives its pairs.
+    // Read whole, a line goes pair by pair in groups; read in pieces, each
+    // piece goes on from the state the last one left: all agree, and a
+    // clean line gives its pairs.
     struct Fault {
         const char* name;
         std::string (*apply)(std::string line, std::size_t at);
@@ -241,9 +241,14 @@ TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
                 // Three lines of the same data: past 96 octets from 3 x 33 on.
                 const std::string text = Record("00:00.001", "200", 'U', {spoiled, spoiled, spoiled});
                 const auto whole = Read(text);
-                ASSERT_EQ(Read(text, true, 1), whole) << fault.name << " at pair " << at << " of " << pairs;
-                ASSERT_EQ(Notes(text, 1), Notes(text, TraceReader::kChunkCapacity))
-                    << fault.name << " at pair " << at << " of " << pairs;
+                // One character at a time, and pieces that cut lines at
+                // places that move from line to line (a pair too).
+                for (std::size_t chunk : {std::size_t{1}, std::size_t{37}}) {
+                    ASSERT_EQ(Read(text, true, chunk), whole)
+                        << fault.name << " at pair " << at << " of " << pairs << ", chunks of " << chunk;
+                    ASSERT_EQ(Notes(text, chunk), Notes(text, TraceReader::kChunkCapacity))
+                        << fault.name << " at pair " << at << " of " << pairs << ", chunks of " << chunk;
+                }
                 const bool stops = fault.stopsData == Fault::Always || (fault.stopsData == Fault::AtLastPair && at == pairs - 1);
                 EXPECT_EQ(Notes(text, TraceReader::kChunkCapacity).badLines, stops ? 3 : 0)
                     << fault.name << " at pair " << at << " of " << pairs;
