@@ -35,10 +35,11 @@ void FlagOptions::AddTo(CLI::App& app) {
     app.add_flag("--detail", detail, "add the detail block (flag 0x02)");
     app.add_flag("--hex", hex, "add the hex trace (flag 0x04)");
     app.add_flag("--layer3", layer3, "decode layer 3 inside LAPD/LAPF I frames (flag 0x08)");
+    app.add_flag("-x,--extended", extended, "add the readings beyond the classic text (flag 0x10)");
 }
 
 uint32_t FlagOptions::Resolve() const {
-    if (flags.empty() && !detail && !hex && !layer3) return DECODE_SUMMARY;
+    if (flags.empty() && !detail && !hex && !layer3 && !extended) return DECODE_SUMMARY;
     uint32_t value = 0;
     if (!flags.empty()) {
         std::string_view digits = flags;
@@ -60,6 +61,7 @@ uint32_t FlagOptions::Resolve() const {
     if (detail) value |= DECODE_DETAIL;
     if (hex) value |= DECODE_HEX;
     if (layer3) value |= DECODE_LAYER3;
+    if (extended) value |= DECODE_EXTENDED;
     return value;
 }
 

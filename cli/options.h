@@ -29,12 +29,13 @@ class UsageError : public std::runtime_error {
 // place; any other name is a usage error listing the accepted names.
 CLI::Validator ProtocolName(const std::vector<std::string>& names);
 
-// --flags, --detail, --hex, --layer3.
+// --flags, --detail, --hex, --layer3, --extended.
 struct FlagOptions {
     std::string flags;  // empty when --flags was not given
     bool detail = false;
     bool hex = false;
     bool layer3 = false;
+    bool extended = false;
 
     void AddTo(CLI::App& app);
     // The decode flags; DECODE_SUMMARY when none was given. Throws

@@ -28,7 +28,7 @@ for sub in $subcommands; do
     check "a part headed by the usage of $sub: $usage" test -n "$part"
     for option in $(grep -oE '^  (-[A-Za-z0-9],)?--[a-z0-9-]+' <<<"$help" | grep -oE -- '--[a-z0-9-]+$'); do
         [ "$option" = --help ] && continue  # told once, under OPTIONS
-        check "option $option in the part of $sub" grep -qE -- "^ +$option( |$)" <<<"$part"
+        check "option $option in the part of $sub" grep -qE -- "^ +(-[A-Za-z0-9], )?$option( |$)" <<<"$part"
     done
 done
 

@@ -40,6 +40,7 @@ extern "C" {
 #define DECODE_DETAIL   0x02u /* add the detail block of labelled field lines */
 #define DECODE_HEX      0x04u /* add the hex trace of the whole frame */
 #define DECODE_LAYER3   0x08u /* decode the layer-3 message inside LAPD/LAPF I frames */
+#define DECODE_EXTENDED 0x10u /* add the readings beyond the classic text (without it the text is unchanged) */
 #define DECODE_EMBEDDED 0x40u /* set by the link decoder for a packet decoded inside its text */
 #define DECODE_LAPF     0x80u /* run the LAPD decoder in its LAPF (Q.922) variant */
 
