@@ -37,7 +37,8 @@ constexpr Protocol kProtocols[] = {
                                                               "88"},
                   {"FACILITY with a remote operations invoke (named with DECODE_EXTENDED)",
                    "08011162 1c0691a1 03020101"},
-                  {"Q.933 STATUS with a PVC status (named with DECODE_EXTENDED)", "0800 7d510100 53020202 57030180 82"}}},
+                  {"Q.933 STATUS with a PVC status (named with DECODE_EXTENDED)",
+                   "0800 7d510100 53020202 57030180 82"}}},
     {.name = "x25", .aliases = {}, .decoder = DecodeX25, .label = "X.25", .flags = DECODE_EMBEDDED, .linkTypes = {},
      .sample = "x25.txt", .extendedSamples = {}, .tests = {"x25_test.cpp"},
      .examples = {{"call request with facilities and user data", "10210bbc 26245410 00712624 57304150 08010142 "

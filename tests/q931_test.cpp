@@ -969,7 +969,8 @@ TEST(Q931Extended, WithoutTheFlagTheClassicText) {
         {"connected number", "4c 03 80 31 32", "\nQ931: IE: "},
         {"facility", "1c 02 91 a1", "\nQ931: IE: "},
         {"PVC status", "57 03 01 80 82", "\nQ931: IE: "},
-        {"remote hold", "27 01 f9", "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Reserved"},
+        {"remote hold", "27 01 f9",
+         "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Reserved"},
     });
 }
 
