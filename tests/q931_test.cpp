@@ -949,6 +949,10 @@ TEST(Q931Extended, Elements) {
         {"named elements", "32 01 80 3b 02 00 01 19 02 00 80",
          "\nQ931: IE: Information request\nQ931: IE: Endpoint identifier"
          "\nQ931: IE: Data link connection identifier"},
+        // octet 3: first segment, 1 remaining; octet 4: the segmented type
+        {"a segmented FACILITY", "00 02 81 62",
+         "\nQ931: IE: Segmented message\nQ931: 1st Segment Indicator: First segment of segmented message"
+         "\nQ931: Num segments remaining: 1\nQ931: Segmented Message Type: FACILITY"},
         // a classic element reads as without the flag
         {"cause", "08 02 80 90",
          "\nQ931: IE: Cause\nQ931: Cause: Coding Standard    : ITU-T"

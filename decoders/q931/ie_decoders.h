@@ -125,6 +125,7 @@ void DecodeIeUserUser(uint8_t octet, TextWriter& w, uint8_t index);
 
 // The elements of the extended reading (DECODE_EXTENDED) that have octets
 // to decode: Q.931 (1998) and Q.932 supplementary services, Q.933 status.
+void DecodeIeSegmentedMessageExtended(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeNotificationExtended(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeConnectedNumber(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeConnectedSubaddress(uint8_t octet, TextWriter& w, uint8_t index);

@@ -4,7 +4,8 @@
 // decoder at the same index here; an element whose octets are not decoded
 // has DecodeIeNone. The connected number and subaddress decoders are those
 // of the party numbers (ie_party.cpp), the extended notification indicator
-// that of the classic one (ie_cause.cpp).
+// and segmented message those of the classic ones (ie_cause.cpp,
+// ie_other.cpp).
 
 #include "decoders/q931/ie_decoders.h"
 
@@ -145,6 +146,7 @@ void DecodeIePvcStatus(uint8_t octet, TextWriter& w, uint8_t index) {
 }
 
 const std::array<IeOctetDecoder, kQ931ExtendedElementCount> IeExtendedDecoderTable = {
+    DecodeIeSegmentedMessageExtended,  // 0x00
     DecodeIeExtendedFacility,      // 0x0D
     DecodeIeNone,                  // 0x19 data link connection identifier
     DecodeIeFacility,              // 0x1C

@@ -20,10 +20,11 @@ inline constexpr ValueName kQ931ExtendedMessageTypes[] = {
 };
 
 // Table 35: codeset 0 elements beyond table 5, and the classic elements
-// whose contents the extended reading decodes further (notification
-// indicator), with the classic name. The row index picks the element's
+// whose contents the extended reading decodes further (segmented message,
+// notification indicator), with the classic name. The row index picks the element's
 // decoder in IeExtendedDecoderTable.
 inline constexpr ValueName kQ931ExtendedElementNames[] = {
+    {0x00, "Segmented message"},
     {0x0D, "Extended facility"},
     {0x19, "Data link connection identifier"},
     {0x1C, "Facility"},
