@@ -39,10 +39,16 @@ enum TableId : int {
     kTableQ931RedirectionReason = 31,
     kTableQ931HighLayer = 32,
     kTableQ931UserProtocol = 33,
+    // The Q.931 decoder's extended reading (DECODE_EXTENDED).
+    kTableQ931ExtendedMessageType = 34,
+    kTableQ931ExtendedElement = 35,  // its row index also picks the element's extended decoder
+    kTableQ931ExtendedNotification = 36,
+    kTableQ931FacilityProfile = 37,
+    kTableQ933ReportType = 38,
 };
 
-// Entries of the table of tables: ids 0 to 33.
-inline constexpr int kTableCount = 34;
+// Entries of the table of tables: ids 0 to 38.
+inline constexpr int kTableCount = 39;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

@@ -13,7 +13,8 @@ in trace_format.py.
     samples_link.py   lapd.txt, q922.txt   LAPD and LAPF frames, FCS computed
     samples_x25.py    x25.txt              X.25 packets alone
     samples_inet.py   eth.txt, ip.txt      Ethernet frames, IPv4 datagrams
-    samples_q931.py   q931.txt             Q.931 messages alone
+    samples_q931.py   q931.txt,            Q.931 messages alone
+                      q931-extended.txt
 """
 
 import argparse

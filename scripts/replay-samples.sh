@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session, the frame relay trace, the call control
-# messages, the X.25 session and the Ethernet and IP traces, summary lines
+# messages (and with --extended those beyond the classic tables), the X.25
+# session and the Ethernet and IP traces, summary lines
 # first, then the LAPD session again with its detail blocks and hex traces.
 # Builds the shared library for the Python module on the way, and installs
 # the Debian packages it needs first when they are missing (scripts/deps.sh).
@@ -20,6 +21,9 @@ echo "== samples/q922.txt (LAPF) =="
 echo
 echo "== samples/q931.txt (Q.931) =="
 "$korvex" replay q931 samples/q931.txt
+echo
+echo "== samples/q931-extended.txt (Q.931, Q.932 and Q.933 beyond the classic tables, --extended) =="
+"$korvex" replay q931 samples/q931-extended.txt --extended --detail
 echo
 echo "== samples/x25.txt (X.25) =="
 "$korvex" replay x25 samples/x25.txt
