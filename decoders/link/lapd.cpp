@@ -142,6 +142,7 @@ void DetailAddress(const LapdFrameFields& fields, const FrameView& frame, TextWr
         if (!fields.addressComplete) return;
         AppendText(w, "\nLAPD: DLCI: ");
         AppendHexNumber(w, fields.dlci, 8);
+        if ((flags & DECODE_EXTENDED) != 0) AppendLapfAddressBits(fields, frame, w);
         return;
     }
     if (!frame.Has(0)) return;
