@@ -39,10 +39,12 @@ enum TableId : int {
     kTableQ931RedirectionReason = 31,
     kTableQ931HighLayer = 32,
     kTableQ931UserProtocol = 33,
+    kTableTeiMessageType = 34,  // extended text only
+    kTableLapfNlpid = 35,       // extended text only
 };
 
-// Entries of the table of tables: ids 0 to 33.
-inline constexpr int kTableCount = 34;
+// Entries of the table of tables: ids 0 to 35.
+inline constexpr int kTableCount = 36;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

@@ -10,6 +10,8 @@
 #include "decoders/inet/ip_tables.h"
 #include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
+#include "decoders/link/lapf_encapsulation_tables.h"
+#include "decoders/link/tei_management_tables.h"
 #include "decoders/x25/x25_tables.h"
 #include "decoders/q931/q931_tables.h"
 
@@ -59,6 +61,8 @@ constexpr auto kTables = [] {
     tables[kTableQ931RedirectionReason] = kQ931RedirectionReasons;
     tables[kTableQ931HighLayer] = kQ931HighLayerCharacteristics;
     tables[kTableQ931UserProtocol] = kQ931UserProtocols;
+    tables[kTableTeiMessageType] = kTeiMessageTypes;
+    tables[kTableLapfNlpid] = kNlpidNames;
     return tables;
 }();
 
