@@ -89,6 +89,12 @@ std::vector<std::string> RowProblems(const Protocol& p, const fs::path& samplesD
         problems.push_back(name + ": sample " + p.sample + " holds no frame");
     }
 
+    for (const char* sample : p.extendedSamples) {
+        if (!fs::is_regular_file(samplesDir / sample) || FramesInTrace(Slurp(samplesDir / sample)) == 0) {
+            problems.push_back(name + ": extended sample " + sample + " is not a trace in samples/");
+        }
+    }
+
     if (p.examples.size() == 0) problems.push_back(name + ": no example frames");
     for (const ExampleFrame& example : p.examples) {
         if (example.hex == nullptr || !WellFormedHex(example.hex)) {
@@ -125,6 +131,7 @@ constexpr std::initializer_list<const char*> kUnbuiltTest = {"CMakeLists.txt"};
 constexpr std::initializer_list<ExampleFrame> kBadExample = {{"odd digits", "02 8"}};
 constexpr std::initializer_list<ExampleFrame> kNoExamples;
 constexpr std::initializer_list<const char*> kNoTests;
+constexpr std::initializer_list<const char*> kMissingExtendedSample = {"sna_bus.txt"};
 
 TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const Protocol& lapd = *ProtocolNamed("lapd");
@@ -141,6 +148,8 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
         {[](Protocol& row) { row.tests = kUnbuiltTest; },
          "lapd: test file CMakeLists.txt is not built into the tests"},
         {[](Protocol& row) { row.label = ""; }, "lapd: no label"},
+        {[](Protocol& row) { row.extendedSamples = kMissingExtendedSample; },
+         "lapd: extended sample sna_bus.txt is not a trace in samples/"},
     };
     for (const auto& c : cases) {
         Protocol row = lapd;
@@ -151,8 +160,10 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const fs::path dir = fs::temp_directory_path() / ("korvex-table-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::ofstream(dir / "lapd.txt") << "no frames here\n";
+    std::ofstream(dir / "lapd_bus.txt") << "nor here\n";
     EXPECT_EQ(RowProblems(lapd, dir, kTests, kTestSources),
-              std::vector<std::string>{"lapd: sample lapd.txt holds no frame"});
+              (std::vector<std::string>{"lapd: sample lapd.txt holds no frame",
+                                        "lapd: extended sample lapd_bus.txt is not a trace in samples/"}));
     fs::remove_all(dir);
 }
 
@@ -249,6 +260,39 @@ TEST(ProtocolTable, EverySampleReplaysWhole) {
             EXPECT_EQ(stamps, frames) << p.sample << (options.empty() ? "" : " --detail --hex");
         }
     }
+}
+
+// The traces of the extended text as scripts/replay-samples.sh shows them:
+// every frame comes out, and its detail block holds more than the classic
+// one for some frames.
+TEST(ProtocolTable, EveryExtendedSampleReplaysWithMoreText) {
+    int samples = 0;
+    for (const Protocol& p : Protocols()) {
+        for (const char* name : p.extendedSamples) {
+            const fs::path sample = kSamples / name;
+            const std::vector<std::string> classic = {"replay", p.name, sample.string(), "--color=never",
+                                                      "--detail", "--layer3"};
+            std::vector<std::string> extended = classic;
+            extended.push_back("--extended");
+            const test::ToolOutcome before = test::RunTool(classic);
+            const test::ToolOutcome after = test::RunTool(extended);
+            EXPECT_EQ(after.status, 0) << name << ": " << after.err;
+            EXPECT_EQ(after.err, "") << name;
+            EXPECT_GT(std::count(after.out.begin(), after.out.end(), '\n'),
+                      std::count(before.out.begin(), before.out.end(), '\n'))
+                << name;
+            // One empty line after each frame's block, with and without.
+            const auto frameEnds = [](const std::string& text) {
+                int n = 0;
+                for (auto at = text.find("\n\n"); at != std::string::npos; at = text.find("\n\n", at + 2)) ++n;
+                return n;
+            };
+            EXPECT_EQ(frameEnds(after.out), FramesInTrace(Slurp(sample))) << name;
+            EXPECT_EQ(frameEnds(before.out), FramesInTrace(Slurp(sample))) << name;
+            ++samples;
+        }
+    }
+    EXPECT_GT(samples, 0);
 }
 
 }  // namespace
