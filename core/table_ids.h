@@ -39,12 +39,15 @@ enum TableId : int {
     kTableQ931RedirectionReason = 31,
     kTableQ931HighLayer = 32,
     kTableQ931UserProtocol = 33,
-    kTableTeiMessageType = 34,  // extended text only
-    kTableLapfNlpid = 35,       // extended text only
+    // Ids 34 to 38 are kept for the tables of the call control decoder's
+    // extended reading.
+    kTableTeiMessageType = 39,  // extended text only
+    kTableLapfNlpid = 40,       // extended text only
 };
 
-// Entries of the table of tables: ids 0 to 35.
-inline constexpr int kTableCount = 36;
+// Entries of the table of tables: ids 0 to 40 (34 to 38 without a table
+// yet).
+inline constexpr int kTableCount = 41;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

@@ -22,8 +22,9 @@ namespace {
 // Table 0: the two sides of a link; no decoder prints it.
 constexpr ValueName kSideNames[] = {{0, "USER"}, {1, "NTWK"}};
 
-// The table of tables, each table at its id; ids without a table (2 and 3)
-// stay empty. (The empty entries are spans of no rows of a real table: GCC 12
+// The table of tables, each table at its id; ids without a table (2 and 3,
+// and 34 to 38, kept for the call control decoder's extended tables) stay
+// empty. (The empty entries are spans of no rows of a real table: GCC 12
 // cannot read a default-made span that was replaced in a constant
 // expression.)
 constexpr auto kTables = [] {

@@ -1,4 +1,4 @@
-// Value-name table of the LAPF multiprotocol encapsulation (table id 35):
+// Value-name table of the LAPF multiprotocol encapsulation (table id 40):
 // the network layer protocol identifiers (NLPID) that may follow the
 // control octet of a UI frame.
 #pragma once

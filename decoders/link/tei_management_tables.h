@@ -1,4 +1,4 @@
-// Value-name table of the TEI management decoder (table id 34): the message
+// Value-name table of the TEI management decoder (table id 39): the message
 // types of the layer management entity, named as the detail block names
 // frames.
 #pragma once
