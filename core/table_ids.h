@@ -45,10 +45,12 @@ enum TableId : int {
     kTableQ931ExtendedNotification = 36,
     kTableQ931FacilityProfile = 37,
     kTableQ933ReportType = 38,
+    kTableTeiMessageType = 39,  // extended text only
+    kTableLapfNlpid = 40,       // extended text only
 };
 
-// Entries of the table of tables: ids 0 to 38.
-inline constexpr int kTableCount = 39;
+// Entries of the table of tables: ids 0 to 40.
+inline constexpr int kTableCount = 41;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

@@ -12,7 +12,8 @@ namespace {
 constexpr Protocol kProtocols[] = {
     {.name = "lapd", .aliases = {"q921"}, .decoder = DecodeLapd, .label = "Q.921 (LAPD)", .flags = DECODE_LAYER3,
      .linkTypes = {{177, "Linux LAPD", 16, true}, {203, "LAPD", 0, true}},
-     .sample = "lapd.txt", .extendedSamples = {}, .tests = {"lapd_test.cpp", "layer3_test.cpp"},
+     .sample = "lapd.txt", .extendedSamples = {"lapd_bus.txt"},
+     .tests = {"lapd_test.cpp", "layer3_test.cpp", "extended_link_test.cpp"},
      .examples = {{"UI frame: TEI identity request", "fcff030f 5a3c01ff bb2f"},
                   {"SABME command", "00817fa8 d8"},
                   {"I frame carrying a Q.931 SETUP", "00810000 08010105 a1040380 90a21801 836c0b21 80333031 32333435 "
@@ -21,7 +22,8 @@ constexpr Protocol kProtocols[] = {
                   {"FRMR response", "0081870d 10100c01 a101"}}},
     {.name = "lapf", .aliases = {"q922"}, .decoder = DecodeLapf, .label = "Q.922 (LAPF)", .flags = DECODE_LAYER3,
      .linkTypes = {{107, "frame relay", 0, true}},
-     .sample = "q922.txt", .extendedSamples = {}, .tests = {"lapd_test.cpp", "layer3_test.cpp"},
+     .sample = "q922.txt", .extendedSamples = {"frame_relay.txt"},
+     .tests = {"lapd_test.cpp", "layer3_test.cpp", "extended_link_test.cpp"},
      .examples = {{"SABME command", "18417f55 51"},
                   {"I frame carrying an X.25 call request", "18410202 10010bbc 31101234 56783110 87654320 06420707 "
                                                             "43020201 00000007 42"},

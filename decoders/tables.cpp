@@ -10,6 +10,8 @@
 #include "decoders/inet/ip_tables.h"
 #include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
+#include "decoders/link/lapf_encapsulation_tables.h"
+#include "decoders/link/tei_management_tables.h"
 #include "decoders/x25/x25_tables.h"
 #include "decoders/q931/q931_extended_tables.h"
 #include "decoders/q931/q931_tables.h"
@@ -21,8 +23,9 @@ namespace {
 // Table 0: the two sides of a link; no decoder prints it.
 constexpr ValueName kSideNames[] = {{0, "USER"}, {1, "NTWK"}};
 
-// The table of tables, each table at its id; ids without a table (2 and 3)
-// stay empty. (The empty entries are spans of no rows of a real table: GCC 12
+// The table of tables, each table at its id; ids without a table (2 and 3,
+// and 34 to 38, kept for the call control decoder's extended tables) stay
+// empty. (The empty entries are spans of no rows of a real table: GCC 12
 // cannot read a default-made span that was replaced in a constant
 // expression.)
 constexpr auto kTables = [] {
@@ -65,6 +68,8 @@ constexpr auto kTables = [] {
     tables[kTableQ931ExtendedNotification] = kQ931ExtendedNotifications;
     tables[kTableQ931FacilityProfile] = kQ931FacilityProfiles;
     tables[kTableQ933ReportType] = kQ933ReportTypes;
+    tables[kTableTeiMessageType] = kTeiMessageTypes;
+    tables[kTableLapfNlpid] = kNlpidNames;
     return tables;
 }();
 

@@ -10,7 +10,9 @@ network) and the frame bytes built with small helpers. Output is fully
 deterministic. The trace layout, the writer and the independent checker are
 in trace_format.py.
 
-    samples_link.py   lapd.txt, q922.txt   LAPD and LAPF frames, FCS computed
+    samples_link.py   lapd.txt, q922.txt   LAPD and LAPF frames, FCS computed;
+                      lapd_bus.txt,        and the traces of the extended text
+                      frame_relay.txt
     samples_x25.py    x25.txt              X.25 packets alone
     samples_inet.py   eth.txt, ip.txt      Ethernet frames, IPv4 datagrams
     samples_q931.py   q931.txt,            Q.931 messages alone

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session, the frame relay trace, the call control
-# messages (and with --extended those beyond the classic tables), the X.25
-# session and the Ethernet and IP traces, summary lines
-# first, then the LAPD session again with its detail blocks and hex traces.
+# messages, the X.25 session and the Ethernet and IP traces, summary lines
+# first, then the LAPD session again with its detail blocks and hex traces,
+# then the traces of the extended text (--extended) with their detail
+# blocks and layer 3.
 # Builds the shared library for the Python module on the way, and installs
 # the Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
@@ -22,9 +23,6 @@ echo
 echo "== samples/q931.txt (Q.931) =="
 "$korvex" replay q931 samples/q931.txt
 echo
-echo "== samples/q931-extended.txt (Q.931, Q.932 and Q.933 beyond the classic tables, --extended) =="
-"$korvex" replay q931 samples/q931-extended.txt --extended --detail
-echo
 echo "== samples/x25.txt (X.25) =="
 "$korvex" replay x25 samples/x25.txt
 echo
@@ -36,3 +34,12 @@ echo "== samples/ip.txt (IPv4 with TCP, UDP and ICMP) =="
 echo
 echo "== samples/lapd.txt (LAPD, detail and hex trace) =="
 "$korvex" replay lapd samples/lapd.txt --detail --hex
+echo
+echo "== samples/q931-extended.txt (Q.931, Q.932 and Q.933 beyond the classic tables, --extended) =="
+"$korvex" replay q931 samples/q931-extended.txt --extended --detail
+echo
+echo "== samples/lapd_bus.txt (LAPD bus: TEI management, broadcast SETUP; --extended) =="
+"$korvex" replay lapd samples/lapd_bus.txt --detail --layer3 --extended
+echo
+echo "== samples/frame_relay.txt (LAPF: congestion bits, IP, Q.933 on DLCI 0; --extended) =="
+"$korvex" replay lapf samples/frame_relay.txt --detail --layer3 --extended

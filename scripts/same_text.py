@@ -35,10 +35,10 @@ import make_bench_traces  # noqa: E402
 from trace_format import TIMESTAMP_WRAP_MS, write_frames  # noqa: E402
 
 PROTOCOLS = ["lapd", "lapf", "q931", "x25", "eth", "ip"]
-SAMPLES = ["lapd.txt", "q922.txt", "q931.txt", "x25.txt", "eth.txt", "ip.txt"]
-# Every word without DECODE_EXTENDED (0x10): with it the text holds the
-# readings beyond the classic text, which a reference of the classic text
-# cannot have.
+SAMPLES = ["lapd.txt", "q922.txt", "q931.txt", "x25.txt", "eth.txt", "ip.txt", "lapd_bus.txt", "frame_relay.txt",
+           "q931-extended.txt"]
+# Every word without DECODE_EXTENDED (0x10): the classic text, which must
+# not change. (The extended text is new, with no reference to compare to.)
 FLAG_WORDS = [f for f in range(16)] + [0x40, 0x42, 0x4E, 0x80, 0x8A, 0xEF, 0xFFFFFFEF]
 
 

@@ -1,13 +1,17 @@
 """The link-layer sample traces: samples/lapd.txt (an ISDN basic-rate D
 channel) and samples/q922.txt (a frame relay access link carrying X.25),
-with the LAPD and LAPF frame builders. Every frame is a whole link-layer
+with the LAPD and LAPF frame builders; and the traces the extended text
+reads further: samples/lapd_bus.txt (TEI management and a broadcast SETUP
+on a basic-rate bus) and samples/frame_relay.txt (congestion bits, IP over
+frame relay, Q.933 link integrity on DLCI 0). Every frame is a whole link-layer
 frame (address, control, information, 2-octet FCS); the FCS is computed,
 not typed in. make_samples.py writes and checks them with the other samples.
 """
 
-from samples_q931 import (ALERTING, BEARER, CALLED, CALLING, CAUSE, CHANNEL, CONNECT, CONNECT_ACK, DATE_TIME,
+from samples_q931 import (STATUS, STATUS_ENQ, ALERTING, BEARER, CALLED, CALLING, CAUSE, CHANNEL, CONNECT, CONNECT_ACK, DATE_TIME,
                           DISCONNECT, DISPLAY, INFORMATION, PROCEEDING, PROGRESS_IND, RELEASE, RELEASE_COMP,
                           SENDING_COMPLETE, SETUP, SIGNAL, ie, number, q931)
+from samples_inet import PROTO_UDP, ICMP_ECHO, ICMP_ECHO_REPLY, echo, ip4, ipv4, udp
 from samples_x25 import (CALL_CONNECTED, CLEAR_CONFIRM, CLEAR_REQUEST, RESTART_CONFIRM, RESTART_REQUEST,
                          SIZE_128_WINDOW_2, x25, x25_call_request, x25_data, x25_rr)
 from trace_format import Frame as F, fcs_ok, with_fcs
@@ -75,11 +79,19 @@ def frmr_info(rejected_ctrl, vs, vr, rejected_was_response, wxyz):
 # TEI management (SAPI 63, broadcast TEI 127, UI frames)
 TEI_ID_REQUEST, TEI_ID_ASSIGNED, TEI_ID_DENIED = 0x01, 0x02, 0x03
 TEI_CHECK_REQUEST, TEI_CHECK_RESPONSE, TEI_REMOVE = 0x04, 0x05, 0x06
+TEI_VERIFY = 0x07
 
 
 def tei_mgmt(ri, msgtype, ai):
     """Management entity id 0x0F, reference number Ri, type, Ai with EA=1."""
     return bytes([0x0F, ri >> 8, ri & 0xFF, msgtype, ai << 1 | 1])
+
+
+def tei_mgmt_list(ri, msgtype, ais):
+    """The same with several action indicators (an identity check response
+    of a terminal holding several TEIs): E=0 on all but the last."""
+    return bytes([0x0F, ri >> 8, ri & 0xFF, msgtype]) + bytes(
+        ai << 1 | (1 if n == len(ais) - 1 else 0) for n, ai in enumerate(ais))
 
 
 # ---------------------------------------------------------------------------
@@ -369,8 +381,137 @@ Q922_FRAMES = [
     F(20, "N", lapf_u("UA", a_net(cmd=False), 1)),
 ]
 
+# A basic-rate bus with three terminals. Two get TEIs (one of them a second
+# one), the third is denied; the network audits the TEIs. An incoming call's
+# SETUP is broadcast in a UI frame; both terminals answer on their own TEI,
+# the first to connect gets the call and the other is released. At the end
+# the network removes a TEI.
+TEI_A, TEI_B, TEI_B2 = 64, 65, 66
+CAUSE_NON_SELECTED = [0x82, 0x9A]   # network, cause 26: non-selected user clearing
+
+LAPD_BUS_FRAMES = [
+    # --- TEI assignment: identity request (Ai 127, any TEI) and answer ----
+    F(0, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x1A2B, TEI_ID_REQUEST, 127))),
+    F(28, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x1A2B, TEI_ID_ASSIGNED, TEI_A))),
+    F(412, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x77E1, TEI_ID_REQUEST, 127))),
+    F(30, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x77E1, TEI_ID_ASSIGNED, TEI_B))),
+    # the second terminal asks for a second TEI (a terminal adapter)
+    F(95, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x77E2, TEI_ID_REQUEST, 127))),
+    F(29, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x77E2, TEI_ID_ASSIGNED, TEI_B2))),
+    # the third terminal is denied: no TEI left for it
+    F(1310, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x0C0C, TEI_ID_REQUEST, 127))),
+    F(31, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x0C0C, TEI_ID_DENIED, 127))),
+    # --- TEI audit: check request for every TEI, one response a terminal --
+    F(2250, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x0000, TEI_CHECK_REQUEST, 127))),
+    F(22, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x3D90, TEI_CHECK_RESPONSE, TEI_A))),
+    F(9, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0,
+                     tei_mgmt_list(0x51C4, TEI_CHECK_RESPONSE, [TEI_B, TEI_B2]))),
+    # the first terminal asks the network to verify its TEI
+    F(3120, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x0000, TEI_VERIFY, TEI_A))),
+    F(24, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x0000, TEI_CHECK_REQUEST, TEI_A))),
+    F(18, "U", lapd_u("UI", SAPI_MGMT, UNASSIGNED, U_CMD, 0, tei_mgmt(0x6E02, TEI_CHECK_RESPONSE, TEI_A))),
+    # --- Incoming call, call reference 0x21: SETUP broadcast to the bus ---
+    F(5400, "N", lapd_u("UI", SAPI_CC, UNASSIGNED, N_CMD, 0, q931(0x21, 0, SETUP, [
+        ie(BEARER, [0x80, 0x90, 0xA3]),
+        ie(CHANNEL, [0x89]),
+        number(CALLING, [0x21, 0x83], "302211000"),
+        number(CALLED, [0xC1], "71"),
+    ]))),
+    # both terminals bring up their data links on SAPI 0
+    F(41, "U", lapd_u("SABME", SAPI_CC, TEI_A, U_CMD, 1)),
+    F(6, "U", lapd_u("SABME", SAPI_CC, TEI_B, U_CMD, 1)),
+    F(14, "N", lapd_u("UA", SAPI_CC, TEI_A, N_RSP, 1)),
+    F(3, "N", lapd_u("UA", SAPI_CC, TEI_B, N_RSP, 1)),
+    # both ring
+    F(88, "U", lapd_i(SAPI_CC, TEI_A, U_CMD, 0, 0, 0, q931(0x21, 1, ALERTING))),
+    F(5, "U", lapd_i(SAPI_CC, TEI_B, U_CMD, 0, 0, 0, q931(0x21, 1, ALERTING))),
+    F(12, "N", lapd_s("RR", SAPI_CC, TEI_A, N_RSP, 1, 0)),
+    F(2, "N", lapd_s("RR", SAPI_CC, TEI_B, N_RSP, 1, 0)),
+    # the second terminal answers first and gets the call
+    F(4870, "U", lapd_i(SAPI_CC, TEI_B, U_CMD, 1, 0, 0, q931(0x21, 1, CONNECT))),
+    F(36, "N", lapd_i(SAPI_CC, TEI_B, N_CMD, 0, 2, 0, q931(0x21, 0, CONNECT_ACK, [
+        ie(CHANNEL, [0x89]),
+    ]))),
+    F(11, "U", lapd_s("RR", SAPI_CC, TEI_B, U_RSP, 1, 0)),
+    # the first is released: non-selected user clearing
+    F(4, "N", lapd_i(SAPI_CC, TEI_A, N_CMD, 0, 1, 0, q931(0x21, 0, RELEASE, [ie(CAUSE, CAUSE_NON_SELECTED)]))),
+    F(27, "U", lapd_i(SAPI_CC, TEI_A, U_CMD, 1, 1, 0, q931(0x21, 1, RELEASE_COMP))),
+    F(10, "N", lapd_s("RR", SAPI_CC, TEI_A, N_RSP, 2, 0)),
+    # --- the network removes the terminal adapter's second TEI -----------
+    F(9050, "N", lapd_u("UI", SAPI_MGMT, UNASSIGNED, N_CMD, 0, tei_mgmt(0x0000, TEI_REMOVE, TEI_B2))),
+]
+
+
+# Frame relay: Q.933 link integrity verification on DLCI 0 (Q.933 messages
+# in UI frames, NLPID 0x08 with a dummy call reference), IP on DLCI 100
+# (NLPID 0xCC) and DLCI 200 (SNAP, behind a pad octet), congestion bits and
+# a 3-octet address.
+DLCI_SIGNALLING, DLCI_IP, DLCI_SNAP, DLCI_DOWN = 0, 100, 200, 300
+NLPID_IP, NLPID_Q933, NLPID_SNAP, NLPID_ISIS = 0xCC, 0x08, 0x80, 0x83
+REPORT_TYPE, LINK_INTEGRITY, PVC_STATUS = 0x51, 0x53, 0x57
+FULL_STATUS, LINK_ONLY = 0x00, 0x01
+SNAP_IPV4 = bytes([0x00, 0x00, 0x00, 0x08, 0x00])  # OUI 000000, PID 0800
+ROUTER_A, ROUTER_B = ip4("10.200.1.1"), ip4("10.200.1.2")
+SITE_C = ip4("10.200.2.2")
+
+
+def lapf_ui(addr, payload):
+    return with_fcs(addr + u_ctrl("UI", 0) + payload)
+
+
+def q933(msgtype, ies):
+    """A Q.933 message with the dummy call reference (length 0)."""
+    return bytes([NLPID_Q933, 0x00, msgtype]) + b"".join(ies)
+
+
+def link_integrity(send, receive):
+    return ie(LINK_INTEGRITY, [send, receive])
+
+
+def pvc_status(dlci, new, active):
+    """PVC status for a 10-bit DLCI: DLCI high six bits; low four bits with
+    the extension bit; then new (0x08) and active (0x02) with the extension
+    bit."""
+    return ie(PVC_STATUS, [(dlci >> 4) & 0x3F, 0x80 | (dlci & 0x0F) << 3, 0x80 | new << 3 | active << 1])
+
+
+def sig(cmd_user, **kw):
+    return q922_addr(DLCI_SIGNALLING, U_CMD if cmd_user else N_CMD, **kw)
+
+
+DNS_QUERY = bytes.fromhex("4a1101000001000000000000") + b"\x04mail\x07example\x03net\x00" + bytes.fromhex("00010001")
+
+FRAME_RELAY_FRAMES = [
+    # --- DLCI 0: link integrity only, then a full status report ----------
+    F(0, "U", lapf_ui(sig(True), q933(STATUS_ENQ, [ie(REPORT_TYPE, [LINK_ONLY]), link_integrity(1, 0)]))),
+    F(18, "N", lapf_ui(sig(False), q933(STATUS, [ie(REPORT_TYPE, [LINK_ONLY]), link_integrity(1, 1)]))),
+    F(10000, "U", lapf_ui(sig(True), q933(STATUS_ENQ, [ie(REPORT_TYPE, [FULL_STATUS]), link_integrity(2, 1)]))),
+    F(21, "N", lapf_ui(sig(False), q933(STATUS, [
+        ie(REPORT_TYPE, [FULL_STATUS]), link_integrity(2, 2),
+        pvc_status(DLCI_IP, 0, 1), pvc_status(DLCI_SNAP, 1, 1), pvc_status(DLCI_DOWN, 0, 0),
+    ]))),
+    # --- DLCI 100: IPv4 behind NLPID 0xCC, an echo and its reply ---------
+    F(640, "U", lapf_ui(a_user(DLCI_IP), bytes([NLPID_IP]) + echo(ICMP_ECHO, ROUTER_A, ROUTER_B, 0x0301, 1, 0x2201))),
+    # the reply meets congestion on its way to the user: FECN
+    F(37, "N", lapf_ui(a_net(DLCI_IP, fecn=1), bytes([NLPID_IP]) +
+                       echo(ICMP_ECHO_REPLY, ROUTER_B, ROUTER_A, 0x0301, 1, 0x9A10))),
+    # --- DLCI 200: IPv4 in SNAP behind a pad octet, a DNS query ----------
+    F(212, "U", lapf_ui(a_user(DLCI_SNAP, de=1), bytes([0x00, NLPID_SNAP]) + SNAP_IPV4 + ipv4(
+        ROUTER_A, SITE_C, PROTO_UDP, udp(ROUTER_A, SITE_C, 50110, 53, DNS_QUERY), 0x2202))),
+    # the network tells the sender of congestion ahead: BECN
+    F(44, "N", lapf_ui(a_net(DLCI_SNAP, becn=1), bytes([NLPID_ISIS]) + bytes.fromhex("1b0100100100000000"))),
+    # --- DLCI 20000, a 3-octet address: IPv4 with FECN and BECN ----------
+    F(1200, "N", lapf_ui(a_net(DLCI_16BIT, size=3, fecn=1, becn=1), bytes([NLPID_IP]) + ipv4(
+        SITE_C, ROUTER_A, PROTO_UDP, udp(SITE_C, ROUTER_A, 53, 50110, b"\x4a\x11\x81\x80"), 0x5E01))),
+    # --- DLCI 0 again: the next link integrity exchange ------------------
+    F(8100, "U", lapf_ui(sig(True), q933(STATUS_ENQ, [ie(REPORT_TYPE, [LINK_ONLY]), link_integrity(3, 2)]))),
+    F(19, "N", lapf_ui(sig(False), q933(STATUS, [ie(REPORT_TYPE, [LINK_ONLY]), link_integrity(3, 3)]))),
+]
+
 # The traces make_samples.py writes; every frame ends in its FCS.
 SAMPLES = {
     "lapd.txt": (LAPD_FRAMES, fcs_ok),
     "q922.txt": (Q922_FRAMES, fcs_ok),
+    "lapd_bus.txt": (LAPD_BUS_FRAMES, fcs_ok),
+    "frame_relay.txt": (FRAME_RELAY_FRAMES, fcs_ok),
 }

@@ -154,6 +154,8 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
         {[](Protocol& row) { row.tests = kUnbuiltTest; },
          "lapd: test file CMakeLists.txt is not built into the tests"},
         {[](Protocol& row) { row.label = ""; }, "lapd: no label"},
+        {[](Protocol& row) { row.extendedSamples = kMissingExtendedSample; },
+         "lapd: extended sample sna_bus.txt is not a trace in samples/"},
     };
     for (const auto& c : cases) {
         Protocol row = lapd;
@@ -164,8 +166,10 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const fs::path dir = fs::temp_directory_path() / ("korvex-table-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::ofstream(dir / "lapd.txt") << "no frames here\n";
+    std::ofstream(dir / "lapd_bus.txt") << "nor here\n";
     EXPECT_EQ(RowProblems(lapd, dir, kTests, kTestSources),
-              std::vector<std::string>{"lapd: sample lapd.txt holds no frame"});
+              (std::vector<std::string>{"lapd: sample lapd.txt holds no frame",
+                                        "lapd: extended sample lapd_bus.txt is not a trace in samples/"}));
     fs::remove_all(dir);
 }
 
@@ -271,6 +275,39 @@ TEST(ProtocolTable, EverySampleReplaysWhole) {
             EXPECT_EQ(stamps, frames) << name << (options.empty() ? "" : " --detail --hex");
         }
     }
+}
+
+// The traces of the extended text as scripts/replay-samples.sh shows them:
+// every frame comes out, and its detail block holds more than the classic
+// one for some frames.
+TEST(ProtocolTable, EveryExtendedSampleReplaysWithMoreText) {
+    int samples = 0;
+    for (const Protocol& p : Protocols()) {
+        for (const char* name : p.extendedSamples) {
+            const fs::path sample = kSamples / name;
+            const std::vector<std::string> classic = {"replay", p.name, sample.string(), "--color=never",
+                                                      "--detail", "--layer3"};
+            std::vector<std::string> extended = classic;
+            extended.push_back("--extended");
+            const test::ToolOutcome before = test::RunTool(classic);
+            const test::ToolOutcome after = test::RunTool(extended);
+            EXPECT_EQ(after.status, 0) << name << ": " << after.err;
+            EXPECT_EQ(after.err, "") << name;
+            EXPECT_GT(std::count(after.out.begin(), after.out.end(), '\n'),
+                      std::count(before.out.begin(), before.out.end(), '\n'))
+                << name;
+            // One empty line after each frame's block, with and without.
+            const auto frameEnds = [](const std::string& text) {
+                int n = 0;
+                for (auto at = text.find("\n\n"); at != std::string::npos; at = text.find("\n\n", at + 2)) ++n;
+                return n;
+            };
+            EXPECT_EQ(frameEnds(after.out), FramesInTrace(Slurp(sample))) << name;
+            EXPECT_EQ(frameEnds(before.out), FramesInTrace(Slurp(sample))) << name;
+            ++samples;
+        }
+    }
+    EXPECT_GT(samples, 0);
 }
 
 }  // namespace

@@ -150,6 +150,12 @@ void DecodeIpDetail(IpHeaderFields& f, const FrameView& d, TextWriter& w) {
     if (d.Has(9) && f.fragmentOffset == 0) DecodeTransport(f, d.From(TransportOffset(f)), w);
 }
 
+void AppendCarriedIpDetail(const FrameView& datagram, TextWriter& w) {
+    IpHeaderFields fields;
+    GatherFields(datagram, fields);
+    DecodeIpDetail(fields, datagram, w);
+}
+
 namespace {
 
 void IpSummary(const FrameView& datagram, uint32_t, IpHeaderFields& fields, TextWriter& w) {

@@ -43,6 +43,11 @@ int32_t TransportOffset(const IpHeaderFields& fields);
 // break at its end.
 void DecodeIpDetail(IpHeaderFields& fields, const FrameView& datagram, TextWriter& w);
 
+// The detail block of a datagram carried inside another protocol's frame
+// (IP over frame relay): the fields gathered as DecodeIp gathers them, then
+// DecodeIpDetail's lines.
+void AppendCarriedIpDetail(const FrameView& datagram, TextWriter& w);
+
 // Transport header lines; the view starts at the transport header's first
 // octet.
 void DecodeTcp(IpHeaderFields& fields, const FrameView& segment, TextWriter& w);

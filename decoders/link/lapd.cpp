@@ -13,8 +13,6 @@ namespace korvex {
 
 namespace {
 
-enum Tei : uint8_t { kFirstAutomaticTei = 64, kGroupTei = 127 };
-
 // The FRMR information field, the five octets before the FCS:
 //
 //   octet 1   control field of the rejected frame
@@ -142,6 +140,7 @@ void DetailAddress(const LapdFrameFields& fields, const FrameView& frame, TextWr
         if (!fields.addressComplete) return;
         AppendText(w, "\nLAPD: DLCI: ");
         AppendHexNumber(w, fields.dlci, 8);
+        if ((flags & DECODE_EXTENDED) != 0) AppendLapfAddressBits(fields, frame, w);
         return;
     }
     if (!frame.Has(0)) return;
@@ -151,13 +150,7 @@ void DetailAddress(const LapdFrameFields& fields, const FrameView& frame, TextWr
     if (!frame.Has(1)) return;
     AppendText(w, "\nLAPD: TEI : ");
     AppendDec3(w, fields.tei);
-    if (fields.tei == kGroupTei) {
-        AppendLabel(w, kLabelGroupTei);
-    } else if (fields.tei >= kFirstAutomaticTei) {
-        AppendLabel(w, kLabelAutomaticTei);
-    } else {
-        AppendLabel(w, kLabelStaticTei);
-    }
+    AppendTeiClass(w, fields.tei);
 }
 
 // The FRMR information field's lines.
@@ -184,6 +177,16 @@ void FrameRejectFields(const FrameView& frame, TextWriter& w) {
 
 }  // namespace
 
+void AppendTeiClass(TextWriter& w, uint8_t tei) {
+    if (tei == kGroupTei) {
+        AppendLabel(w, kLabelGroupTei);
+    } else if (tei >= kFirstAutomaticTei) {
+        AppendLabel(w, kLabelAutomaticTei);
+    } else {
+        AppendLabel(w, kLabelStaticTei);
+    }
+}
+
 LapdFrameType ClassifyLapdControl(uint8_t control) {
     if ((control & kInformationMask) == 0) return kLapdInformation;
     if ((control & kSupervisoryMask) == 0x01) return kLapdSupervisory;
@@ -203,6 +206,9 @@ void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, Tex
     if (fields.frameKey == kKeyFrameReject && frame.Size() >= kFrmrShortest) FrameRejectFields(frame, w);
     if (fields.frameKey == kKeyInformation && (flags & DECODE_LAYER3) != 0) {
         AppendLayer3Message(fields, frame, w, flags);
+    }
+    if (fields.frameKey == kKeyUnnumberedInformation && (flags & DECODE_EXTENDED) != 0) {
+        AppendUnnumberedInformation(fields, frame, w, flags);
     }
 }
 

@@ -28,7 +28,11 @@ enum LapdControlBits : uint8_t {
 };
 
 // Frame keys of tables 7 and 10 that the decoders act on.
-enum LapdFrameKey : uint8_t { kKeyInformation = 0xFF, kKeyFrameReject = 0x97 };
+enum LapdFrameKey : uint8_t { kKeyInformation = 0xFF, kKeyFrameReject = 0x97, kKeyUnnumberedInformation = 0x13 };
+
+// TEI values: 0 to 63 are assigned by the user, 64 to 126 by the network,
+// 127 addresses every terminal (the group value).
+enum Tei : uint8_t { kFirstAutomaticTei = 64, kGroupTei = 127 };
 
 // Frame class of a control field: I, S or U frame.
 enum LapdFrameType : int { kLapdInformation = 0, kLapdSupervisory = 1, kLapdUnnumbered = 2 };
@@ -64,5 +68,29 @@ void DecodeLapdDetail(const LapdFrameFields& fields, const FrameView& frame, Tex
 // link layer's detail block (DECODE_LAYER3).
 void AppendLayer3Message(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,
                          uint32_t flags);
+
+// The extended text of a UI frame's information field, inside the detail
+// block (DECODE_EXTENDED): in LAPD mode, with DECODE_LAYER3, a Q.931
+// message on SAPI 0 or a TEI management message on SAPI 63; in LAPF mode
+// the multiprotocol encapsulation.
+void AppendUnnumberedInformation(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,
+                                 uint32_t flags);
+
+// The detail lines of a Q.931 (or Q.933) message carried in a frame: message
+// runs from the protocol discriminator to the octet before the FCS.
+void AppendQ931Message(const FrameView& message, uint32_t flags, TextWriter& w);
+
+// The class of a TEI value after its digits: " Group TEI", " Automatic TEI
+// Assignment" or " Static TEI Assignment".
+void AppendTeiClass(TextWriter& w, uint8_t tei);
+
+// The lines of a TEI management message (a UI frame's information field on
+// SAPI 63, the FCS left out).
+void AppendTeiManagement(const FrameView& message, TextWriter& w);
+
+// The lines of a LAPF UI frame's multiprotocol encapsulation: the field after
+// the control octet, the FCS left out. The carried protocol's own lines
+// follow with DECODE_LAYER3.
+void AppendLapfEncapsulation(const FrameView& field, uint32_t flags, TextWriter& w);
 
 }  // namespace korvex

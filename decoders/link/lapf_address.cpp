@@ -6,18 +6,33 @@
 //         or  DLCI, low 6 bits | D/C | EA 1                 three octets
 //   octet 4   DLCI, low 6 bits | D/C | EA 1
 //
-// The EA bits of octets 1 and 4 and the C/R, FECN, BECN, DE and D/C bits are
-// not shown.
+// The classic text shows the DLCI alone; the extended text adds the C/R,
+// FECN, BECN, DE and D/C bits (the EA bits only delimit the field).
 
 #include "decoders/link/lapf_address.h"
 
+#include "core/output.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
 
 namespace {
 
-enum AddressBits : uint8_t { kExtendedAddress = 0x01 };
+enum AddressBits : uint8_t {
+    kExtendedAddress = 0x01,
+    kAddressCommandResponse = 0x02,  // octet 1
+    kForwardCongestion = 0x08,       // octet 2: FECN
+    kBackwardCongestion = 0x04,      // octet 2: BECN
+    kDiscardEligible = 0x02,         // octet 2: DE
+    kDlCoreControl = 0x02,           // last octet of a longer address: D/C
+};
+
+// One bit's line, the label padded to the four characters of the block's
+// other labels.
+void AppendBitLine(TextWriter& w, const char* label, uint8_t octet, uint8_t mask) {
+    AppendText(w, label);
+    AppendDec1(w, TestBits(octet, mask));
+}
 
 }  // namespace
 
@@ -42,6 +57,18 @@ bool ReadLapfAddress(const FrameView& frame, LapdFrameFields& fields) {
     fields.addressOctets = 4;
     fields.addressComplete = true;
     return true;
+}
+
+void AppendLapfAddressBits(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w) {
+    AppendText(w, " (");
+    AppendUnsigned(w, fields.dlci);
+    AppendText(w, ")");
+    AppendBitLine(w, "\nLAPD: C/R : ", frame.At(0), kAddressCommandResponse);
+    AppendBitLine(w, "\nLAPD: FECN: ", frame.At(1), kForwardCongestion);
+    AppendBitLine(w, "\nLAPD: BECN: ", frame.At(1), kBackwardCongestion);
+    AppendBitLine(w, "\nLAPD: DE  : ", frame.At(1), kDiscardEligible);
+    // Three and four octets: D/C is in the last one.
+    if (fields.addressOctets > 2) AppendBitLine(w, "\nLAPD: D/C : ", frame.At(fields.addressOctets - 1), kDlCoreControl);
 }
 
 }  // namespace korvex

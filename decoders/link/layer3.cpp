@@ -6,6 +6,10 @@
 // layer's writer, at its position. Nothing outside the frame is read: a
 // frame too short for the octets the choice reads, a Q.931 message cut
 // inside its header, or an empty X.25 packet gets no layer-3 text.
+//
+// The extended text (DECODE_EXTENDED) hands on UI frames too: the incoming
+// call's SETUP that the network broadcasts on SAPI 0, the TEI management
+// messages of SAPI 63, and in LAPF mode the multiprotocol encapsulation.
 
 #include "decoders/link/lapd.h"
 #include "decoders/q931/q931.h"
@@ -23,19 +27,23 @@ constexpr uint8_t kQ931Discriminator = 0x08;
 constexpr int32_t kControlOctets = 2;
 constexpr int32_t kFcsOctets = 2;
 
-// The Q.931 message from its protocol discriminator at octet first: the
-// elements after the message type, up to the FCS. The call reference length
-// octet counts whole here, so a damaged one leaves the message cut inside
-// its header. A message that ends with its message type (a CONNECT ACK, say)
-// shows its call reference and message type.
-void AppendQ931Message(const FrameView& frame, int32_t first, uint32_t flags, TextWriter& w) {
-    const int32_t callReferenceLength = frame.At(first + 1);
-    const int32_t elementOctets = frame.Size() - first - callReferenceLength - 3 - kFcsOctets;
-    if (elementOctets < 0) return;
-    DecodeQ931Detail(frame.From(first).First(frame.Size() - first - kFcsOctets), elementOctets, flags, w);
-}
+// A UI frame's information field follows its one control octet.
+constexpr int32_t kUnnumberedControlOctets = 1;
+
+enum Sapi : uint8_t { kSapiCallControl = 0, kSapiManagement = 63 };
 
 }  // namespace
+
+// The elements after the message type, to the end of the message. The call
+// reference length octet counts whole here, so a damaged one leaves the
+// message cut inside its header. A message that ends with its message type
+// (a CONNECT ACK, say) shows its call reference and message type.
+void AppendQ931Message(const FrameView& message, uint32_t flags, TextWriter& w) {
+    if (!message.Has(1)) return;
+    const int32_t elementOctets = message.Size() - message.At(1) - 3;
+    if (elementOctets < 0) return;
+    DecodeQ931Detail(message, elementOctets, flags, w);
+}
 
 void AppendLayer3Message(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,
                          uint32_t flags) {
@@ -45,13 +53,30 @@ void AppendLayer3Message(const LapdFrameFields& fields, const FrameView& frame, 
     if (!lapf) {
         if (!frame.Has(first) || !frame.Has(first + 1)) return;
         if (frame.At(first) == kQ931Discriminator) {
-            AppendQ931Message(frame, first, flags, w);
+            AppendQ931Message(frame.From(first).First(frame.Size() - first - kFcsOctets), flags, w);
             return;
         }
     }
     const int32_t length = frame.Size() - first - kFcsOctets;
     if (length < 1) return;
     AppendEmbeddedX25(frame.From(first).First(length), flags, w);
+}
+
+void AppendUnnumberedInformation(const LapdFrameFields& fields, const FrameView& frame, TextWriter& w,
+                                 uint32_t flags) {
+    const bool lapf = (flags & DECODE_LAPF) != 0;
+    const int32_t first = (lapf ? fields.addressOctets : 2) + kUnnumberedControlOctets;
+    const FrameView field = frame.From(first).First(frame.Size() - first - kFcsOctets);
+    if (lapf) {
+        AppendLapfEncapsulation(field, flags, w);
+        return;
+    }
+    if ((flags & DECODE_LAYER3) == 0 || field.Size() == 0) return;
+    if (fields.sapi == kSapiManagement) {
+        AppendTeiManagement(field, w);
+    } else if (fields.sapi == kSapiCallControl && field.Size() >= 2 && field.At(0) == kQ931Discriminator) {
+        AppendQ931Message(field, flags, w);
+    }
 }
 
 }  // namespace korvex
