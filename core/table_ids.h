@@ -39,10 +39,14 @@ enum TableId : int {
     kTableQ931RedirectionReason = 31,
     kTableQ931HighLayer = 32,
     kTableQ931UserProtocol = 33,
+    kTableIpv6NextHeader = 34,
+    kTableIcmpv6Type = 35,
+    kTableArpHardware = 36,
+    kTableArpOperation = 37,
 };
 
-// Entries of the table of tables: ids 0 to 33.
-inline constexpr int kTableCount = 34;
+// Entries of the table of tables: ids 0 to 37.
+inline constexpr int kTableCount = 38;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

@@ -7,7 +7,9 @@
 
 #include "core/table_ids.h"
 #include "core/value_names.h"
+#include "decoders/inet/arp_tables.h"
 #include "decoders/inet/ip_tables.h"
+#include "decoders/inet/ipv6_tables.h"
 #include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
 #include "decoders/x25/x25_tables.h"
@@ -59,6 +61,10 @@ constexpr auto kTables = [] {
     tables[kTableQ931RedirectionReason] = kQ931RedirectionReasons;
     tables[kTableQ931HighLayer] = kQ931HighLayerCharacteristics;
     tables[kTableQ931UserProtocol] = kQ931UserProtocols;
+    tables[kTableIpv6NextHeader] = kIpv6NextHeaderNames;
+    tables[kTableIcmpv6Type] = kIcmpv6TypeNames;
+    tables[kTableArpHardware] = kArpHardwareNames;
+    tables[kTableArpOperation] = kArpOperationNames;
     return tables;
 }();
 
