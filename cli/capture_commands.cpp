@@ -235,6 +235,7 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
 
     TraceOutput output(out, decoder, flags.Resolve(), colour.Resolve(outIsTerminal));
     output.DecodeIpAfterEthernet(ipDecoder);
+    output.DecodeIpv6With(FindProtocol("ipv6"));
     if (route != nullptr && std::string_view(route->protocol) == "ip" && name == "ip") output.DecodeOnlyIpv4();
     if (filter.Active()) {
         filter.SetProtocol(ipDecoder != nullptr ? "eth+ip" : name);

@@ -36,7 +36,9 @@ from trace_format import TIMESTAMP_WRAP_MS, write_frames  # noqa: E402
 
 PROTOCOLS = ["lapd", "lapf", "q931", "x25", "eth", "ip"]
 SAMPLES = ["lapd.txt", "q922.txt", "q931.txt", "x25.txt", "eth.txt", "ip.txt"]
-FLAG_WORDS = [f for f in range(16)] + [0x40, 0x42, 0x4E, 0x80, 0x8A, 0xFF, 0xFFFFFFFF]
+# Every raw word leaves DECODE_EXTENDED (0x10) clear: with it the text is
+# meant to differ from the classic one.
+FLAG_WORDS = [f for f in range(16)] + [0x40, 0x42, 0x4E, 0x80, 0x8A, 0xEF, 0xFFFFFFEF]
 
 
 def build_reference(revision, scratch):
