@@ -12,7 +12,7 @@ namespace {
 constexpr Protocol kProtocols[] = {
     {.name = "lapd", .aliases = {"q921"}, .decoder = DecodeLapd, .label = "Q.921 (LAPD)", .flags = DECODE_LAYER3,
      .linkTypes = {{177, "Linux LAPD", 16, true}, {203, "LAPD", 0, true}},
-     .sample = "lapd.txt", .tests = {"lapd_test.cpp", "layer3_test.cpp"},
+     .sample = "lapd.txt", .extendedSamples = {}, .tests = {"lapd_test.cpp", "layer3_test.cpp"},
      .examples = {{"UI frame: TEI identity request", "fcff030f 5a3c01ff bb2f"},
                   {"SABME command", "00817fa8 d8"},
                   {"I frame carrying a Q.931 SETUP", "00810000 08010105 a1040380 90a21801 836c0b21 80333031 32333435 "
@@ -21,14 +21,14 @@ constexpr Protocol kProtocols[] = {
                   {"FRMR response", "0081870d 10100c01 a101"}}},
     {.name = "lapf", .aliases = {"q922"}, .decoder = DecodeLapf, .label = "Q.922 (LAPF)", .flags = DECODE_LAYER3,
      .linkTypes = {{107, "frame relay", 0, true}},
-     .sample = "q922.txt", .tests = {"lapd_test.cpp", "layer3_test.cpp"},
+     .sample = "q922.txt", .extendedSamples = {}, .tests = {"lapd_test.cpp", "layer3_test.cpp"},
      .examples = {{"SABME command", "18417f55 51"},
                   {"I frame carrying an X.25 call request", "18410202 10010bbc 31101234 56783110 87654320 06420707 "
                                                             "43020201 00000007 42"},
                   {"UI frame, three-octet address", "4c808122 12100546 414c4152 4d203030 34322043 4c454152 45440d0a "
                                                     "6d85"}}},
     {.name = "q931", .aliases = {}, .decoder = DecodeQ931, .label = "Q.931", .flags = 0, .linkTypes = {},
-     .sample = "q931.txt", .tests = {"q931_test.cpp"},
+     .sample = "q931.txt", .extendedSamples = {}, .tests = {"q931_test.cpp"},
      .examples = {{"SETUP", "08010505 04038090 a3180183 6c0b2181 33303132 33343536 376d04a0 5034317d 029181"},
                   {"CONNECT ACK: the header alone", "0801050f"},
                   {"DISCONNECT with a cause", "08010745 08028090"},
@@ -36,7 +36,7 @@ constexpr Protocol kProtocols[] = {
                   {"SETUP with a locking shift to codeset 6", "08020154 60000200 05700581 35303231 967b0201 051e0281 "
                                                               "88"}}},
     {.name = "x25", .aliases = {}, .decoder = DecodeX25, .label = "X.25", .flags = DECODE_EMBEDDED, .linkTypes = {},
-     .sample = "x25.txt", .tests = {"x25_test.cpp"},
+     .sample = "x25.txt", .extendedSamples = {}, .tests = {"x25_test.cpp"},
      .examples = {{"call request with facilities and user data", "10210bbc 26245410 00712624 57304150 08010142 "
                                                                  "08084307 07c0504f 53"},
                   {"data with the Q bit", "50210041 55544820 30303432 20455552 2031372e 3530"},
@@ -44,7 +44,7 @@ constexpr Protocol kProtocols[] = {
                   {"diagnostic", "1000f124 100001"}}},
     {.name = "eth", .aliases = {"ethernet"}, .decoder = DecodeEthernet, .label = "802.3 Ethernet", .flags = 0,
      .linkTypes = {{1, "Ethernet", 0, false}},
-     .sample = "eth.txt", .tests = {"ethernet_test.cpp"},
+     .sample = "eth.txt", .extendedSamples = {"eth_vlan.txt"}, .tests = {"ethernet_test.cpp"},
      .examples = {{"ARP request", "ffffffff ffff001b 213a4c5d 08060001 08000604 0001001b 213a4c5d c0a80114 00000000 "
                                   "0000c0a8 01010000 00000000 00000000 00000000 00000000"},
                   {"IPv4 datagram: a DNS query", "000db941 7e02001b 213a4c5d 08004500 003e1a01 40004011 9d47c0a8 "
@@ -56,7 +56,7 @@ constexpr Protocol kProtocols[] = {
     {.name = "ip", .aliases = {"ipv4"}, .decoder = DecodeIp, .label = "IP", .flags = 0,
      // libpcap reports files of link type 101 as 12.
      .linkTypes = {{12, "raw IP", 0, false}, {101, "raw IP", 0, false}, {228, "IPv4", 0, false}},
-     .sample = "ip.txt", .tests = {"ip_test.cpp"},
+     .sample = "ip.txt", .extendedSamples = {}, .tests = {"ip_test.cpp"},
      .examples = {{"TCP: SYN with a maximum segment size", "4500002c 1a024000 400654e1 c0a80114 0a140019 c0a90019 "
                                                            "5a3c9e01 00000000 6002faf0 184c0000 020405b4"},
                   {"ICMP: port unreachable", "45000038 0c110000 40019bc3 0a140721 c0a80114 03030020 00000000 "
@@ -69,7 +69,7 @@ constexpr Protocol kProtocols[] = {
                                                           "00000000 00000000 00000000 0800faf2 01020001 60616263 "
                                                           "64656667 68696a6b 6c6d6e6f 70717273 74757677 78797a7b"}}},
     {.name = "ipv6", .aliases = {}, .decoder = DecodeIpv6, .label = "IPv6", .flags = 0, .linkTypes = {},
-     .sample = "ipv6.txt", .tests = {"ipv6_test.cpp"},
+     .sample = "ipv6.txt", .extendedSamples = {}, .tests = {"ipv6_test.cpp"},
      .examples = {{"ICMPv6: neighbour solicitation", "60000000 00203aff fe800000 00000000 021b21ff fe3a4c5d "
                                                      "ff020000 00000000 00000001 ff417e02 8700e9a3 00000000 "
                                                      "fe800000 00000000 020db9ff fe417e02 0101001b 213a4c5d"},

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session, the frame relay trace, the call control
-# messages, the X.25 session and the Ethernet and IP traces, summary lines
-# first, then the LAPD session again with its detail blocks and hex traces.
+# messages, the X.25 session, the Ethernet, IP and IPv6 traces and, with
+# --extended, the VLAN-tagged Ethernet trace (once more through pcap --ip,
+# which decodes its ARP, IPv4 and IPv6 packets), summary lines first, then
+# the LAPD session again with its detail blocks and hex traces.
 # Builds the shared library for the Python module on the way, and installs
 # the Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
@@ -29,6 +31,15 @@ echo "== samples/eth.txt (Ethernet) =="
 echo
 echo "== samples/ip.txt (IPv4 with TCP, UDP and ICMP) =="
 "$korvex" replay ip samples/ip.txt
+echo
+echo "== samples/ipv6.txt (IPv6 with TCP, UDP and ICMPv6) =="
+"$korvex" replay ipv6 samples/ipv6.txt
+echo
+echo "== samples/eth_vlan.txt (Ethernet with VLAN tags, ARP and IPv6; --extended) =="
+"$korvex" replay eth samples/eth_vlan.txt --extended
+echo
+echo "== samples/eth_vlan.txt (the same through pcap --ip --extended, with the detail blocks) =="
+"$korvex" convert samples/eth_vlan.txt - --linktype 1 | "$korvex" pcap - --ip --extended --detail
 echo
 echo "== samples/lapd.txt (LAPD, detail and hex trace) =="
 "$korvex" replay lapd samples/lapd.txt --detail --hex

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,14 @@ std::vector<std::string> RowProblems(const Protocol& p, const fs::path& samplesD
         problems.push_back(name + ": sample " + p.sample + " holds no frame");
     }
 
+    for (const char* sample : p.extendedSamples) {
+        if (!fs::is_regular_file(samplesDir / sample)) {
+            problems.push_back(name + ": extended sample " + sample + " is not in samples/");
+        } else if (FramesInTrace(Slurp(samplesDir / sample)) == 0) {
+            problems.push_back(name + ": extended sample " + sample + " holds no frame");
+        }
+    }
+
     if (p.examples.size() == 0) problems.push_back(name + ": no example frames");
     for (const ExampleFrame& example : p.examples) {
         if (example.hex == nullptr || !WellFormedHex(example.hex)) {
@@ -125,6 +134,7 @@ constexpr std::initializer_list<const char*> kUnbuiltTest = {"CMakeLists.txt"};
 constexpr std::initializer_list<ExampleFrame> kBadExample = {{"odd digits", "02 8"}};
 constexpr std::initializer_list<ExampleFrame> kNoExamples;
 constexpr std::initializer_list<const char*> kNoTests;
+constexpr std::initializer_list<const char*> kMissingSample = {"sna.txt"};
 
 TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const Protocol& lapd = *ProtocolNamed("lapd");
@@ -141,6 +151,7 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
         {[](Protocol& row) { row.tests = kUnbuiltTest; },
          "lapd: test file CMakeLists.txt is not built into the tests"},
         {[](Protocol& row) { row.label = ""; }, "lapd: no label"},
+        {[](Protocol& row) { row.extendedSamples = kMissingSample; }, "lapd: extended sample sna.txt is not in samples/"},
     };
     for (const auto& c : cases) {
         Protocol row = lapd;
@@ -227,18 +238,26 @@ TEST(ProtocolTable, EveryLinkTypeRoutesToItsProtocol) {
 }
 
 // Each row's sample trace through the tool, with and without the detail
-// block and hex trace: every frame of the file comes out.
+// block and hex trace, and its extended samples the same with --extended:
+// every frame of the file comes out.
 TEST(ProtocolTable, EverySampleReplaysWhole) {
+    std::vector<std::pair<const Protocol*, std::string>> traces;  // and "-x" for the extended ones
     for (const Protocol& p : Protocols()) {
-        const fs::path sample = kSamples / p.sample;
+        traces.emplace_back(&p, p.sample);
+        for (const char* sample : p.extendedSamples) traces.emplace_back(&p, std::string("-x ") + sample);
+    }
+    for (const auto& [p, trace] : traces) {
+        const bool extended = trace.rfind("-x ", 0) == 0;
+        const fs::path sample = kSamples / (extended ? trace.substr(3) : trace);
         const int frames = FramesInTrace(Slurp(sample));
         for (const std::vector<std::string>& options :
              {std::vector<std::string>{}, std::vector<std::string>{"--detail", "--hex"}}) {
-            std::vector<std::string> args = {"replay", p.name, sample.string(), "--color=never"};
+            std::vector<std::string> args = {"replay", p->name, sample.string(), "--color=never"};
             args.insert(args.end(), options.begin(), options.end());
+            if (extended) args.push_back("--extended");
             const test::ToolOutcome r = test::RunTool(args);
-            EXPECT_EQ(r.status, 0) << p.sample << ": " << r.err;
-            EXPECT_EQ(r.err, "") << p.sample;
+            EXPECT_EQ(r.status, 0) << sample << ": " << r.err;
+            EXPECT_EQ(r.err, "") << sample;
             int stamps = 0;
             std::istringstream out(r.out);
             for (std::string line; std::getline(out, line);) {
@@ -246,7 +265,7 @@ TEST(ProtocolTable, EverySampleReplaysWhole) {
                                      line[2] == ':' && line[5] == '.' && line[9] == ' ';
                 stamps += stamped ? 1 : 0;
             }
-            EXPECT_EQ(stamps, frames) << p.sample << (options.empty() ? "" : " --detail --hex");
+            EXPECT_EQ(stamps, frames) << sample << (options.empty() ? "" : " --detail --hex");
         }
     }
 }

@@ -55,17 +55,30 @@ std::vector<std::vector<unsigned char>> Patterns(int length, int randomFrames, s
                 frames.push_back(frame);
             }
         }
+        // As an IPv6 datagram with a hop-by-hop options header, a fragment
+        // header or ICMPv6 behind it, and as an Ethernet frame with a VLAN tag.
+        if (length > 40) {
+            for (unsigned char next : {0x00, 0x2c, 0x3a}) {
+                frame[6] = next;
+                frame[40] = next == 0x00 ? 0x2c : 0x11;
+                frames.push_back(frame);
+            }
+            frame[12] = 0x81;
+            frame[13] = 0x00;
+            frames.push_back(frame);
+        }
     }
     return frames;
 }
 
-// Every combination of the six defined flag bits.
+// Every combination of the seven defined flag bits.
 std::vector<uint32_t> AllFlagCombinations() {
-    const uint32_t bits[] = {DECODE_SUMMARY, DECODE_DETAIL, DECODE_HEX, DECODE_LAYER3, DECODE_EMBEDDED, DECODE_LAPF};
+    const uint32_t bits[] = {DECODE_SUMMARY, DECODE_DETAIL,   DECODE_HEX, DECODE_LAYER3,
+                             DECODE_EMBEDDED, DECODE_LAPF, DECODE_EXTENDED};
     std::vector<uint32_t> combinations;
-    for (uint32_t subset = 0; subset < 64; ++subset) {
+    for (uint32_t subset = 0; subset < 128; ++subset) {
         uint32_t flags = 0;
-        for (uint32_t b = 0; b < 6; ++b) {
+        for (uint32_t b = 0; b < 7; ++b) {
             if (subset & (1u << b)) flags |= bits[b];
         }
         combinations.push_back(flags);
@@ -126,7 +139,7 @@ TEST(Robustness, EveryCapacityGivesAPrefixOfTheWholeText) {
         }
         for (const std::vector<unsigned char>& frame : frames) {
             const auto length = static_cast<int32_t>(frame.size());
-            const uint32_t flags = rng() % 16;
+            const uint32_t flags = rng() % 32;
             const std::string whole = Decode(p, flags, frame, "12:00.000");
             const int32_t full = static_cast<int32_t>(whole.size());
             for (int32_t capacity = 0; capacity <= full + 2; ++capacity) {
