@@ -39,14 +39,21 @@ enum TableId : int {
     kTableQ931RedirectionReason = 31,
     kTableQ931HighLayer = 32,
     kTableQ931UserProtocol = 33,
-    kTableIpv6NextHeader = 34,
-    kTableIcmpv6Type = 35,
-    kTableArpHardware = 36,
-    kTableArpOperation = 37,
+    // The Q.931 decoder's extended reading (DECODE_EXTENDED).
+    kTableQ931ExtendedMessageType = 34,
+    kTableQ931ExtendedElement = 35,  // its row index also picks the element's extended decoder
+    kTableQ931ExtendedNotification = 36,
+    kTableQ931FacilityProfile = 37,
+    kTableQ933ReportType = 38,
+    // The IPv6 and ARP decoders.
+    kTableIpv6NextHeader = 39,
+    kTableIcmpv6Type = 40,
+    kTableArpHardware = 41,
+    kTableArpOperation = 42,
 };
 
-// Entries of the table of tables: ids 0 to 37.
-inline constexpr int kTableCount = 38;
+// Entries of the table of tables: ids 0 to 42.
+inline constexpr int kTableCount = 43;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

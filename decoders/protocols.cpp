@@ -28,13 +28,17 @@ constexpr Protocol kProtocols[] = {
                   {"UI frame, three-octet address", "4c808122 12100546 414c4152 4d203030 34322043 4c454152 45440d0a "
                                                     "6d85"}}},
     {.name = "q931", .aliases = {}, .decoder = DecodeQ931, .label = "Q.931", .flags = 0, .linkTypes = {},
-     .sample = "q931.txt", .extendedSamples = {}, .tests = {"q931_test.cpp"},
+     .sample = "q931.txt", .extendedSamples = {"q931-extended.txt"}, .tests = {"q931_test.cpp"},
      .examples = {{"SETUP", "08010505 04038090 a3180183 6c0b2181 33303132 33343536 376d04a0 5034317d 029181"},
                   {"CONNECT ACK: the header alone", "0801050f"},
                   {"DISCONNECT with a cause", "08010745 08028090"},
                   {"RESTART on an explicitly identified interface", "08020000 461804e9 82838379 0180"},
                   {"SETUP with a locking shift to codeset 6", "08020154 60000200 05700581 35303231 967b0201 051e0281 "
-                                                              "88"}}},
+                                                              "88"},
+                  {"FACILITY with a remote operations invoke (named with DECODE_EXTENDED)",
+                   "08011162 1c0691a1 03020101"},
+                  {"Q.933 STATUS with a PVC status (named with DECODE_EXTENDED)",
+                   "0800 7d510100 53020202 57030180 82"}}},
     {.name = "x25", .aliases = {}, .decoder = DecodeX25, .label = "X.25", .flags = DECODE_EMBEDDED, .linkTypes = {},
      .sample = "x25.txt", .extendedSamples = {}, .tests = {"x25_test.cpp"},
      .examples = {{"call request with facilities and user data", "10210bbc 26245410 00712624 57304150 08010142 "

@@ -42,7 +42,7 @@ struct Protocol {
                                                     // change its text (DECODE_LAYER3, DECODE_EMBEDDED)
     std::initializer_list<LinkType> linkTypes;      // capture link types that carry its frames
     const char* sample;                             // its sample trace, under samples/
-    std::initializer_list<const char*> extendedSamples;  // traces under samples/ read with DECODE_EXTENDED
+    std::initializer_list<const char*> extendedSamples;  // traces under samples/ to read with DECODE_EXTENDED
     std::initializer_list<const char*> tests;       // the test files of its decoder, under tests/
     std::initializer_list<ExampleFrame> examples;   // frames for fuzz seeds and benchmarks
 };

@@ -13,6 +13,7 @@
 #include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
 #include "decoders/x25/x25_tables.h"
+#include "decoders/q931/q931_extended_tables.h"
 #include "decoders/q931/q931_tables.h"
 
 namespace korvex {
@@ -61,6 +62,11 @@ constexpr auto kTables = [] {
     tables[kTableQ931RedirectionReason] = kQ931RedirectionReasons;
     tables[kTableQ931HighLayer] = kQ931HighLayerCharacteristics;
     tables[kTableQ931UserProtocol] = kQ931UserProtocols;
+    tables[kTableQ931ExtendedMessageType] = kQ931ExtendedMessageTypes;
+    tables[kTableQ931ExtendedElement] = kQ931ExtendedElementNames;
+    tables[kTableQ931ExtendedNotification] = kQ931ExtendedNotifications;
+    tables[kTableQ931FacilityProfile] = kQ931FacilityProfiles;
+    tables[kTableQ933ReportType] = kQ933ReportTypes;
     tables[kTableIpv6NextHeader] = kIpv6NextHeaderNames;
     tables[kTableIcmpv6Type] = kIcmpv6TypeNames;
     tables[kTableArpHardware] = kArpHardwareNames;

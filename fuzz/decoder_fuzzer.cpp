@@ -34,7 +34,7 @@ constexpr const char* kProtocol = KORVEX_FUZZ_PROTOCOL;
 constexpr const char* kTimestamp = "12:01.250";
 
 // Bits that no decoder reads: the summary bit and the undefined one. (The
-// flags octet is drawn whole, so DECODE_EXTENDED, 0x10, is fuzzed too.)
+// flags octet draws every bit, DECODE_EXTENDED among them.)
 constexpr uint32_t kInertFlags = DECODE_SUMMARY | 0x20u;
 
 const korvex::Protocol* gProtocol = nullptr;
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecodeRequest inert = request;
     inert.flags ^= kInertFlags;
     korvex::fuzz::CheckSame(whole, korvex::fuzz::WholeText(gDecoder, inert, any),
-                            "the summary bit and the undefined bits change nothing");
+                            "the summary bit and the undefined bit change nothing");
 
     if (Is("lapf")) {
         DecodeRequest lapd = request;

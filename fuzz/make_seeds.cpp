@@ -34,9 +34,11 @@ using Octets = std::vector<unsigned char>;
 // The harnesses besides the decoders' own.
 constexpr const char* kOtherHarnesses[] = {"structured", "trace_reader", "load_trace", "hex_text"};
 
-// Flags every frame is tried with: summary; detail, hex and layer 3; and
-// detail embedded (what the link layer asks of X.25).
+// Flags every frame is tried with: summary; detail, hex and layer 3, with
+// and without the extended reading; and detail embedded (what the link
+// layer asks of X.25).
 constexpr uint8_t kFlagChoices[] = {DECODE_SUMMARY, DECODE_DETAIL | DECODE_HEX | DECODE_LAYER3,
+                                    DECODE_DETAIL | DECODE_HEX | DECODE_LAYER3 | DECODE_EXTENDED,
                                     DECODE_DETAIL | DECODE_EMBEDDED};
 
 std::string ReadFile(const fs::path& path) {
@@ -144,6 +146,13 @@ int main(int argc, char** argv) {
         korvex::TraceFrame frame;
         while (reader.Next(frame)) {
             corpus.AddFrame(own, "sample", Octets(frame.bytes, frame.bytes + frame.length));
+        }
+        for (const char* extended : p.extendedSamples) {
+            std::istringstream extendedIn(ReadFile(source / "samples" / extended));
+            korvex::TraceReader extendedReader(extendedIn);
+            while (extendedReader.Next(frame)) {
+                corpus.AddFrame(own, "extended sample", Octets(frame.bytes, frame.bytes + frame.length));
+            }
         }
         for (const char* test : p.tests) {
             for (const Octets& octets : QuotedFrames(ReadFile(source / "tests" / test))) {

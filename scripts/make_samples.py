@@ -15,7 +15,8 @@ in trace_format.py.
     samples_inet.py   eth.txt, ip.txt      Ethernet frames, IPv4 datagrams
     samples_lan.py    ipv6.txt,            IPv6 datagrams, Ethernet frames with
                       eth_vlan.txt         VLAN tags, ARP and IPv6
-    samples_q931.py   q931.txt             Q.931 messages alone
+    samples_q931.py   q931.txt,            Q.931 messages alone
+                      q931-extended.txt
 """
 
 import argparse

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session, the frame relay trace, the call control
-# messages, the X.25 session, the Ethernet, IP and IPv6 traces and, with
-# --extended, the VLAN-tagged Ethernet trace (once more through pcap --ip,
-# which decodes its ARP, IPv4 and IPv6 packets), summary lines first, then
-# the LAPD session again with its detail blocks and hex traces.
+# messages (and with --extended those beyond the classic tables), the X.25
+# session, the Ethernet, IP and IPv6 traces and, with --extended, the
+# VLAN-tagged Ethernet trace (once more through pcap --ip, which decodes its
+# ARP, IPv4 and IPv6 packets), summary lines first, then the LAPD session
+# again with its detail blocks and hex traces.
 # Builds the shared library for the Python module on the way, and installs
 # the Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
@@ -22,6 +23,9 @@ echo "== samples/q922.txt (LAPF) =="
 echo
 echo "== samples/q931.txt (Q.931) =="
 "$korvex" replay q931 samples/q931.txt
+echo
+echo "== samples/q931-extended.txt (Q.931, Q.932 and Q.933 beyond the classic tables, --extended) =="
+"$korvex" replay q931 samples/q931-extended.txt --extended --detail
 echo
 echo "== samples/x25.txt (X.25) =="
 "$korvex" replay x25 samples/x25.txt

@@ -16,10 +16,10 @@ protocol:
     compared as well,
 
 with every combination of the summary, detail, hex and layer-3 flags and a
-few raw flag words; then a few runs with colour, `decode` of single frames
-with --null, and `pcap` of captures converted from the samples. Any
-difference is reported with the command and the first differing line; the
-exit status is 1 then.
+few raw flag words (all of them without DECODE_EXTENDED); then a few runs
+with colour, `decode` of single frames with --null, and `pcap` of captures
+converted from the samples. Any difference is reported with the command and
+the first differing line; the exit status is 1 then.
 """
 
 import argparse
@@ -36,8 +36,9 @@ from trace_format import TIMESTAMP_WRAP_MS, write_frames  # noqa: E402
 
 PROTOCOLS = ["lapd", "lapf", "q931", "x25", "eth", "ip"]
 SAMPLES = ["lapd.txt", "q922.txt", "q931.txt", "x25.txt", "eth.txt", "ip.txt"]
-# Every raw word leaves DECODE_EXTENDED (0x10) clear: with it the text is
-# meant to differ from the classic one.
+# Every word without DECODE_EXTENDED (0x10): with it the text holds the
+# readings beyond the classic text, which a reference of the classic text
+# cannot have.
 FLAG_WORDS = [f for f in range(16)] + [0x40, 0x42, 0x4E, 0x80, 0x8A, 0xEF, 0xFFFFFFEF]
 
 

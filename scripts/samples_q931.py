@@ -10,6 +10,10 @@ data call on the D channel; and a primary-rate interface with restarts,
 segmented messages and national elements after a codeset shift. Together
 they hold every message type and every information element the decoder
 names.
+
+samples/q931-extended.txt holds the messages and elements that the decoder
+names only with --extended: the supplementary services of Q.932 around a
+basic-rate call, and the Q.933 status polling of a frame relay link.
 """
 
 from trace_format import Frame as F
@@ -273,5 +277,100 @@ PRI_INTERFACE = [
 
 FRAMES = BASIC_CALL + FORWARDED_CALL + PACKET_CALL + PRI_INTERFACE
 
-# The trace make_samples.py writes: messages without a link layer, no FCS.
-SAMPLES = {"q931.txt": (FRAMES, None)}
+# Message types and elements of Q.931 (1998), Q.932 and Q.933 that the
+# decoder names only with --extended
+HOLD, HOLD_ACK, HOLD_REJ, RETRIEVE, RETRIEVE_ACK, RETRIEVE_REJ = 0x24, 0x28, 0x30, 0x31, 0x33, 0x37
+FACILITY_MSG, REGISTER = 0x62, 0x64
+EXTENDED_FACILITY, FACILITY, ENDPOINT_ID = 0x0D, 0x1C, 0x3B
+CONNECTED, CONNECTED_SUB = 0x4C, 0x4D
+REPORT_TYPE, LINK_INTEGRITY, PVC_STATUS = 0x51, 0x53, 0x57
+
+ROSE = 0x91                       # facility octet 3: ext 1, profile 10001 (remote operations)
+
+
+def invoke(invoke_id, operation, argument=b""):
+    """A remote operations invoke component: invoke id and operation value
+    as ASN.1 integers, then the argument's octets."""
+    body = bytes([0x02, 0x01, invoke_id, 0x02, 0x01, operation]) + bytes(argument)
+    return bytes([0xA1, len(body)]) + body
+
+
+def return_result(invoke_id):
+    return bytes([0xA2, 0x03, 0x02, 0x01, invoke_id])
+
+
+def q933(msgtype, ies=()):
+    """Q.933 link management on DLCI 0: discriminator 0x08, the dummy call
+    reference (length 0), message type, elements."""
+    return bytes([0x08, 0x00, msgtype]) + b"".join(ies)
+
+
+def pvc(dlci, new=False, delete=False, active=True):
+    """PVC status of a two-octet DLCI: octet 3 its high six bits, octet 4
+    its low four (ext 1), octet 5 the new, delete and active bits."""
+    status = 0x80 | (0x08 if new else 0) | (0x04 if delete else 0) | (0x02 if active else 0)
+    return ie(PVC_STATUS, [dlci >> 4 & 0x3F, 0x80 | (dlci & 0x0F) << 3, status])
+
+
+# A basic-rate call with the supplementary services of Q.932: the connected
+# number and subaddress, hold and retrieve (each rejected once), advice of
+# charge asked for in a FACILITY, notifications, and a call-independent
+# REGISTER for call diversion. Then the link integrity and PVC status
+# polling of a frame relay link on DLCI 0 (Q.933), the messages alone.
+SUPPLEMENTARY_CALL = [
+    F(0, "U", q931(0x11, 0, SETUP, [
+        ie(SENDING_COMPLETE), SPEECH, ie(CHANNEL, [0x83]),
+        number(CALLED, [0x81], "0301234"),
+    ])),
+    F(58, "N", q931(0x11, 1, PROCEEDING, [ie(CHANNEL, [0x89])])),
+    F(1320, "N", q931(0x11, 1, ALERTING)),
+    F(6210, "N", q931(0x11, 1, CONNECT, [
+        number(CONNECTED, [0x21, 0x83], "301234"),         # national, octet 3a: network provided
+        ie(CONNECTED_SUB, [0x80, 0x50, 0x31, 0x32]),       # NSAP, even
+    ])),
+    F(24, "U", q931(0x11, 0, CONNECT_ACK)),
+    F(8400, "U", q931(0x11, 0, HOLD)),
+    F(41, "N", q931(0x11, 1, HOLD_REJ, [cause(2, 50)])),   # requested facility not subscribed
+    F(5200, "U", q931(0x11, 0, HOLD)),
+    F(39, "N", q931(0x11, 1, HOLD_ACK)),
+    F(20, "N", q931(0x11, 1, NOTIFY, [ie(NOTIFICATION, [0xF9])])),     # remote hold
+    F(14900, "U", q931(0x11, 0, RETRIEVE, [ie(CHANNEL, [0x8A])])),
+    F(44, "N", q931(0x11, 1, RETRIEVE_REJ, [cause(2, 44)])),           # channel not available
+    F(2100, "U", q931(0x11, 0, RETRIEVE, [ie(CHANNEL, [0x83])])),
+    F(40, "N", q931(0x11, 1, RETRIEVE_ACK, [ie(CHANNEL, [0x89])])),
+    F(18, "N", q931(0x11, 1, NOTIFY, [ie(NOTIFICATION, [0xFA])])),     # remote retrieval
+    # Advice of charge asked for by operation 30, answered
+    F(3300, "U", q931(0x11, 0, FACILITY_MSG, [ie(FACILITY, [ROSE] + list(invoke(1, 30, [0x0A, 0x01, 0x01])))])),
+    F(52, "N", q931(0x11, 1, FACILITY_MSG, [ie(FACILITY, [ROSE] + list(return_result(1)))])),
+    # A notification with its ASN.1 coded contents, a transfer, a conference
+    F(9800, "N", q931(0x11, 1, NOTIFY, [ie(NOTIFICATION, [0x83, 0xA1, 0x03, 0x02, 0x01, 0x02])])),
+    F(4400, "N", q931(0x11, 1, NOTIFY, [ie(NOTIFICATION, [0xE9])])),
+    F(2600, "N", q931(0x11, 1, NOTIFY, [ie(NOTIFICATION, [0xC2])])),
+    F(1700, "N", q931(0x11, 1, INFORMATION, [
+        ie(EXTENDED_FACILITY, [0x92, 0xA1, 0x03, 0x02, 0x01, 0x07]),  # CMIP profile
+        ie(ENDPOINT_ID, [0x80, 0x81]),
+    ])),
+    F(30100, "U", q931(0x11, 0, DISCONNECT, [cause(0, 16)])),
+    F(45, "N", q931(0x11, 1, RELEASE)),
+    F(20, "U", q931(0x11, 0, RELEASE_COMP)),
+    # Call diversion activated outside any call: REGISTER, answered in the
+    # RELEASE COMPLETE that ends the call-independent signalling connection
+    F(6400, "U", q931(0x12, 0, REGISTER, [ie(FACILITY, [ROSE] + list(invoke(5, 7, [0x0A, 0x01, 0x00])))])),
+    F(61, "N", q931(0x12, 1, RELEASE_COMP, [ie(FACILITY, [ROSE] + list(return_result(5)))])),
+]
+
+LINK_MANAGEMENT = [
+    F(10000, "U", q933(STATUS_ENQ, [ie(REPORT_TYPE, [0x01]), ie(LINK_INTEGRITY, [0x01, 0x00])])),
+    F(12, "N", q933(STATUS, [ie(REPORT_TYPE, [0x01]), ie(LINK_INTEGRITY, [0x01, 0x01])])),
+    F(9988, "U", q933(STATUS_ENQ, [ie(REPORT_TYPE, [0x00]), ie(LINK_INTEGRITY, [0x02, 0x01])])),
+    F(14, "N", q933(STATUS, [
+        ie(REPORT_TYPE, [0x00]), ie(LINK_INTEGRITY, [0x02, 0x02]),
+        pvc(16), pvc(17, new=True), pvc(18, active=False),
+    ])),
+    F(4300, "N", q933(STATUS, [ie(REPORT_TYPE, [0x02]), pvc(18, delete=True, active=False)])),
+]
+
+EXTENDED_FRAMES = SUPPLEMENTARY_CALL + LINK_MANAGEMENT
+
+# The traces make_samples.py writes: messages without a link layer, no FCS.
+SAMPLES = {"q931.txt": (FRAMES, None), "q931-extended.txt": (EXTENDED_FRAMES, None)}

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "capture_files.h"
@@ -90,11 +91,12 @@ std::vector<std::string> RowProblems(const Protocol& p, const fs::path& samplesD
         problems.push_back(name + ": sample " + p.sample + " holds no frame");
     }
 
-    for (const char* sample : p.extendedSamples) {
-        if (!fs::is_regular_file(samplesDir / sample)) {
-            problems.push_back(name + ": extended sample " + sample + " is not in samples/");
-        } else if (FramesInTrace(Slurp(samplesDir / sample)) == 0) {
-            problems.push_back(name + ": extended sample " + sample + " holds no frame");
+    for (const char* extended : p.extendedSamples) {
+        if (extended == nullptr || !fs::is_regular_file(samplesDir / extended)) {
+            problems.push_back(name + ": extended sample " + (extended != nullptr ? extended : "(null)") +
+                               " is not in samples/");
+        } else if (FramesInTrace(Slurp(samplesDir / extended)) == 0) {
+            problems.push_back(name + ": extended sample " + extended + " holds no frame");
         }
     }
 
@@ -134,7 +136,7 @@ constexpr std::initializer_list<const char*> kUnbuiltTest = {"CMakeLists.txt"};
 constexpr std::initializer_list<ExampleFrame> kBadExample = {{"odd digits", "02 8"}};
 constexpr std::initializer_list<ExampleFrame> kNoExamples;
 constexpr std::initializer_list<const char*> kNoTests;
-constexpr std::initializer_list<const char*> kMissingSample = {"sna.txt"};
+constexpr std::initializer_list<const char*> kMissingExtendedSample = {"sna-extended.txt"};
 
 TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     const Protocol& lapd = *ProtocolNamed("lapd");
@@ -144,6 +146,8 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
     } cases[] = {
         {[](Protocol& row) { row.sample = nullptr; }, "lapd: no sample trace"},
         {[](Protocol& row) { row.sample = "sna.txt"; }, "lapd: sample sna.txt is not in samples/"},
+        {[](Protocol& row) { row.extendedSamples = kMissingExtendedSample; },
+         "lapd: extended sample sna-extended.txt is not in samples/"},
         {[](Protocol& row) { row.examples = kNoExamples; }, "lapd: no example frames"},
         {[](Protocol& row) { row.examples = kBadExample; }, "lapd: example 'odd digits' is not hex digit pairs"},
         {[](Protocol& row) { row.tests = kNoTests; }, "lapd: no test file"},
@@ -151,7 +155,6 @@ TEST(ProtocolTable, ARowThatLacksAPieceIsFound) {
         {[](Protocol& row) { row.tests = kUnbuiltTest; },
          "lapd: test file CMakeLists.txt is not built into the tests"},
         {[](Protocol& row) { row.label = ""; }, "lapd: no label"},
-        {[](Protocol& row) { row.extendedSamples = kMissingSample; }, "lapd: extended sample sna.txt is not in samples/"},
     };
     for (const auto& c : cases) {
         Protocol row = lapd;
@@ -237,27 +240,28 @@ TEST(ProtocolTable, EveryLinkTypeRoutesToItsProtocol) {
     EXPECT_GT(routed, 0);
 }
 
-// Each row's sample trace through the tool, with and without the detail
-// block and hex trace, and its extended samples the same with --extended:
-// every frame of the file comes out.
+// Each row's sample traces through the tool, with and without the detail
+// block and hex trace (the extended samples with --extended): every frame
+// of the file comes out.
 TEST(ProtocolTable, EverySampleReplaysWhole) {
-    std::vector<std::pair<const Protocol*, std::string>> traces;  // and "-x" for the extended ones
+    std::vector<std::pair<const Protocol*, const char*>> samples;
     for (const Protocol& p : Protocols()) {
-        traces.emplace_back(&p, p.sample);
-        for (const char* sample : p.extendedSamples) traces.emplace_back(&p, std::string("-x ") + sample);
+        samples.emplace_back(&p, p.sample);
+        for (const char* extended : p.extendedSamples) samples.emplace_back(&p, extended);
     }
-    for (const auto& [p, trace] : traces) {
-        const bool extended = trace.rfind("-x ", 0) == 0;
-        const fs::path sample = kSamples / (extended ? trace.substr(3) : trace);
+    for (const auto& [row, name] : samples) {
+        const Protocol& p = *row;
+        const fs::path sample = kSamples / name;
         const int frames = FramesInTrace(Slurp(sample));
+        const bool extended = name != p.sample;
         for (const std::vector<std::string>& options :
              {std::vector<std::string>{}, std::vector<std::string>{"--detail", "--hex"}}) {
-            std::vector<std::string> args = {"replay", p->name, sample.string(), "--color=never"};
+            std::vector<std::string> args = {"replay", p.name, sample.string(), "--color=never"};
             args.insert(args.end(), options.begin(), options.end());
             if (extended) args.push_back("--extended");
             const test::ToolOutcome r = test::RunTool(args);
-            EXPECT_EQ(r.status, 0) << sample << ": " << r.err;
-            EXPECT_EQ(r.err, "") << sample;
+            EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+            EXPECT_EQ(r.err, "") << name;
             int stamps = 0;
             std::istringstream out(r.out);
             for (std::string line; std::getline(out, line);) {
@@ -265,7 +269,7 @@ TEST(ProtocolTable, EverySampleReplaysWhole) {
                                      line[2] == ':' && line[5] == '.' && line[9] == ' ';
                 stamps += stamped ? 1 : 0;
             }
-            EXPECT_EQ(stamps, frames) << sample << (options.empty() ? "" : " --detail --hex");
+            EXPECT_EQ(stamps, frames) << name << (options.empty() ? "" : " --detail --hex");
         }
     }
 }

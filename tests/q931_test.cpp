@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -27,13 +29,13 @@ void CheckMessages(const std::vector<test::Golden>& cases) {
 }
 
 // The lines the walk writes for these element octets, carried in a SETUP
-// with call reference 1.
-std::string ElementLines(const std::string& elements) {
+// with call reference 1, decoded with DECODE_DETAIL and extraFlags.
+std::string ElementLines(const std::string& elements, uint32_t extraFlags = 0) {
     const std::string head =
         "  Q.931     Call Ref  0x000001    SETUP"
         "\nQ931: Call Reference: 0x1"
         "\nQ931: Message type  : SETUP";
-    const std::string text = DecodeHex(DecodeQ931, D, "08 01 01 05 " + elements);
+    const std::string text = DecodeHex(DecodeQ931, D | extraFlags, "08 01 01 05 " + elements);
     if (text.compare(0, head.size(), head) != 0 || text.size() < head.size() + 2 ||
         text.compare(text.size() - 2, 2, "\n\n") != 0) {
         ADD_FAILURE() << "not a SETUP detail block: " << text;
@@ -833,6 +835,221 @@ TEST(Q931Detail, TheToolWritesTheTextOfOneDecodeWithRoomEnough) {
     const test::ToolOutcome r = test::RunTool({"decode", "q931", "--detail", message});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, expected);
+}
+
+// With DECODE_EXTENDED the message types of Q.931 (1998) and Q.932 that
+// the classic table lacks get their names, on the summary line and in the
+// detail block; the classic names stay. Without it they stay unnamed.
+TEST(Q931Extended, MessageTypes) {
+    struct Case {
+        const char* type;  // message type octet
+        const char* name;
+        bool classic;      // the classic table names it too
+    };
+    const Case cases[] = {
+        {"62", "FACILITY", false},     {"64", "REGISTER", false},     {"24", "HOLD", false},
+        {"28", "HOLD ACK", false},     {"30", "HOLD REJ", false},     {"31", "RETRIEVE", false},
+        {"33", "RETRIEVE ACK", false}, {"37", "RETRIEVE REJ", false}, {"00", "ESCAPE", false},
+        {"05", "SETUP", true},         {"22", "RESUME_REJ", true},    {"75", "STATUS ENQ", true},
+        {"99", "", true},              {"7f", "", true},
+    };
+    for (const Case& c : cases) {
+        // discriminator, call reference length 1, value 3, message type
+        const std::string message = std::string("08 01 03 ") + c.type;
+        const std::string head = "  Q.931     Call Ref  0x000003    ";
+        EXPECT_EQ(DecodeHex(DecodeQ931, S | X, message), head + c.name + "\n") << c.type;
+        EXPECT_EQ(DecodeHex(DecodeQ931, D | X, message + " a1"),
+                  head + c.name + "\nQ931: Call Reference: 0x3\nQ931: Message type  : " + c.name +
+                      "\nQ931: IE: Sending complete\n\n")
+            << c.type;
+        EXPECT_EQ(DecodeHex(DecodeQ931, S, message), head + (c.classic ? c.name : "") + "\n") << c.type;
+    }
+}
+
+// The elements of the extended reading, each built from its octet layout.
+TEST(Q931Extended, Elements) {
+    const std::string connected = "\nQ931: IE: Connected number\nQ931: Connected PN: ";
+    const std::string notification = "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: ";
+    const std::string facility = "\nQ931: IE: Facility\nQ931: Facility: ";
+    const std::string pvc = "\nQ931: IE: PVC status\nQ931: PVC Status: ";
+    const std::string pvcBits = "\nQ931: PVC Status: New       : PVC already present"
+                                "\nQ931: PVC Status: Delete    : PVC is configured"
+                                "\nQ931: PVC Status: Active    : ";
+    const std::string liv = "\nQ931: IE: Link integrity verification\nQ931: Link Integrity Verification: ";
+    const std::vector<ElementCase> cases = {
+        // octet 3: ext 0, national number, ISDN plan; octet 3a: ext 1,
+        // presentation allowed, network provided; digits "5678"
+        {"connected number with octet 3a", "4c 06 21 83 35 36 37 38",
+         connected + "Type of number: National number"
+                     "\nQ931: Connected PN: Numbering plan: ISDN/telephony numbering plan"
+                     "\nQ931: Connected PN: Presentation  : Presentation allowed"
+                     "\nQ931: Connected PN: Screening     : Network provided"
+                     "\nQ931: Connected PN: Digits        : 5678"},
+        // octet 3: ext 1 (no octet 3a), unknown type and plan; digits "12"
+        {"connected number without octet 3a", "4c 03 80 31 32",
+         connected + "Type of number: Unknown\nQ931: Connected PN: Numbering plan: Unknown"
+                     "\nQ931: Connected PN: Digits        : 12"},
+        // octet 3: ext 1, NSAP, even; octet 4..: subaddress information
+        {"connected subaddress", "4d 03 80 50 12",
+         "\nQ931: IE: Connected subaddress\nQ931: Connected Party Subaddress: type     : NSAP"
+         "\nQ931: Connected Party Subaddress: odd/even : Even"
+         "\nQ931: Connected Party Subaddress: info     : 50 12 "},
+        // octet 3: ext 1 | notification description
+        {"remote hold", "27 01 f9", notification + "Description: Remote hold"},
+        {"conference established", "27 01 c2", notification + "Description: Conference established"},
+        {"call is a waiting call", "27 01 e0", notification + "Description: Call is a waiting call"},
+        {"classic descriptions stay", "27 01 80", notification + "Description: User suspended"},
+        {"a description without a name is reserved", "27 01 ff", notification + "Description: Reserved"},
+        // description 3: the ASN.1 encoded notification follows octet 3
+        {"ASN.1 notification after octet 3", "27 03 83 a1 05",
+         notification + "Description: Discriminator for extension to ASN.1 encoded component" +
+             "\nQ931: Notification Indicator: Contents   : a1 05 "},
+        // octet 3: ext 1 | spare 00 | profile 10001 (remote operations);
+        // octets 4..: an invoke component (tag a1, length 3)
+        {"facility: remote operations invoke", "1c 06 91 a1 03 02 01 01",
+         facility + "Protocol profile: Remote Operations Protocol"
+                    "\nQ931: Facility: Component type  : Invoke"
+                    "\nQ931: Facility: Components      : a1 03 02 01 01 "},
+        // profile 11111: the network facility extension comes first
+        {"facility: networking extensions", "1c 05 9f aa 02 80 00",
+         facility + "Protocol profile: Networking extensions\nQ931: Facility: Components      : aa 02 80 00 "},
+        {"facility: reserved profile, octet 3 alone", "1c 01 80", facility + "Protocol profile: Reserved"},
+        // profile 10010 (CMIP), a return result component
+        {"extended facility", "0d 03 92 a2 00",
+         "\nQ931: IE: Extended facility\nQ931: Extended Facility: Protocol profile: CMIP protocol"
+         "\nQ931: Extended Facility: Component type  : Return result"
+         "\nQ931: Extended Facility: Components      : a2 00 "},
+        // octet 3: type of report
+        {"report types", "51 01 00 51 01 01 51 01 07",
+         "\nQ931: IE: Report type\nQ931: Report Type: Type of report: Full status"
+         "\nQ931: IE: Report type\nQ931: Report Type: Type of report: Link integrity verification only"
+         "\nQ931: IE: Report type\nQ931: Report Type: Type of report: Reserved"},
+        // octet 3: send sequence number; octet 4: receive sequence number
+        {"link integrity verification", "53 02 05 fe",
+         liv + "Send sequence number   : 5\nQ931: Link Integrity Verification: Receive sequence number: 254"},
+        // octet 3: 0 | 0 | DLCI 000001; octet 4: 1 | 0000 | 000;
+        // octet 5: 1 | 000 | new 0 | delete 0 | active 1 | 0
+        {"PVC status: DLCI 16, active", "57 03 01 80 82",
+         pvc + "DLCI      : 00000010 (16)" + pvcBits + "PVC is active"},
+        // DLCI 1023 (111111 1111); new and inactive
+        {"PVC status: DLCI 1023, new", "57 03 3f f8 88",
+         pvc + "DLCI      : 000003ff (1023)\nQ931: PVC Status: New       : PVC is new"
+               "\nQ931: PVC Status: Delete    : PVC is configured\nQ931: PVC Status: Active    : PVC is inactive"},
+        // three-octet address: octet 4 ext 0, octet 4b 1 | 110100 | 0: DLCI
+        // 000100 1000 110100 = 0x1234; deleted
+        {"PVC status: three-octet DLCI", "57 04 04 40 e8 84",
+         pvc + "DLCI      : 00001234 (4660)\nQ931: PVC Status: New       : PVC already present"
+               "\nQ931: PVC Status: Delete    : PVC is deleted\nQ931: PVC Status: Active    : PVC is inactive"},
+        // four-octet address: 000001 0000 1111111 111111 = 0x21fff
+        {"PVC status: four-octet DLCI", "57 05 01 00 7f ff 80",
+         pvc + "DLCI      : 00021fff (139263)" + pvcBits + "PVC is inactive"},
+        {"PVC status cut before its status octet", "57 02 01 80", pvc + "DLCI      : 00000010 (16)"},
+        {"PVC status cut inside its DLCI", "57 01 01", "\nQ931: IE: PVC status"},
+        // elements named, their contents not decoded
+        {"named elements", "32 01 80 3b 02 00 01 19 02 00 80",
+         "\nQ931: IE: Information request\nQ931: IE: Endpoint identifier"
+         "\nQ931: IE: Data link connection identifier"},
+        // octet 3: first segment, 1 remaining; octet 4: the segmented type
+        {"a segmented FACILITY", "00 02 81 62",
+         "\nQ931: IE: Segmented message\nQ931: 1st Segment Indicator: First segment of segmented message"
+         "\nQ931: Num segments remaining: 1\nQ931: Segmented Message Type: FACILITY"},
+        // a classic element reads as without the flag
+        {"cause", "08 02 80 90",
+         "\nQ931: IE: Cause\nQ931: Cause: Coding Standard    : ITU-T"
+         "\nQ931: Cause: Location           : user"
+         "\nQ931: Cause: Class              : Class (001): normal event"
+         "\nQ931: Cause: Value              : Normal call clearing"},
+    };
+    for (const ElementCase& c : cases) {
+        ElementState().Reset();
+        EXPECT_EQ(ElementLines(c.elements, X), c.lines) << c.name;
+    }
+}
+
+// Without the flag the new elements have no name and no lines, and the
+// classic notification words stay.
+TEST(Q931Extended, WithoutTheFlagTheClassicText) {
+    CheckElements({
+        {"connected number", "4c 03 80 31 32", "\nQ931: IE: "},
+        {"facility", "1c 02 91 a1", "\nQ931: IE: "},
+        {"PVC status", "57 03 01 80 82", "\nQ931: IE: "},
+        {"remote hold", "27 01 f9",
+         "\nQ931: IE: Notification indicator\nQ931: Notification Indicator: Description: Reserved"},
+    });
+}
+
+// A message of the extended reading reaches the LAPD detail block with the
+// flags of the LAPD decode.
+TEST(Q931Extended, ThroughTheLapdHandOff) {
+    // address (SAPI 0, TEI 0), I frame control, FACILITY with call
+    // reference 1 and a facility element, FCS
+    const std::string frame = "00 01 00 02 08 01 81 62 1c 03 91 a1 00 1a 2b";
+    const std::string withFlag = DecodeHex(DecodeLapd, D | L3 | X, frame);
+    EXPECT_NE(withFlag.find("\nQ931: Message type  : FACILITY\nQ931: IE: Facility"
+                            "\nQ931: Facility: Protocol profile: Remote Operations Protocol"
+                            "\nQ931: Facility: Component type  : Invoke"
+                            "\nQ931: Facility: Components      : a1 00 \n\n"),
+              std::string::npos)
+        << withFlag;
+    const std::string classic = DecodeHex(DecodeLapd, D | L3, frame);
+    EXPECT_NE(classic.find("\nQ931: Message type  : \nQ931: IE: \n\n"), std::string::npos) << classic;
+}
+
+// Every prefix of messages holding the new elements, and random contents
+// of every element identifier, with the flag: text, never a read outside
+// the message (the suite runs under the sanitizers).
+TEST(Q931Extended, CutAndRandomMessages) {
+    const char* messages[] = {
+        "08 01 81 62 1c 06 91 a1 03 02 01 01 0d 03 92 a2 00",
+        "08 01 01 7d 51 01 00 53 02 05 04 57 05 01 00 7f ff 82 57 03 01 80 82",
+        "08 01 01 07 4c 06 21 83 35 36 37 38 4d 03 80 50 12 27 03 83 a1 05",
+    };
+    for (const char* hex : messages) {
+        const std::vector<unsigned char> whole = test::Octets(hex);
+        for (std::size_t n = 0; n <= whole.size(); ++n) {
+            const std::vector<unsigned char> prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+            for (uint32_t flags : {S | X, D | X, D | H | X}) {
+                ElementState().Reset();
+                const std::string text = test::DecodeOctets(DecodeQ931, flags, prefix, "t");
+                ASSERT_EQ(text.rfind("t", 0), 0u);
+                ASSERT_EQ(text.back(), '\n') << hex << " cut to " << n;
+            }
+        }
+    }
+    std::mt19937 rng(1998);
+    for (int identifier = 0; identifier < 0x80; ++identifier) {
+        for (int length = 0; length <= 12; ++length) {
+            std::vector<unsigned char> message = {0x08, 0x01, 0x01, 0x62, static_cast<unsigned char>(identifier),
+                                                  static_cast<unsigned char>(length)};
+            for (int k = 0; k < length; ++k) message.push_back(static_cast<unsigned char>(rng()));
+            const std::string text = test::DecodeOctets(DecodeQ931, D | X, message, "t");
+            ASSERT_EQ(text.find('\0'), std::string::npos);
+            ASSERT_NE(text.find("\nQ931: Message type  : FACILITY\nQ931: IE: "), std::string::npos);
+            ASSERT_EQ(text.substr(text.size() - 2), "\n\n");
+        }
+    }
+}
+
+// The extended sample: with --extended every message type and element it
+// holds has a name; without it, some do not (it holds what only the
+// extended reading names).
+TEST(Q931Extended, TheExtendedSampleIsNamedWhole) {
+    const std::string sample = std::string(KORVEX_SAMPLES_DIR) + "/q931-extended.txt";
+    const auto unnamed = [&](bool extended) {
+        std::vector<std::string> args = {"replay", "q931", sample, "--detail", "--color=never"};
+        if (extended) args.push_back("--extended");
+        const test::ToolOutcome r = test::RunTool(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        int count = 0;
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);) {
+            const bool summaryWithoutType = line.size() > 4 && line.compare(line.size() - 4, 4, "    ") == 0;
+            count += line == "Q931: IE: " || line == "Q931: Message type  : " || summaryWithoutType ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_EQ(unnamed(true), 0);
+    EXPECT_GT(unnamed(false), 20);
 }
 
 }  // namespace

@@ -191,6 +191,9 @@ TEST(StructuredQ931, FieldsOfMessages) {
         {"first segment of a segmented SETUP", "08 02 01 54 60 00 02 81 05 A1", 1,
          "cref=340 flag=0 msg=SEGMENT segment=5 complete"},
         {"unknown message type and element", "08 01 01 77 42 01 00", 1, "cref=1 flag=0 type=119 other=0:66:1"},
+        // the parse takes no flags: types and elements only the extended
+        // text names keep the classic reading (no name, listed as others)
+        {"FACILITY with a facility element", "08 01 01 62 1C 02 91 A1", 1, "cref=1 flag=0 type=98 other=0:28:2"},
         {"a cut called party number", "08 01 05 05 70 0A 81 31 32", 1,
          "cref=5 flag=0 msg=SETUP called=12/0/1 truncated"},
         {"message ends with a length octet missing", "08 01 05 05 70", 1,

@@ -32,6 +32,7 @@ inline constexpr uint32_t D = DECODE_DETAIL;
 inline constexpr uint32_t H = DECODE_HEX;
 inline constexpr uint32_t L3 = DECODE_LAYER3;
 inline constexpr uint32_t E = DECODE_EMBEDDED;
+inline constexpr uint32_t X = DECODE_EXTENDED;
 }  // namespace flags
 
 // One decoded frame and its whole expected text (after the timestamp).

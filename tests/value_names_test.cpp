@@ -59,7 +59,7 @@ TEST(LookupValueName, UnknownKeysAndUnassignedTablesWriteNothing) {
     const struct {
         int table;
         uint32_t key;
-    } cases[] = {{7, 0x0d}, {8, 1}, {2, 0}, {3, 0}, {38, 0}, {-1, 0}};
+    } cases[] = {{7, 0x0d}, {8, 1}, {2, 0}, {3, 0}, {kTableCount, 0}, {-1, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(LookupValueName(c.table, c.key, w), 0) << c.table;
         EXPECT_EQ(w.Position(), 0);
@@ -108,10 +108,15 @@ TEST(TableOfTables, EveryNumberedTableAtItsId) {
         {31, 0xF, "Call forwarding unconditional or systematic call redirection"},
         {32, 0x24, "Facsimile service Group 4, Classes II ad III"},
         {33, 0x08, "Q931 I451 user network call control messages"},
-        {34, 44, "Fragment"},
-        {35, 135, "Neighbor Solicitation"},
-        {36, 1, "Ethernet (10Mb)"},
-        {37, 2, "Reply"},
+        {34, 0x62, "FACILITY"},
+        {35, 0x57, "PVC status"},
+        {36, 0x79, "Remote hold"},
+        {37, 0x11, "Remote Operations Protocol"},
+        {38, 0x02, "Single PVC asynchronous status"},
+        {39, 44, "Fragment"},
+        {40, 135, "Neighbor Solicitation"},
+        {41, 1, "Ethernet (10Mb)"},
+        {42, 2, "Reply"},
     };
     for (const auto& c : cases) {
         char out[80] = {};

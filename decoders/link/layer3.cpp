@@ -28,11 +28,11 @@ constexpr int32_t kFcsOctets = 2;
 // octet counts whole here, so a damaged one leaves the message cut inside
 // its header. A message that ends with its message type (a CONNECT ACK, say)
 // shows its call reference and message type.
-void AppendQ931Message(const FrameView& frame, int32_t first, TextWriter& w) {
+void AppendQ931Message(const FrameView& frame, int32_t first, uint32_t flags, TextWriter& w) {
     const int32_t callReferenceLength = frame.At(first + 1);
     const int32_t elementOctets = frame.Size() - first - callReferenceLength - 3 - kFcsOctets;
     if (elementOctets < 0) return;
-    DecodeQ931Detail(frame.From(first).First(frame.Size() - first - kFcsOctets), elementOctets, w);
+    DecodeQ931Detail(frame.From(first).First(frame.Size() - first - kFcsOctets), elementOctets, flags, w);
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ void AppendLayer3Message(const LapdFrameFields& fields, const FrameView& frame, 
     if (!lapf) {
         if (!frame.Has(first) || !frame.Has(first + 1)) return;
         if (frame.At(first) == kQ931Discriminator) {
-            AppendQ931Message(frame, first, w);
+            AppendQ931Message(frame, first, flags, w);
             return;
         }
     }

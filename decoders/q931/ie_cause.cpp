@@ -197,6 +197,23 @@ void DecodeIeNotification(uint8_t octet, TextWriter& w, uint8_t index) {
     AppendWord(w, kNotifications, octet & kDescriptionMask, "Reserved");
 }
 
+// Extended reading: octet 3 as above, with the descriptions of table 36
+// where the classic words leave a value reserved; the octets after it (the
+// ASN.1 encoded notification of description 0x03, say) in hex.
+void DecodeIeNotificationExtended(uint8_t octet, TextWriter& w, uint8_t index) {
+    if (index == 0) {
+        AppendText(w, "\nQ931: Notification Indicator: Description: ");
+        const uint32_t description = octet & kDescriptionMask;
+        if (LookupValueName(kTableQ931ExtendedNotification, description, w) == 0) {
+            AppendWord(w, kNotifications, description, "Reserved");
+        }
+        return;
+    }
+    if (index == 1) AppendText(w, "\nQ931: Notification Indicator: Contents   : ");
+    AppendHexByte(w, octet);
+    AppendText(w, " ");
+}
+
 void DecodeIeSignal(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index != 0) return;
     AppendText(w, "\nQ931: Signal: Contents: ");

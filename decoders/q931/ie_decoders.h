@@ -11,6 +11,7 @@
 
 #include "core/output.h"
 #include "core/text_writer.h"
+#include "decoders/q931/q931_extended_tables.h"
 #include "decoders/q931/q931_tables.h"
 
 namespace korvex {
@@ -19,6 +20,9 @@ using IeOctetDecoder = void (*)(uint8_t octet, TextWriter& w, uint8_t index);
 
 // One decoder per row of table 5, at the same index.
 extern const std::array<IeOctetDecoder, kQ931ElementCount> IeDecoderTable;
+
+// With DECODE_EXTENDED: one decoder per row of table 35, at the same index.
+extern const std::array<IeOctetDecoder, kQ931ExtendedElementCount> IeExtendedDecoderTable;
 
 // Bit 8 of an octet of an element: 0 when the next octet continues the
 // octet's group (octet 3, then 3a, 3b ...), 1 when the group ends with it.
@@ -45,6 +49,10 @@ struct IeDecoderState {
     uint32_t networkIdLeft;
     // Transit delay value built from three octets.
     uint32_t transitDelay;
+    // PVC status: the DLCI built from octets 3, 4 (4a, 4b) and what the
+    // element's next octet is.
+    uint32_t dlci;
+    uint8_t pvcNext;
 
     // Back to the start values: all zero, as a thread's state starts.
     void Reset() { *this = IeDecoderState{}; }
@@ -114,5 +122,17 @@ void DecodeIePacketSize(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeClosedUserGroup(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeReverseCharging(uint8_t octet, TextWriter& w, uint8_t index);
 void DecodeIeUserUser(uint8_t octet, TextWriter& w, uint8_t index);
+
+// The elements of the extended reading (DECODE_EXTENDED) that have octets
+// to decode: Q.931 (1998) and Q.932 supplementary services, Q.933 status.
+void DecodeIeSegmentedMessageExtended(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeNotificationExtended(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeConnectedNumber(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeConnectedSubaddress(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeFacility(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeExtendedFacility(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeReportType(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIeLinkIntegrity(uint8_t octet, TextWriter& w, uint8_t index);
+void DecodeIePvcStatus(uint8_t octet, TextWriter& w, uint8_t index);
 
 }  // namespace korvex

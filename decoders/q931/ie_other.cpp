@@ -107,6 +107,19 @@ void DecodeIeSegmentedMessage(uint8_t octet, TextWriter& w, uint8_t index) {
     }
 }
 
+// Extended reading: the segmented message's type is also named by table 34
+// (a segmented FACILITY, say).
+void DecodeIeSegmentedMessageExtended(uint8_t octet, TextWriter& w, uint8_t index) {
+    if (index != 1) {
+        DecodeIeSegmentedMessage(octet, w, index);
+        return;
+    }
+    AppendText(w, "\nQ931: Segmented Message Type: ");
+    if (LookupValueName(kTableQ931MessageType, octet, w) == 0) {
+        LookupValueName(kTableQ931ExtendedMessageType, octet, w);
+    }
+}
+
 void DecodeIeCallIdentity(uint8_t octet, TextWriter& w, uint8_t index) {
     if (index == 0) AppendText(w, "\nQ931: Call Identity: ");
     if (index <= 10) AppendSpacedHex(w, octet);

@@ -60,6 +60,8 @@ struct NumberLayout {
 constexpr NumberLayout kCallingNumber = {"\nQ931: Calling PN: ", true, false};
 constexpr NumberLayout kCalledNumber = {"\nQ931: Called PN: ", false, false};
 constexpr NumberLayout kRedirectingNumber = {"\nQ931: Redirecting Number: ", true, true};
+// The connected number (extended reading) has the calling number's octets.
+constexpr NumberLayout kConnectedNumber = {"\nQ931: Connected PN: ", true, false};
 
 // What a party number's next octet is.
 enum NumberOctet : uint8_t { kPresentation, kReason, kFirstDigit, kDigit };
@@ -163,12 +165,20 @@ void DecodeIeRedirectingNumber(uint8_t octet, TextWriter& w, uint8_t index) {
     DecodeNumberOctet(kRedirectingNumber, octet, w, index);
 }
 
+void DecodeIeConnectedNumber(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeNumberOctet(kConnectedNumber, octet, w, index);
+}
+
 void DecodeIeCallingPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
     DecodeSubaddressOctet("\nQ931: Calling Party Subaddress: ", octet, w, index);
 }
 
 void DecodeIeCalledPartySubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
     DecodeSubaddressOctet("\nQ931: Called Party Subaddress: ", octet, w, index);
+}
+
+void DecodeIeConnectedSubaddress(uint8_t octet, TextWriter& w, uint8_t index) {
+    DecodeSubaddressOctet("\nQ931: Connected Party Subaddress: ", octet, w, index);
 }
 
 // Octet 3: the type and plan of the network identification; the octets

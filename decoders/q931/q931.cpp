@@ -35,9 +35,16 @@ uint32_t CallReferenceValue(const FrameView& message) {
     return ReadBigEndian(message.Data() + 2, CallReferenceLength(message));
 }
 
+// The name of a message type: table 4's; with DECODE_EXTENDED, table 34's
+// for a type table 4 lacks. Nothing for a type without a name.
+void AppendMessageType(TextWriter& w, uint8_t type, uint32_t flags) {
+    if (LookupValueName(kTableQ931MessageType, type, w) != 0) return;
+    if ((flags & DECODE_EXTENDED) != 0) LookupValueName(kTableQ931ExtendedMessageType, type, w);
+}
+
 // The summary fields after the timestamp, as far as the message's octets go:
 // a message cut inside its header gets only the fields it holds.
-void WriteSummary(const FrameView& message, TextWriter& w) {
+void WriteSummary(const FrameView& message, uint32_t flags, TextWriter& w) {
     if (!message.Has(0)) return;
     AppendValueName(w, kTableQ931Protocol, message.At(0), "  Reserved");
     if (!message.Has(1)) return;
@@ -47,7 +54,7 @@ void WriteSummary(const FrameView& message, TextWriter& w) {
     AppendHexNumber(w, CallReferenceValue(message), 6);
     AppendText(w, "    ");
     if (!message.Has(2 + length)) return;
-    AppendValueName(w, kTableQ931MessageType, message.At(2 + length));
+    AppendMessageType(w, message.At(2 + length), flags);
 }
 
 }  // namespace
@@ -174,25 +181,34 @@ void SingleOctetElement(uint8_t identifier, Codesets& codesets, TextWriter& w) {
     if ((identifier & kKindMask) == kShift) codesets.Shift(identifier);
 }
 
-// A variable-length element's name: by its row of table 5 in codeset 0,
-// whose row also gives its decoder (returned; null without a row);
-// otherwise by its codeset and identifier.
-const ValueName* VariableElementName(uint8_t identifier, uint8_t codeset, TextWriter& w) {
+// A variable-length element's name and its decoder (returned). In codeset
+// 0 both come from the element's row: with DECODE_EXTENDED from its row of
+// table 35 when it has one, else from its row of table 5; an element
+// without a row has no name and DecodeIeNone. Another codeset's element is
+// named by its codeset and identifier, and gets DecodeIeNone.
+IeOctetDecoder VariableElement(uint8_t identifier, uint8_t codeset, uint32_t flags, TextWriter& w) {
     if (codeset != 0) {
         AppendText(w, "Codeset ");
         AppendDec1(w, codeset);
         AppendText(w, " element 0x");
         AppendHexByte(w, identifier);
-        return nullptr;
+        return DecodeIeNone;
+    }
+    if ((flags & DECODE_EXTENDED) != 0) {
+        const ValueName* row = FindRowById(kTableQ931ExtendedElement, identifier);
+        if (row != nullptr) {
+            w.Write(row->text, row->length);
+            return IeExtendedDecoderTable[static_cast<std::size_t>(row - kQ931ExtendedElementNames)];
+        }
     }
     const ValueName* row = FindRowById(kTableQ931Element, identifier);
     if (row != nullptr) w.Write(row->text, row->length);
-    return row;
+    return DecoderOfRow(row);
 }
 
 }  // namespace
 
-void WalkInformationElements(const FrameView& elements, TextWriter& w) {
+void WalkInformationElements(const FrameView& elements, uint32_t flags, TextWriter& w) {
     const int32_t size = elements.Size();
     int32_t i = 0;
     Codesets codesets;
@@ -204,40 +220,38 @@ void WalkInformationElements(const FrameView& elements, TextWriter& w) {
             SingleOctetElement(identifier, codesets, w);
             continue;
         }
-        const ValueName* row = VariableElementName(identifier, codeset, w);
+        const IeOctetDecoder decoder = VariableElement(identifier, codeset, flags, w);
         if (i == size) break;  // the message ends before the length octet
         const uint8_t length = elements.At(i++);
         // Each content octet the message holds, with its index in the
-        // contents; a message cut short ends the element early. Another
-        // codeset's element is passed over.
+        // contents; a message cut short ends the element early.
         const int32_t count = size - i < length ? size - i : length;
-        if (codeset == 0) {
-            const IeOctetDecoder decoder = DecoderOfRow(row);
-            const unsigned char* contents = elements.Range(i, count);
-            for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
-        }
+        const unsigned char* contents = elements.Range(i, count);
+        for (int32_t k = 0; k < count; ++k) decoder(contents[k], w, static_cast<uint8_t>(k));
         i += count;
     }
 }
 
-void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWriter& w) {
+void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, uint32_t flags, TextWriter& w) {
     if (elementOctets < 0) return;
     const int32_t header = CallReferenceLength(message) + 3;
     if (!message.HasRange(0, header)) return;
     AppendText(w, "\nQ931: Call Reference: 0x");
     AppendHexNumber(w, CallReferenceValue(message), 1);
     AppendText(w, "\nQ931: Message type  : ");
-    AppendValueName(w, kTableQ931MessageType, message.At(header - 1));
-    WalkInformationElements(message.From(header).First(elementOctets), w);
+    AppendMessageType(w, message.At(header - 1), flags);
+    WalkInformationElements(message.From(header).First(elementOctets), flags, w);
 }
 
 namespace {
 
-void Q931Summary(const FrameView& message, uint32_t, NoFields&, TextWriter& w) { WriteSummary(message, w); }
+void Q931Summary(const FrameView& message, uint32_t flags, NoFields&, TextWriter& w) {
+    WriteSummary(message, flags, w);
+}
 
 // The whole message: every octet after the message type is an element's.
-void Q931Detail(const FrameView& message, uint32_t, NoFields&, TextWriter& w) {
-    DecodeQ931Detail(message, message.Size() - CallReferenceLength(message) - 3, w);
+void Q931Detail(const FrameView& message, uint32_t flags, NoFields&, TextWriter& w) {
+    DecodeQ931Detail(message, message.Size() - CallReferenceLength(message) - 3, flags, w);
 }
 
 constexpr FrameText<NoFields> kQ931Text = {Q931Summary, Q931Detail, LineEnds::AfterEachBlock};

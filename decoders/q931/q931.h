@@ -41,15 +41,19 @@ enum ElementIdentifier : uint8_t {
 // octet). A message that ends with its message type (elementOctets 0) gets
 // the two lines alone; nothing is written when elementOctets is below 0 or
 // the message is shorter than its own header. The walk never goes past the
-// end of message. Writes no line end of its own at the end.
-void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, TextWriter& w);
+// end of message. Of the flags only DECODE_EXTENDED counts: it adds the
+// message types and elements beyond the classic tables (see
+// q931_extended_tables.h). Writes no line end of its own at the end.
+void DecodeQ931Detail(const FrameView& message, int32_t elementOctets, uint32_t flags, TextWriter& w);
 
 // Walks elements.Size() octets as information elements. A locking shift
 // makes the variable-length elements after it, to the end of the walk,
 // elements of its codeset; a non-locking shift does so for the one element
 // right after it. Only codeset 0 elements are decoded; the others are named
-// by codeset and identifier and their contents passed over.
-void WalkInformationElements(const FrameView& elements, TextWriter& w);
+// by codeset and identifier and their contents passed over. With
+// DECODE_EXTENDED in flags the elements of table 35 are named and decoded
+// by its rows.
+void WalkInformationElements(const FrameView& elements, uint32_t flags, TextWriter& w);
 
 // The lines of a single-octet element (an identifier octet with bit 8 set):
 // shift, congestion level and repeat indicator have lines, the others none.

@@ -108,13 +108,7 @@ def library_path() -> str:
 
 def protocols() -> list[str]:
     """The protocol names the library decodes, in its own order."""
-    lib = _library_handle()
-    names: list[str] = []
-    while True:
-        name: Optional[bytes] = lib.KorvexProtocolName(len(names))
-        if name is None:
-            return names
-        names.append(name.decode("ascii"))
+    return _library.indexed_names(_library_handle().KorvexProtocolName)
 
 
 def _decoder(protocol: str) -> _library.DecoderFunction:

@@ -124,3 +124,14 @@ def load() -> ctypes.CDLL:
             f"or set {ENV_VARIABLE} to the library file or its directory.")
     raise LibraryNotFoundError("cannot load the korvex shared library; tried:\n"
                                + "\n".join(tried) + "\n" + hint)
+
+
+def indexed_names(name_at: Callable[[int], Any]) -> list[str]:
+    """The names a library function gives for the indexes 0, 1, 2 ... until
+    it gives none (a null pointer)."""
+    names: list[str] = []
+    while True:
+        name: bytes | None = name_at(len(names))
+        if name is None:
+            return names
+        names.append(name.decode("ascii"))

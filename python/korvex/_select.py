@@ -8,6 +8,8 @@ import ctypes
 from dataclasses import dataclass, field
 from typing import Iterable, Iterator, Optional, Union
 
+from ._library import indexed_names
+
 FIELD_COUNT = 24
 
 FieldValue = Union[int, str]
@@ -67,12 +69,7 @@ def declare(lib: ctypes.CDLL) -> None:
 
 
 def field_names(lib: ctypes.CDLL) -> list[str]:
-    names: list[str] = []
-    while True:
-        name: Optional[bytes] = lib.KorvexFieldName(len(names))
-        if name is None:
-            return names
-        names.append(name.decode("ascii"))
+    return indexed_names(lib.KorvexFieldName)
 
 
 def compile_selection(lib: ctypes.CDLL, expression: str) -> SelectionHandle:
