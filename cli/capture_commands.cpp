@@ -25,7 +25,8 @@ namespace {
 
 constexpr const char* kPcapFooter =
     "The link type chooses the decoder: 1 Ethernet (eth), 12, 101 and 228 raw IPv4 (ip;\n"
-    "a datagram of another IP version is named, not decoded), 107 frame relay (lapf),\n"
+    "a datagram of another IP version is named, not decoded; with --extended an IPv6\n"
+    "datagram is decoded by ipv6), 107 frame relay (lapf),\n"
     "203 LAPD (lapd), 177 Linux LAPD (lapd, its 16-octet header taken off; frames the\n"
     "capturing side sent are direction U, received ones N).\n"
     "--protocol decodes any link type, e.g. user link types 147 to 162 carrying bare\n"
@@ -178,7 +179,8 @@ CLI::App* PcapCommand::AddTo(CLI::App& app, const std::vector<std::string>& prot
     command->add_option("--protocol", protocol, "decode every frame as this protocol, whatever the link type")
         ->type_name("P")
         ->transform(ProtocolName(protocols));
-    command->add_flag("--ip", ip, "decode the IPv4 datagram of Ethernet frames of type 0x0800 after the Ethernet text");
+    command->add_flag("--ip", ip, "decode the IPv4 datagram of Ethernet frames of type 0x0800 after the Ethernet text "
+                      "(with --extended also IPv6 datagrams and ARP packets, behind any VLAN tags)");
     command->add_flag("--no-fcs-fill", noFcsFill,
                       "decode LAPD and frame relay frames as captured, without the FCS appended");
     flags.AddTo(*command);
@@ -235,6 +237,7 @@ int PcapCommand::Run(std::istream& in, std::ostream& out, std::ostream& err,
 
     TraceOutput output(out, decoder, flags.Resolve(), colour.Resolve(outIsTerminal));
     output.DecodeIpAfterEthernet(ipDecoder);
+    output.DecodeIpv6With(FindProtocol("ipv6"));
     if (route != nullptr && std::string_view(route->protocol) == "ip" && name == "ip") output.DecodeOnlyIpv4();
     if (filter.Active()) {
         filter.SetProtocol(ipDecoder != nullptr ? "eth+ip" : name);

@@ -5,6 +5,8 @@
 #include "cli/frame_json.h"
 #include "core/output.h"
 #include "core/text_writer.h"
+#include "decoders/inet/arp.h"
+#include "decoders/inet/ethernet.h"
 
 namespace korvex::cli {
 
@@ -16,6 +18,10 @@ constexpr const char* kOtherSideEscape = "\x1b[38;2;35;108;18m";
 constexpr const char* kResetEscape = "\x1b[0m";
 
 constexpr int32_t kEthernetHeader = 14;
+constexpr int32_t kEthernetType = 12;
+constexpr int32_t kVlanTagSize = 4;
+
+enum EtherType : uint32_t { kTypeIpv4 = 0x0800, kTypeArp = 0x0806, kTypeRarp = 0x8035, kTypeIpv6 = 0x86DD };
 
 // Writes one frame's text, each line coloured by the frame's direction.
 void WriteColoured(std::ostream& out, std::string_view text, char direction) {
@@ -58,31 +64,57 @@ TraceOutput::TraceOutput(std::ostream& out, KorvexDecoder decoder, uint32_t flag
     if (!coloured_) direct_ = dynamic_cast<OutputBuffer*>(out_.rdbuf());
 }
 
+KorvexDecoder TraceOutput::DecoderOf(const TraceFrame& frame) const {
+    if (!onlyIpv4_ || frame.length <= 0 || frame.bytes[0] >> 4 == 4) return decoder_;
+    const bool extended = (flags_ & DECODE_EXTENDED) != 0;
+    return extended && ipv6_ != nullptr && frame.bytes[0] >> 4 == 6 ? ipv6_ : &DescribeOtherIpVersion;
+}
+
+TraceOutput::Payload TraceOutput::EthernetPayload(const TraceFrame& frame) const {
+    if (ip_ == nullptr) return {};
+    const auto typeAt = [&frame](int32_t at) {
+        return static_cast<uint32_t>(frame.bytes[at]) << 8 | frame.bytes[at + 1];
+    };
+    const bool extended = (flags_ & DECODE_EXTENDED) != 0;
+    int32_t type = kEthernetType;
+    // A tag and the type behind it must both be in the frame.
+    while (extended && type + kVlanTagSize + 2 <= frame.length && IsVlanTag(typeAt(type))) type += kVlanTagSize;
+    const int32_t offset = type + 2;
+    if (frame.length <= offset) return {};
+    switch (typeAt(type)) {
+        case kTypeIpv4:
+            return {ip_, offset};
+        case kTypeIpv6:
+            return extended && ipv6_ != nullptr ? Payload{ipv6_, offset} : Payload{};
+        case kTypeArp:
+        case kTypeRarp:
+            return extended ? Payload{&DecodeArp, offset} : Payload{};
+        default:
+            return {};
+    }
+}
+
 void TraceOutput::Emit(const TraceFrame& frame, int64_t number) {
     if (!json_.empty()) {
         EmitJson(frame, number);
         return;
     }
-    const bool otherVersion = onlyIpv4_ && frame.length > 0 && frame.bytes[0] >> 4 != 4;
-    Decode(otherVersion ? &DescribeOtherIpVersion : decoder_, frame, frame.bytes, frame.length);
-    if (ip_ != nullptr && frame.length > kEthernetHeader && frame.bytes[12] == 0x08 &&
-        frame.bytes[13] == 0x00) {
-        Decode(ip_, frame, frame.bytes + kEthernetHeader, frame.length - kEthernetHeader);
+    Decode(DecoderOf(frame), frame, frame.bytes, frame.length);
+    if (const Payload payload = EthernetPayload(frame); payload.decoder != nullptr) {
+        Decode(payload.decoder, frame, frame.bytes + payload.offset, frame.length - payload.offset);
     }
 }
 
 void TraceOutput::EmitJson(const TraceFrame& frame, int64_t number) {
     const uint32_t flags = flags_ & ~DECODE_HEX;
-    const bool otherVersion = onlyIpv4_ && frame.length > 0 && frame.bytes[0] >> 4 != 4;
-    int32_t n = DecodeWhole(otherVersion ? &DescribeOtherIpVersion : decoder_, flags, frame.timestamp,
-                            frame.bytes, frame.length, buffer_);
+    int32_t n = DecodeWhole(DecoderOf(frame), flags, frame.timestamp, frame.bytes, frame.length, buffer_);
     text_.assign(buffer_.data(), static_cast<std::size_t>(n));
-    if (ip_ != nullptr && frame.length > kEthernetHeader && frame.bytes[12] == 0x08 && frame.bytes[13] == 0x00) {
+    if (const Payload payload = EthernetPayload(frame); payload.decoder != nullptr) {
         // The datagram's lines follow the Ethernet frame's.
         while (!text_.empty() && text_.back() == '\n') text_.pop_back();
         text_.push_back('\n');
-        n = DecodeWhole(ip_, flags, frame.timestamp, frame.bytes + kEthernetHeader, frame.length - kEthernetHeader,
-                        buffer_);
+        n = DecodeWhole(payload.decoder, flags, frame.timestamp, frame.bytes + payload.offset,
+                        frame.length - payload.offset, buffer_);
         text_.append(buffer_.data(), static_cast<std::size_t>(n));
     }
     KorvexFrameFieldsOf(json_.c_str(), frame.direction, frame.bytes, frame.length, &fields_);

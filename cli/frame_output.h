@@ -33,6 +33,13 @@ public:
     // carries decoded by ip right after the Ethernet text.
     void DecodeIpAfterEthernet(KorvexDecoder ip) { ip_ = ip; }
 
+    // From now on, with DECODE_EXTENDED in the flags, IPv6 datagrams go to
+    // ipv6: those of a raw IP link, and with DecodeIpAfterEthernet those of
+    // Ethernet frames of type 0x86DD; such frames also have their ARP and
+    // reverse ARP packets decoded, and their VLAN tags stepped over to the
+    // type behind them.
+    void DecodeIpv6With(KorvexDecoder ipv6) { ipv6_ = ipv6; }
+
     // From now on frames are datagrams of a raw IP link, which may be of any
     // IP version: one whose version is not 4 gets the line of
     // DescribeOtherIpVersion instead of the decoder's text.
@@ -80,9 +87,22 @@ private:
     void Write(int32_t length, char direction);
     void EmitJson(const TraceFrame& frame, int64_t number);
 
+    // The decoder of what an Ethernet frame carries behind its header and
+    // where that starts; no decoder when nothing is decoded after the
+    // Ethernet text.
+    struct Payload {
+        KorvexDecoder decoder = nullptr;
+        int32_t offset = 0;
+    };
+    Payload EthernetPayload(const TraceFrame& frame) const;
+
+    // The decoder of a frame of a raw IP link or of the stream's protocol.
+    KorvexDecoder DecoderOf(const TraceFrame& frame) const;
+
     std::ostream& out_;
     KorvexDecoder decoder_;
     KorvexDecoder ip_ = nullptr;
+    KorvexDecoder ipv6_ = nullptr;
     uint32_t flags_;
     bool coloured_;
     bool onlyIpv4_ = false;

@@ -47,10 +47,15 @@ enum TableId : int {
     kTableQ933ReportType = 38,
     kTableTeiMessageType = 39,  // extended text only
     kTableLapfNlpid = 40,       // extended text only
+    // The IPv6 and ARP decoders.
+    kTableIpv6NextHeader = 41,
+    kTableIcmpv6Type = 42,
+    kTableArpHardware = 43,
+    kTableArpOperation = 44,
 };
 
-// Entries of the table of tables: ids 0 to 40.
-inline constexpr int kTableCount = 41;
+// Entries of the table of tables: ids 0 to 44.
+inline constexpr int kTableCount = 45;
 
 // Label list entries. A group is reached by its first entry plus a bit
 // field (the frame class words by LapdFrameType, the TCP flags by bit

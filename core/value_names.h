@@ -30,7 +30,7 @@ using ValueNameTable = std::span<const ValueName>;
 inline constexpr int kLabelCount = 51;
 
 // The table with that id; empty for ids without a table (2 and 3, those of
-// decoders not built in, and ids outside 0 to 38).
+// decoders not built in, and ids outside 0 to 42).
 ValueNameTable TableById(int tableId);
 
 // Searches table for key. Returns the text of the first matching row, or
@@ -45,7 +45,7 @@ inline constexpr uint32_t kIndexedKeys = 256;
 using RowIndex = std::array<std::array<const ValueName*, kIndexedKeys>, kTableCount>;
 extern const RowIndex TableRowIndex;
 
-// The same for the keys the index does not hold (and ids outside 0 to 38).
+// The same for the keys the index does not hold (and ids outside 0 to 42).
 const ValueName* FindRowBeyondIndex(int tableId, uint32_t key);
 
 // The first row of table tableId whose key is key, or null.

@@ -50,7 +50,7 @@ constexpr Protocol kProtocols[] = {
                   {"diagnostic", "1000f124 100001"}}},
     {.name = "eth", .aliases = {"ethernet"}, .decoder = DecodeEthernet, .label = "802.3 Ethernet", .flags = 0,
      .linkTypes = {{1, "Ethernet", 0, false}},
-     .sample = "eth.txt", .extendedSamples = {}, .tests = {"ethernet_test.cpp"},
+     .sample = "eth.txt", .extendedSamples = {"eth_vlan.txt"}, .tests = {"ethernet_test.cpp"},
      .examples = {{"ARP request", "ffffffff ffff001b 213a4c5d 08060001 08000604 0001001b 213a4c5d c0a80114 00000000 "
                                   "0000c0a8 01010000 00000000 00000000 00000000 00000000"},
                   {"IPv4 datagram: a DNS query", "000db941 7e02001b 213a4c5d 08004500 003e1a01 40004011 9d47c0a8 "
@@ -74,6 +74,27 @@ constexpr Protocol kProtocols[] = {
                                                           "00000000 00000000 00000000 00000000 00000000 00000000 "
                                                           "00000000 00000000 00000000 0800faf2 01020001 60616263 "
                                                           "64656667 68696a6b 6c6d6e6f 70717273 74757677 78797a7b"}}},
+    {.name = "ipv6", .aliases = {}, .decoder = DecodeIpv6, .label = "IPv6", .flags = 0, .linkTypes = {},
+     .sample = "ipv6.txt", .extendedSamples = {}, .tests = {"ipv6_test.cpp"},
+     .examples = {{"ICMPv6: neighbour solicitation", "60000000 00203aff fe800000 00000000 021b21ff fe3a4c5d "
+                                                     "ff020000 00000000 00000001 ff417e02 8700e9a3 00000000 "
+                                                     "fe800000 00000000 020db9ff fe417e02 0101001b 213a4c5d"},
+                  {"TCP: SYN with a maximum segment size", "60000000 00180640 20010db8 00010020 00000000 "
+                                                           "00000014 20010db8 00000025 00000000 00000019 "
+                                                           "c0f80019 6b4d0001 00000000 6002fd20 12d50000 "
+                                                           "020405a0"},
+                  {"multicast listener report behind hop-by-hop options", "60000000 00240001 fe800000 00000000 "
+                                                                          "021b21ff fe3a4c5d ff020000 00000000 "
+                                                                          "00000000 00000016 3a000502 00000100 "
+                                                                          "8f000155 00000001 04000000 ff020000 "
+                                                                          "00000000 00000000 00010003"},
+                  {"UDP: the first fragment", "60000000 00282c40 20010db8 00010020 00000000 00000014 20010db8 "
+                                              "00070000 00000001 00000033 11000001 002a0001 02020202 00403de0 "
+                                              "3c313334 3e777332 303a2062 61636b75 7020646f 6e652c20"},
+                  {"ICMPv6: port unreachable", "60000000 00303a3d 20010db8 00070000 00000001 00000033 20010db8 "
+                                               "00010020 00000000 00000014 0104d573 00000000 60000000 00191140 "
+                                               "20010db8 00010020 00000000 00000014 20010db8 00070000 00000001 "
+                                               "00000033"}}},
 };
 
 // Equal but for the case of ASCII letters.

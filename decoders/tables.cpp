@@ -7,7 +7,9 @@
 
 #include "core/table_ids.h"
 #include "core/value_names.h"
+#include "decoders/inet/arp_tables.h"
 #include "decoders/inet/ip_tables.h"
+#include "decoders/inet/ipv6_tables.h"
 #include "decoders/inet/transport_tables.h"
 #include "decoders/link/lapd_tables.h"
 #include "decoders/link/lapf_encapsulation_tables.h"
@@ -70,6 +72,10 @@ constexpr auto kTables = [] {
     tables[kTableQ933ReportType] = kQ933ReportTypes;
     tables[kTableTeiMessageType] = kTeiMessageTypes;
     tables[kTableLapfNlpid] = kNlpidNames;
+    tables[kTableIpv6NextHeader] = kIpv6NextHeaderNames;
+    tables[kTableIcmpv6Type] = kIcmpv6TypeNames;
+    tables[kTableArpHardware] = kArpHardwareNames;
+    tables[kTableArpOperation] = kArpOperationNames;
     return tables;
 }();
 

@@ -15,6 +15,8 @@ in trace_format.py.
                       frame_relay.txt
     samples_x25.py    x25.txt              X.25 packets alone
     samples_inet.py   eth.txt, ip.txt      Ethernet frames, IPv4 datagrams
+    samples_lan.py    ipv6.txt,            IPv6 datagrams, Ethernet frames with
+                      eth_vlan.txt         VLAN tags, ARP and IPv6
     samples_q931.py   q931.txt,            Q.931 messages alone
                       q931-extended.txt
 """
@@ -24,6 +26,7 @@ import sys
 from pathlib import Path
 
 import samples_inet
+import samples_lan
 import samples_link
 import samples_q931
 import samples_x25
@@ -38,7 +41,7 @@ def main(argv=None):
                     help="only verify the trace files already written")
     args = ap.parse_args(argv)
     sessions = {}
-    for module in (samples_link, samples_x25, samples_inet, samples_q931):
+    for module in (samples_link, samples_x25, samples_inet, samples_lan, samples_q931):
         sessions.update(module.SAMPLES)
     return 0 if write_and_check(SAMPLES, sessions, args.check) else 1
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the korvex tool and replays the bundled sample traces through it:
 # the LAPD D-channel session, the frame relay trace, the call control
-# messages, the X.25 session and the Ethernet and IP traces, summary lines
-# first, then the LAPD session again with its detail blocks and hex traces,
-# then the traces of the extended text (--extended) with their detail
-# blocks and layer 3.
+# messages, the X.25 session, the Ethernet, IP and IPv6 traces, summary
+# lines first, then the LAPD session again with its detail blocks and hex
+# traces, then the traces of the extended text (--extended): the call control
+# messages beyond the classic tables, the LAPD bus, frame relay, and the
+# VLAN-tagged Ethernet trace (once more through pcap --ip, which decodes its
+# ARP, IPv4 and IPv6 packets).
 # Builds the shared library for the Python module on the way, and installs
 # the Debian packages it needs first when they are missing (scripts/deps.sh).
 set -euo pipefail
@@ -32,6 +34,9 @@ echo
 echo "== samples/ip.txt (IPv4 with TCP, UDP and ICMP) =="
 "$korvex" replay ip samples/ip.txt
 echo
+echo "== samples/ipv6.txt (IPv6 with TCP, UDP and ICMPv6) =="
+"$korvex" replay ipv6 samples/ipv6.txt
+echo
 echo "== samples/lapd.txt (LAPD, detail and hex trace) =="
 "$korvex" replay lapd samples/lapd.txt --detail --hex
 echo
@@ -43,3 +48,9 @@ echo "== samples/lapd_bus.txt (LAPD bus: TEI management, broadcast SETUP; --exte
 echo
 echo "== samples/frame_relay.txt (LAPF: congestion bits, IP, Q.933 on DLCI 0; --extended) =="
 "$korvex" replay lapf samples/frame_relay.txt --detail --layer3 --extended
+echo
+echo "== samples/eth_vlan.txt (Ethernet with VLAN tags, ARP and IPv6; --extended) =="
+"$korvex" replay eth samples/eth_vlan.txt --extended
+echo
+echo "== samples/eth_vlan.txt (the same through pcap --ip --extended, with the detail blocks) =="
+"$korvex" convert samples/eth_vlan.txt - --linktype 1 | "$korvex" pcap - --ip --extended --detail

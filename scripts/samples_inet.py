@@ -89,6 +89,10 @@ def route_option(kind, addresses, slots, recorded):
 
 
 def pseudo_header(src, dst, proto, length):
+    """The pseudo-header the TCP, UDP and ICMPv6 checksums cover: IPv4's for
+    4-octet addresses, IPv6's for 16-octet ones."""
+    if len(src) == 16:
+        return src + dst + struct.pack("!I3xB", length, proto)
     return src + dst + struct.pack("!BBH", 0, proto, length)
 
 

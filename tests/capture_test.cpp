@@ -953,3 +953,104 @@ TEST(TraceWriter, WritesWhatTheReaderReads) {
 
 }  // namespace
 }  // namespace korvex
+
+// --- --extended: IPv6, ARP and VLAN-tagged frames behind Ethernet and raw IP --------------
+
+namespace korvex {
+namespace {
+
+using test::CaptureRecord;
+using test::Octets;
+using test::RunTool;
+
+// Ethernet header of a frame from 00:04:f2:1c:33:e8 to the broadcast address.
+const std::string kPhoneHeader = "ff ff ff ff ff ff 00 04 f2 1c 33 e8 ";
+// ARP request (hardware type 1, protocol 0x0800, lengths 6 and 4, operation
+// 1, sender MAC and IPv4 address, target MAC and IPv4 address).
+const std::string kArpRequest = "00 01 08 00 06 04 00 01 00 04 f2 1c 33 e8 c0 a8 1e 0f 00 00 00 00 00 00 c0 a8 1e 01";
+// IPv6 fixed header from fe80::1 to ff02::2, no next header, hop limit 255.
+const std::string kIpv6Header = "60 00 00 00 00 00 3b ff fe 80 00 00 00 00 00 00 00 00 00 00 00 00 00 01 "
+                                "ff 02 00 00 00 00 00 00 00 00 00 00 00 00 00 02";
+// IPv4 header of 20 octets carrying UDP (protocol 17), nothing behind it.
+const std::string kIpv4Header = "45 00 00 14 00 01 00 00 40 11 00 00 0a 14 00 19 c0 a8 01 14";
+
+TEST(KorvexPcap, ExtendedDecodesWhatEthernetFramesCarryBehindTheirTags) {
+    const struct {
+        const char* name;
+        std::string frame;
+        std::string payload;  // from behind the last type
+        KorvexDecoder decoder;  // null for ARP
+    } cases[] = {
+        // 802.1Q tag: priority 5, DEI 0, VLAN 30 (a0 1e), then ARP.
+        {"tagged ARP", kPhoneHeader + "81 00 a0 1e 08 06 " + kArpRequest, kArpRequest, nullptr},
+        {"untagged ARP", kPhoneHeader + "08 06 " + kArpRequest, kArpRequest, nullptr},
+        {"reverse ARP", kPhoneHeader + "80 35 " + kArpRequest, kArpRequest, nullptr},
+        {"untagged IPv6", kPhoneHeader + "86 dd " + kIpv6Header, kIpv6Header, DecodeIpv6},
+        // 802.1ad tag (VLAN 100), then 802.1Q tag (priority 3, DEI 1, VLAN 20).
+        {"IPv4 behind two tags", kPhoneHeader + "88 a8 00 64 81 00 70 14 08 00 " + kIpv4Header, kIpv4Header, DecodeIp},
+    };
+    const std::string arpText =
+        "00:00.000  ARP  OP 0001  SENDER 192.168.30.15    TARGET 192.168.30.1"
+        "\nARP: Hardware Type  : 0001 Ethernet (10Mb)"
+        "\nARP: Protocol Type  : 0800 DOD INTERNET PROTOCOL IP"
+        "\nARP: Hardware Length: 6"
+        "\nARP: Protocol Length: 4"
+        "\nARP: Operation      : 0001 Request"
+        "\nARP: Sender HW Addr : 00 04 f2 1c 33 e8"
+        "\nARP: Sender Address : 192.168.30.15"
+        "\nARP: Target HW Addr : 00 00 00 00 00 00"
+        "\nARP: Target Address : 192.168.30.1\n\n";
+    const uint32_t extended = DECODE_DETAIL | DECODE_EXTENDED;
+    for (const auto& c : cases) {
+        const std::string capture = test::PcapBytes(1, {{0, 0, Octets(c.frame)}});
+        const std::string eth = test::DecodeHex(DecodeEthernet, extended, c.frame, "00:00.000");
+        const std::string payload =
+            c.decoder != nullptr ? test::DecodeHex(c.decoder, extended, c.payload, "00:00.000") : arpText;
+        const test::ToolOutcome r = RunTool({"pcap", "-", "--ip", "--detail", "-x"}, capture);
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, eth + payload) << c.name;
+        // Without the flag: the Ethernet text alone, as it always was.
+        const test::ToolOutcome classic = RunTool({"pcap", "-", "--ip", "--detail"}, capture);
+        EXPECT_EQ(classic.out, test::DecodeHex(DecodeEthernet, DECODE_DETAIL, c.frame, "00:00.000")) << c.name;
+        // Without --ip: the Ethernet text alone, with its tag lines.
+        EXPECT_EQ(RunTool({"pcap", "-", "--detail", "-x"}, capture).out, eth) << c.name;
+    }
+}
+
+TEST(KorvexPcap, ArpPacketsCutShortShowTheFieldsTheyHold) {
+    const struct {
+        std::size_t octets;  // of the ARP packet
+        const char* lastLine;
+    } cases[] = {
+        {2, "ARP: Hardware Type  : 0001 Ethernet (10Mb)"},
+        {6, "ARP: Protocol Length: 4"},
+        {8, "ARP: Operation      : 0001 Request"},
+        {17, "ARP: Sender HW Addr : 00 04 f2 1c 33 e8"},
+        {27, "ARP: Target HW Addr : 00 00 00 00 00 00"},
+    };
+    for (const auto& c : cases) {
+        const std::string packet = kArpRequest.substr(0, c.octets * 3 - 1);
+        const std::string capture = test::PcapBytes(1, {{0, 0, Octets(kPhoneHeader + "08 06 " + packet)}});
+        const test::ToolOutcome r = RunTool({"pcap", "-", "--ip", "--detail", "-x"}, capture);
+        EXPECT_EQ(r.status, 0) << c.octets;
+        const std::size_t arp = r.out.find("\nARP: ");
+        ASSERT_NE(arp, std::string::npos) << r.out;
+        EXPECT_EQ(r.out.substr(r.out.size() - std::string(c.lastLine).size() - 2), c.lastLine + std::string("\n\n"))
+            << c.octets;
+    }
+}
+
+TEST(KorvexPcap, ExtendedDecodesIpv6DatagramsOfRawIpLinks) {
+    const std::vector<CaptureRecord> records = {{0, 0, Octets(kIpv6Header)}, {0, 0, Octets(kIpv4Header)}};
+    for (int dlt : {DLT_RAW, 228}) {
+        const std::string capture = test::PcapBytes(dlt, records);
+        const test::ToolOutcome r = RunTool({"pcap", "-", "--detail", "--extended"}, capture);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, test::DecodeHex(DecodeIpv6, DECODE_DETAIL | DECODE_EXTENDED, kIpv6Header, "00:00.000") +
+                             test::DecodeHex(DecodeIp, DECODE_DETAIL | DECODE_EXTENDED, kIpv4Header, "00:00.000"))
+            << dlt;
+    }
+}
+
+}  // namespace
+}  // namespace korvex

@@ -81,6 +81,29 @@ std::string TypeLine(uint32_t value) {
     return text.substr(start + label.size(), end - start - label.size());
 }
 
+// With DECODE_EXTENDED each VLAN tag (tag protocol identifier, then
+// priority (3 bits) | DEI (1 bit) | VLAN id (12 bits)) gets its line and the
+// type behind it; the data field starts behind the last type.
+TEST(EthernetText, VlanTagsWithTheExtendedFlag) {
+    const uint32_t X = DECODE_EXTENDED;
+    const std::string customerTag = std::string("\nETH: Type   : 8100 ") + EtherTypeName(0x8100);
+    const std::string serviceTag = std::string("\nETH: Type   : 88a8 ") + EtherTypeName(0x88A8);
+    const std::string arpType = "\nETH: Type   : 0806 ADDRESS RESOLUTION PROTOCOL ARP";
+    Check({
+        {"an 802.1Q tag", D | X, kAddresses + " 81 00 a0 1e 08 06 00 01",
+         kSummary + "8100" + customerTag + "\nETH: VLAN   : Priority 5, DEI 0, VLAN ID 30" + arpType +
+             "\nETH: DATA   : " + kIndent + "00 01 \n\n"},
+        {"without the flag the tag is data", D, kAddresses + " 81 00 a0 1e 08 06 00 01",
+         kSummary + "8100" + customerTag + "\nETH: DATA   : " + kIndent + "a0 1e 08 06 00 01 \n\n"},
+        {"an 802.1ad tag and an 802.1Q tag", D | X, kAddresses + " 88 a8 0f ff 81 00 70 14 08 06",
+         kSummary + "88a8" + serviceTag + "\nETH: VLAN   : Priority 0, DEI 0, VLAN ID 4095" + customerTag +
+             "\nETH: VLAN   : Priority 3, DEI 1, VLAN ID 20" + arpType + "\nETH: DATA   : " + kIndent + "\n\n"},
+        {"a tag cut short is data", D | X, kAddresses + " 81 00 a0 1e 08",
+         kSummary + "8100" + customerTag + "\nETH: DATA   : " + kIndent + "a0 1e 08 \n\n"},
+        {"the summary keeps the outer type", S | X, kAddresses + " 81 00 a0 1e 08 06", kSummary + "8100\n"},
+    });
+}
+
 TEST(EtherTypeNames, ValuesAndRangeBoundaries) {
     const struct {
         uint32_t value;

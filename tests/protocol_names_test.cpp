@@ -96,7 +96,7 @@ TEST(ProtocolNames, OtherNamesAreUsageErrorsThatListTheAcceptedOnes) {
         {"replay", "NAME", "-"},
         {"pcap", "-", "--protocol", "NAME"},
     };
-    for (const char* name : {"q.921", "ipv6", "ether", "lapd ", "q9210", "", "x.25"}) {
+    for (const char* name : {"q.921", "ipv7", "ether", "lapd ", "q9210", "", "x.25"}) {
         for (std::vector<std::string> args : commands) {
             for (std::string& a : args) {
                 if (a == "NAME") a = name;
@@ -105,7 +105,7 @@ TEST(ProtocolNames, OtherNamesAreUsageErrorsThatListTheAcceptedOnes) {
             EXPECT_EQ(r.status, 2) << args[0] << " '" << name << "'";
             EXPECT_EQ(r.out, "");
             EXPECT_NE(r.err.find(std::string("korvex: ")), std::string::npos) << r.err;
-            EXPECT_NE(r.err.find(std::string(name) + " not in {lapd,lapf,q931,x25,eth,ip} (any case, q921 = lapd, "
+            EXPECT_NE(r.err.find(std::string(name) + " not in {lapd,lapf,q931,x25,eth,ip,ipv6} (any case, q921 = lapd, "
                                                      "q922 = lapf, ethernet = eth, ipv4 = ip)"),
                       std::string::npos)
                 << r.err;

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <utility>
 #include <string>
 #include <utility>
 #include <vector>

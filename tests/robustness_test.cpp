@@ -55,6 +55,18 @@ std::vector<std::vector<unsigned char>> Patterns(int length, int randomFrames, s
                 frames.push_back(frame);
             }
         }
+        // As an IPv6 datagram with a hop-by-hop options header, a fragment
+        // header or ICMPv6 behind it, and as an Ethernet frame with a VLAN tag.
+        if (length > 40) {
+            for (unsigned char next : {0x00, 0x2c, 0x3a}) {
+                frame[6] = next;
+                frame[40] = next == 0x00 ? 0x2c : 0x11;
+                frames.push_back(frame);
+            }
+            frame[12] = 0x81;
+            frame[13] = 0x00;
+            frames.push_back(frame);
+        }
     }
     return frames;
 }

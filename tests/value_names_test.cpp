@@ -113,6 +113,10 @@ TEST(TableOfTables, EveryNumberedTableAtItsId) {
         {36, 0x79, "Remote hold"},
         {37, 0x11, "Remote Operations Protocol"},
         {38, 0x02, "Single PVC asynchronous status"},
+        {39, 44, "Fragment"},
+        {40, 135, "Neighbor Solicitation"},
+        {41, 1, "Ethernet (10Mb)"},
+        {42, 2, "Reply"},
     };
     for (const auto& c : cases) {
         char out[80] = {};

@@ -42,17 +42,51 @@ void SummaryType(TextWriter& w, const FrameView& frame) {
     if (frame.Has(kType + 1)) AppendHexByte(w, frame.At(kType + 1));
 }
 
+//   octets 12-13  tag protocol identifier: 0x8100 (802.1Q) or 0x88A8 (802.1ad)
+//   octets 14-15  tag control: priority (bits 16-14) | drop eligible (bit 13) |
+//                 VLAN id (bits 12-1)
+//   octets 16-17  the type behind the tag, or the identifier of another tag
+enum VlanTagType : uint32_t { kCustomerTag = 0x8100, kServiceTag = 0x88A8 };
+enum TagControlBits : uint32_t { kPriorityShift = 13, kDropEligible = 0x1000, kVlanIdMask = 0x0FFF };
+constexpr int32_t kTagSize = 4;
+
+void AppendTypeLine(TextWriter& w, const FrameView& frame, int32_t at) {
+    AppendText(w, "\nETH: Type   : ");
+    AppendHexPair(w, frame.At(at), frame.At(at + 1));
+    AppendText(w, " ");
+    NameEtherType(frame.Read16(at), w);
+}
+
+// The lines of the VLAN tags from the type field at on, each with the type
+// behind it; returns the offset of the type field behind the last tag.
+int32_t DecodeVlanTags(TextWriter& w, const FrameView& frame, int32_t at) {
+    while (IsVlanTag(frame.Read16(at)) && frame.HasRange(at + 2, kTagSize)) {
+        const uint32_t control = frame.Read16(at + 2);
+        AppendText(w, "\nETH: VLAN   : Priority ");
+        AppendDec1(w, control >> kPriorityShift);
+        AppendText(w, ", DEI ");
+        AppendDec1(w, TestBits(control >> 8, kDropEligible >> 8));
+        AppendLabelDecimal(w, ", VLAN ID ", static_cast<int32_t>(control & kVlanIdMask));
+        at += kTagSize;
+        AppendTypeLine(w, frame, at);
+    }
+    return at;
+}
+
 }  // namespace
 
-void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter& w) {
+bool IsVlanTag(uint32_t etherType) { return etherType == kCustomerTag || etherType == kServiceTag; }
+
+void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter& w, uint32_t flags) {
     if (!frame.HasRange(kType, 2)) return;
     AppendText(w, "\nETH: Type   : ");
     AppendHexPair(w, frame.At(kType), frame.At(kType + 1));
     AppendText(w, " ");
     NameEtherType(etherType, w);
+    const int32_t type = (flags & DECODE_EXTENDED) != 0 ? DecodeVlanTags(w, frame, kType) : kType;
     AppendText(w, "\nETH: DATA   : ");
-    int32_t cursor = kData;
-    int32_t count = frame.Size() - kData;
+    int32_t cursor = type + 2;
+    int32_t count = frame.Size() - cursor;
     AppendHexDump(w, frame, cursor, count, true);
 }
 
@@ -65,9 +99,9 @@ void EthernetSummary(const FrameView& frame, uint32_t, NoFields&, TextWriter& w)
     SummaryType(w, frame);
 }
 
-void EthernetDetail(const FrameView& frame, uint32_t, NoFields&, TextWriter& w) {
+void EthernetDetail(const FrameView& frame, uint32_t flags, NoFields&, TextWriter& w) {
     const uint32_t etherType = static_cast<uint32_t>(frame.At(kType)) << 8 | frame.At(kType + 1);
-    DecodeEthernetDetail(etherType, frame, w);
+    DecodeEthernetDetail(etherType, frame, w, flags);
 }
 
 constexpr FrameText<NoFields> kEthernetText = {EthernetSummary, EthernetDetail};

@@ -21,6 +21,13 @@ int NameEtherType(uint32_t value, TextWriter& w);
 // The detail block: the type/length field with its name (when the frame
 // holds both of its octets) and a dump of the data field behind it (when the
 // frame reaches the data field). No line break at its end.
-void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter& w);
+// With DECODE_EXTENDED in flags, the VLAN tags in front of the type (802.1Q
+// and 802.1ad) get a line each, followed by the type behind them, and the
+// data field is dumped from behind the last type.
+void DecodeEthernetDetail(uint32_t etherType, const FrameView& frame, TextWriter& w, uint32_t flags = 0);
+
+// True for the type values of a VLAN tag: 0x8100 (802.1Q) and 0x88A8
+// (802.1ad, the outer tag of two).
+bool IsVlanTag(uint32_t etherType);
 
 }  // namespace korvex

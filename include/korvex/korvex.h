@@ -124,6 +124,12 @@ KORVEX_API int32_t DecodeEthernet(DecodeRequest request);
  * the ICMP, TCP or UDP header behind the 20-octet fixed header. */
 KORVEX_API int32_t DecodeIp(DecodeRequest request);
 
+/* IPv6 datagram from the first octet of its header: the fixed header's
+ * fields, its extension headers named and stepped over, and the TCP, UDP or
+ * ICMPv6 header where they end. Decodes alike with and without
+ * DECODE_EXTENDED. */
+KORVEX_API int32_t DecodeIpv6(DecodeRequest request);
+
 /* Q.931 call control message: protocol discriminator, call reference,
  * message type, information elements (no link-layer header in front). */
 KORVEX_API int32_t DecodeQ931(DecodeRequest request);

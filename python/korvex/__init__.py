@@ -42,7 +42,7 @@ from ._select import SelectedFrame, SelectionError
 
 __all__ = [
     "DECODE_SUMMARY", "DECODE_DETAIL", "DECODE_HEX", "DECODE_LAYER3", "DECODE_EMBEDDED",
-    "DECODE_LAPF", "Bearer", "CallRecord", "Cause", "ChannelId", "Element", "Frame",
+    "DECODE_LAPF", "DECODE_EXTENDED", "Bearer", "CallRecord", "Cause", "ChannelId", "Element", "Frame",
     "LibraryNotFoundError", "PartyNumber", "Q931Message", "SelectedFrame", "SelectionError",
     "UnknownProtocolError", "X25Packet", "__version__", "calls", "decode", "field_names", "frames",
     "library_path", "parse_q931", "parse_trace", "parse_x25", "protocols", "read_trace",
@@ -60,6 +60,7 @@ DECODE_SUMMARY = 0x01
 DECODE_DETAIL = 0x02
 DECODE_HEX = 0x04
 DECODE_LAYER3 = 0x08
+DECODE_EXTENDED = 0x10
 DECODE_EMBEDDED = 0x40
 DECODE_LAPF = 0x80
 

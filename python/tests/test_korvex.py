@@ -100,6 +100,7 @@ OPTION_ROWS = [
     ({"detail": True, "hex": True, "layer3": True}, ["--detail", "--hex", "--layer3"]),
     ({"flags": 0}, ["--flags", "0"]),
     ({"flags": korvex.DECODE_LAPF | korvex.DECODE_DETAIL}, ["--flags", "0x82"]),
+    ({"flags": korvex.DECODE_EXTENDED | korvex.DECODE_DETAIL}, ["--flags", "0x12"]),
     ({"flags": korvex.DECODE_SUMMARY, "hex": True}, ["--flags", "1", "--hex"]),
     ({"timestamp": "23:59.999", "detail": True}, ["--timestamp", "23:59.999", "--detail"]),
     ({"timestamp": ""}, ["--timestamp", ""]),
