@@ -113,10 +113,12 @@ TEST(TableOfTables, EveryNumberedTableAtItsId) {
         {36, 0x79, "Remote hold"},
         {37, 0x11, "Remote Operations Protocol"},
         {38, 0x02, "Single PVC asynchronous status"},
-        {39, 44, "Fragment"},
-        {40, 135, "Neighbor Solicitation"},
-        {41, 1, "Ethernet (10Mb)"},
-        {42, 2, "Reply"},
+        {39, 0x02, "Identity Assigned"},
+        {40, 0x80, "SNAP"},
+        {41, 44, "Fragment"},
+        {42, 135, "Neighbor Solicitation"},
+        {43, 1, "Ethernet (10Mb)"},
+        {44, 2, "Reply"},
     };
     for (const auto& c : cases) {
         char out[80] = {};
