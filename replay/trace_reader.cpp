@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace korvex {
 
 namespace {
@@ -74,6 +78,68 @@ bool BlanksBehindEightPairs(const unsigned char* p) {
     }
 }
 
+// A bit for each line feed among the 64 characters from p on, the first
+// character's in the lowest bit.
+uint64_t LineFeedsOf64(const char* p) {
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n');
+    uint64_t bits = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        bits |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, feed)))} << (16 * k);
+    }
+    return bits;
+#else
+    uint64_t bits = 0;
+    for (int k = 0; k < 64; ++k) bits |= uint64_t{p[k] == '\n'} << k;
+    return bits;
+#endif
+}
+
+#if defined(__SSE2__)
+// The pairs at the start of a data line's hex text, in the usual layout:
+// two hex digits, then one blank, and again. The last pair counted may lack
+// its blank (the text is then the characters of the pairs, less one).
+struct HexLayout {
+    int32_t pairs;
+    int32_t length;    // characters of the text they take
+    bool blankBehind;  // the last pair's blank is among them
+};
+
+// The layout of the count characters from p on (at most 48 of them, sixteen
+// pairs, are looked at). The 48 characters from p on are read whatever
+// count is: they must lie in one buffer.
+HexLayout ReadHexLayout(const unsigned char* p, std::size_t count) {
+    const __m128i belowDigits = _mm_set1_epi8('0' - 1);
+    const __m128i aboveDigits = _mm_set1_epi8('9' + 1);
+    const __m128i belowLetters = _mm_set1_epi8('a' - 1);
+    const __m128i aboveLetters = _mm_set1_epi8('f' + 1);
+    const __m128i lowerCase = _mm_set1_epi8(0x20);
+    const __m128i blank = _mm_set1_epi8(' ');
+    uint64_t digits = 0;
+    uint64_t blanks = 0;
+    for (int k = 0; k < 3; ++k) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        // Signed compares: characters from 0x80 on are below every digit.
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, belowDigits), _mm_cmplt_epi8(c, aboveDigits));
+        const __m128i lower = _mm_or_si128(c, lowerCase);
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, belowLetters), _mm_cmplt_epi8(lower, aboveLetters));
+        digits |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(digit, letter)))} << (16 * k);
+        blanks |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, blank)))} << (16 * k);
+    }
+    // Where digits and blanks stand in sixteen pairs of the usual layout.
+    constexpr uint64_t kDigitPlaces = 0x6DB6DB6DB6DBULL;  // 0, 1, 3, 4, ... 45, 46
+    constexpr uint64_t kBlankPlaces = 0x924924924924ULL;  // 2, 5, ... 47
+    constexpr uint64_t kLooked = uint64_t{1} << 48;
+    uint64_t off = (kDigitPlaces & ~digits) | (kBlankPlaces & ~blanks);
+    if (count < 48) off |= ~uint64_t{0} << count;
+    const int32_t first = std::countr_zero(off | kLooked);  // the first character out of place
+    const int32_t triples = first / 3;
+    if (first % 3 == 2) return {triples + 1, 3 * triples + 2, false};
+    return {triples, 3 * triples, triples > 0};
+}
+#endif
+
 // Data lines hold their hex pairs from this column (1-based) on.
 constexpr std::size_t kDataColumn = 7;
 
@@ -100,6 +166,34 @@ int64_t TraceReader::UnfinishedFrameLine() const {
     return atEnd_ && state_ != 0 && frameHasText_ ? frameLine_ : 0;
 }
 
+// The block of line feeds is kept from one line to the next, so that most
+// lines cost a bit scan.
+[[gnu::always_inline]] inline const char* TraceReader::FindLineFeed(const char* from) {
+    const std::size_t offset = static_cast<std::size_t>(from - chunk_);
+    std::size_t block = offset & ~(kScanBlock - 1);
+    uint64_t feeds = block == scanBlock_ ? scanFeeds_ : ScanBlock(block);
+    // Line feeds before from were handed out already, or are not asked for.
+    feeds &= ~uint64_t{0} << (offset - block);
+    while (feeds == 0) {
+        block += kScanBlock;
+        if (block >= chunkSize_) {
+            scanBlock_ = kNoBlock;
+            return nullptr;
+        }
+        feeds = ScanBlock(block);
+    }
+    scanBlock_ = block;
+    scanFeeds_ = feeds;
+    return chunk_ + block + std::countr_zero(feeds);
+}
+
+uint64_t TraceReader::ScanBlock(std::size_t block) const {
+    const uint64_t feeds = LineFeedsOf64(chunk_ + block);
+    // The characters past the chunk's end are no part of it.
+    const std::size_t inside = chunkSize_ - block;
+    return inside >= kScanBlock ? feeds : feeds & ((uint64_t{1} << inside) - 1);
+}
+
 void TraceReader::BadDataLine() {
     if (badDataLines_++ == 0) firstBadDataLine_ = lineNumber_;
 }
@@ -112,6 +206,7 @@ bool TraceReader::Next(TraceFrame& frame) {
             in_.read(chunk_, static_cast<std::streamsize>(chunkLimit_));
             chunkSize_ = static_cast<std::size_t>(in_.gcount());
             chunkPos_ = 0;
+            scanBlock_ = kNoBlock;
             if (chunkSize_ == 0) {
                 atEnd_ = true;
                 // The last line may lack its line end; a carriage return at
@@ -134,8 +229,7 @@ bool TraceReader::Next(TraceFrame& frame) {
             if (*start != '\n') TakeText("\r", 1, column_, false);
         }
         for (;;) {
-            const auto* lineFeed =
-                static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
+            const char* const lineFeed = FindLineFeed(start);
             if (lineFeed == nullptr) {
                 const char* end = stop;
                 if (end != start && end[-1] == '\r') {
@@ -224,7 +318,8 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
             constexpr int64_t kSkipped = kDataColumn - 1;
             DataState data = first > 0 ? dataState_ : DataState::PairStart;
             if (columns > kSkipped && data < DataState::Stopped) {
-                data = TakeData(p + std::max(kSkipped - first, int64_t{0}), p + count, data);
+                // A whole line is read where the chunk holds it.
+                data = TakeData(p + std::max(kSkipped - first, int64_t{0}), p + count, data, first == 0 && lineEnds);
             }
             if (!lineEnds) {
                 dataState_ = data;
@@ -276,18 +371,47 @@ void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, i
 // are counted at the line end: the line held something other than the
 // format's). A pair may be cut between two pieces of the line. Returns the
 // state the text leaves.
-TraceReader::DataState TraceReader::TakeData(const unsigned char* p, const unsigned char* const end,
-                                             DataState state) {
+[[gnu::always_inline]] inline TraceReader::DataState TraceReader::TakeData(const unsigned char* p,
+                                                                           const unsigned char* const end,
+                                                                           DataState state, bool inChunk) {
     // Held in locals: the octet stores could otherwise alias the members.
     int64_t gathered = gathered_;
     const int32_t limit = limit_;
     unsigned char* const octets = octets_;
-    // Between pairs, the usual layout first: pairs each followed by one
+#if defined(__SSE2__)
+    // A line of the chunk from its first pair on: the usual layout, up to
+    // sixteen pairs each followed by one blank, is told by a few vector
+    // compares over the next 48 characters (the chunk's buffer has room
+    // behind its text for them), then only those pairs are converted, with
+    // no further check. Whatever follows is left to the general walk.
+    bool laidOut = false;
+    if (inChunk && state == DataState::PairStart) {
+        const HexLayout layout = ReadHexLayout(p, static_cast<std::size_t>(end - p));
+        const int32_t kept = static_cast<int32_t>(std::clamp<int64_t>(limit - gathered, 0, layout.pairs));
+        // Where the frame has room for them, all sixteen places are
+        // converted, a fixed run of table look-ups with no branch per pair:
+        // what lies beyond the pairs is stored, never handed out.
+        if (gathered + 16 <= limit) {
+#pragma GCC unroll 16
+            for (int k = 0; k < 16; ++k) octets[gathered + k] = static_cast<unsigned char>(PairValue(p + 3 * k));
+        } else {
+            for (int32_t k = 0; k < kept; ++k) octets[gathered + k] = static_cast<unsigned char>(PairValue(p + 3 * k));
+        }
+        gathered += layout.pairs;
+        p += layout.length;
+        if (layout.blankBehind) state = DataState::AfterBlank;
+        laidOut = true;
+    }
+#else
+    (void)inChunk;
+    constexpr bool laidOut = false;
+#endif
+    // Between pairs, the usual layout first: pairs each followed by one    // Between pairs, the usual layout first: pairs each followed by one
     // blank, eight at a time, then one at a time. Whatever else comes is
     // left to the general walk below, in the same state. A group that turns
     // out not to be eight such pairs is walked again one pair at a time;
     // what it stored beyond the octets gathered is never handed out.
-    if (state == DataState::PairStart || state == DataState::AfterBlank) {
+    if (!laidOut && (state == DataState::PairStart || state == DataState::AfterBlank)) {
         constexpr int kGroup = 8;
         while (end - p >= 3 * kGroup && gathered + kGroup <= limit) {
             unsigned pairs = 0;

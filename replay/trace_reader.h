@@ -88,18 +88,33 @@ private:
     bool TakeText(const char* text, std::size_t count, int64_t first, bool lineEnds);
     static void TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
                                LengthReading& reading);
-    DataState TakeData(const unsigned char* p, const unsigned char* end, DataState state);
+    DataState TakeData(const unsigned char* p, const unsigned char* end, DataState state, bool inChunk);
     void EndFrame();
     bool FrameReady(TraceFrame& frame);
     void BadDataLine();
 
+    // The first line feed of the chunk at or after from; nullptr when the
+    // chunk has none from there on.
+    const char* FindLineFeed(const char* from);
+    // A bit for each line feed of the kScanBlock characters of the chunk from
+    // offset block on (at most chunkSize_).
+    uint64_t ScanBlock(std::size_t block) const;
+
     std::istream& in_;
     bool useFileDirection_;
     std::size_t chunkLimit_;
-    char chunk_[kChunkCapacity];
+    // The chunk, with room behind it for a whole block of the line feed scan.
+    static constexpr std::size_t kScanBlock = 64;
+    char chunk_[kChunkCapacity + kScanBlock] = {};
     std::size_t chunkSize_ = 0;
     std::size_t chunkPos_ = 0;
     bool atEnd_ = false;
+    // The line feeds of the chunk are found a block of kScanBlock characters
+    // at a time: the block scanned last (its offset in the chunk) and a bit
+    // for each line feed in it not yet handed out.
+    static constexpr std::size_t kNoBlock = ~std::size_t{0};
+    std::size_t scanBlock_ = kNoBlock;
+    uint64_t scanFeeds_ = 0;
 
     // The cycle.
     int state_ = 0;

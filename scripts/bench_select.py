@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Selecting a few frames of a big trace against decoding it all.
 
-    python3 scripts/bench_select.py [--korvex PATH] [--frames N] [--runs R] [--dir DIR]
+    python3 scripts/bench_select.py [--korvex PATH] [--frames N] [--runs R] [--dir DIR] [--check]
 
 Over the generated trace of N LAPD frames carrying Q.931 SETUP messages
 (scripts/make_bench_traces.py, written once into DIR), times
@@ -12,9 +12,11 @@ Over the generated trace of N LAPD frames carrying Q.931 SETUP messages
 where EXPR picks one terminal and half of another's frames (about 1% of the
 trace: its frames are spread over TEI 0 and 64 to 126). Only the frames
 selected are decoded into text; the others have their fields read. Reports
-the best of R runs of each (wall clock and CPU time), the share of frames selected (counted from the
---json output), the speed-up, and whether it is at least 5; exits 1 when it
-is not.
+the best of R runs of each (wall clock and CPU time), the share of frames
+selected (counted from the --json output), the speed-up by wall clock and by
+CPU time, and whether the wall-clock speed-up is at least 5. With --check it
+exits 1 when it is not; without, the figures are only reported (as in the
+smoke run, whose small traces mean nothing).
 """
 
 import resource
@@ -45,7 +47,9 @@ def best_seconds(command, runs):
 
 
 def main():
-    args = make_bench_traces.run_options(__doc__.split("\n\n")[0]).parse_args()
+    parser = make_bench_traces.run_options(__doc__.split("\n\n")[0])
+    parser.add_argument("--check", action="store_true", help="exit 1 when the speed-up is below %g" % NEEDED)
+    args = parser.parse_args()
     trace = make_bench_traces.ensure_trace(args.dir, "lapd", args.frames)
     everything = [str(args.korvex), "replay", "lapd", str(trace), "--detail", "--layer3"]
     selecting = everything + ["--where", WHERE]
@@ -62,7 +66,7 @@ def main():
     print("speed-up %.1fx by wall clock, %.1fx by CPU time; at least %.0fx: %s (%d frames, best of %d runs)"
           % (speedup, all_cpu / max(select_cpu, 1e-9), NEEDED, "yes" if speedup >= NEEDED else "NO",
              args.frames, runs))
-    return 0 if speedup >= NEEDED else 1
+    return 1 if args.check and speedup < NEEDED else 0
 
 
 if __name__ == "__main__":

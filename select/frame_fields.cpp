@@ -1,10 +1,13 @@
 #include "select/frame_fields.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
 #include "core/frame_view.h"
+#include "core/output.h"
 #include "decoders/inet/inet_keys.h"
+#include "decoders/link/lapd.h"
 #include "decoders/protocols.h"
 
 namespace korvex {
@@ -39,82 +42,115 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-void SetNumber(KorvexFrameFields& f, FieldId id, int64_t value) {
-    if (value < 0) return;
-    KorvexField& field = f.field[id];
-    field.present = 1;
-    field.has_number = 1;
-    field.number = value;
-}
+// Where the fields read go: only those wanted are written.
+struct FieldSink {
+    KorvexFrameFields& fields;
+    FieldMask wanted;
 
-void SetText(KorvexFrameFields& f, FieldId id, const char* text) {
-    if (text == nullptr || text[0] == '\0') return;
-    KorvexField& field = f.field[id];
-    field.present = 1;
-    std::size_t n = std::strlen(text);
-    if (n >= sizeof field.text) n = sizeof field.text - 1;
-    std::memcpy(field.text, text, n);
-    field.text[n] = '\0';
-}
+    bool Wants(FieldMask set) const { return (wanted & set) != 0; }
 
-void SetAddress(KorvexFrameFields& f, FieldId id, int64_t address) {
-    if (address < 0) return;
-    SetNumber(f, id, address);
-    std::snprintf(f.field[id].text, sizeof f.field[id].text, "%u.%u.%u.%u",
-                  static_cast<unsigned>(address >> 24 & 0xFF), static_cast<unsigned>(address >> 16 & 0xFF),
-                  static_cast<unsigned>(address >> 8 & 0xFF), static_cast<unsigned>(address & 0xFF));
-}
+    void SetNumber(FieldId id, int64_t value) {
+        if (value < 0 || !Wants(FieldBit(id))) return;
+        KorvexField& field = fields.field[id];
+        field.present = 1;
+        field.has_number = 1;
+        field.number = value;
+    }
 
-void ReadQ931(const unsigned char* octets, int32_t length, KorvexFrameFields& f) {
+    void SetText(FieldId id, const char* text) {
+        if (text == nullptr || text[0] == '\0' || !Wants(FieldBit(id))) return;
+        KorvexField& field = fields.field[id];
+        field.present = 1;
+        std::size_t n = std::strlen(text);
+        if (n >= sizeof field.text) n = sizeof field.text - 1;
+        std::memcpy(field.text, text, n);
+        field.text[n] = '\0';
+    }
+
+    void SetAddress(FieldId id, int64_t address) {
+        if (address < 0 || !Wants(FieldBit(id))) return;
+        SetNumber(id, address);
+        std::snprintf(fields.field[id].text, sizeof fields.field[id].text, "%u.%u.%u.%u",
+                      static_cast<unsigned>(address >> 24 & 0xFF), static_cast<unsigned>(address >> 16 & 0xFF),
+                      static_cast<unsigned>(address >> 8 & 0xFF), static_cast<unsigned>(address & 0xFF));
+    }
+};
+
+// The fields of each layer of a frame.
+constexpr FieldMask kLinkFields = FieldBit(kFieldSapi) | FieldBit(kFieldTei) | FieldBit(kFieldCr) |
+                                  FieldBit(kFieldType) | FieldBit(kFieldFrame) | FieldBit(kFieldNs) |
+                                  FieldBit(kFieldNr) | FieldBit(kFieldPf) | FieldBit(kFieldDlci);
+constexpr FieldMask kPacketFields = FieldBit(kFieldLcn) | FieldBit(kFieldPacket) | FieldBit(kFieldMsg) |
+                                    FieldBit(kFieldCallref) | FieldBit(kFieldCause) | FieldBit(kFieldCalled) |
+                                    FieldBit(kFieldCalling);
+constexpr FieldMask kInetFields = FieldBit(kFieldSrc) | FieldBit(kFieldDst) | FieldBit(kFieldSport) |
+                                  FieldBit(kFieldDport) | FieldBit(kFieldIpproto) | FieldBit(kFieldEthertype);
+// The fields of a LAPD address field.
+constexpr FieldMask kLapdAddressFields = FieldBit(kFieldSapi) | FieldBit(kFieldTei) | FieldBit(kFieldCr);
+static_assert((kLinkFields | kPacketFields | kInetFields | FieldBit(kFieldDir) | FieldBit(kFieldLen)) ==
+              kAllFields);
+
+void ReadQ931(const unsigned char* octets, int32_t length, FieldSink& f) {
     KorvexQ931Message m;
     if (KorvexParseQ931(octets, length, &m) == 0) return;
-    SetNumber(f, kFieldCallref, m.call_ref);
-    SetNumber(f, kFieldMsg, m.message_type);
-    SetText(f, kFieldMsg, m.message_name);
-    if (m.cause.present != 0) SetNumber(f, kFieldCause, m.cause.value);
-    if (m.called.present != 0) SetText(f, kFieldCalled, m.called.digits);
-    if (m.calling.present != 0) SetText(f, kFieldCalling, m.calling.digits);
+    f.SetNumber(kFieldCallref, m.call_ref);
+    f.SetNumber(kFieldMsg, m.message_type);
+    f.SetText(kFieldMsg, m.message_name);
+    if (m.cause.present != 0) f.SetNumber(kFieldCause, m.cause.value);
+    if (m.called.present != 0) f.SetText(kFieldCalled, m.called.digits);
+    if (m.calling.present != 0) f.SetText(kFieldCalling, m.calling.digits);
 }
 
-void ReadX25(const unsigned char* octets, int32_t length, KorvexFrameFields& f) {
+void ReadX25(const unsigned char* octets, int32_t length, FieldSink& f) {
     KorvexX25Packet p;
     if (KorvexParseX25(octets, length, &p) == 0) return;
-    SetNumber(f, kFieldLcn, p.channel);
-    SetNumber(f, kFieldPacket, p.type);
-    SetText(f, kFieldPacket, p.type_name);
-    SetNumber(f, kFieldCause, p.cause);
-    SetText(f, kFieldCalled, p.called);
-    SetText(f, kFieldCalling, p.calling);
+    f.SetNumber(kFieldLcn, p.channel);
+    f.SetNumber(kFieldPacket, p.type);
+    f.SetText(kFieldPacket, p.type_name);
+    f.SetNumber(kFieldCause, p.cause);
+    f.SetText(kFieldCalled, p.called);
+    f.SetText(kFieldCalling, p.calling);
+}
+
+// The LAPD address field alone, as KorvexParseLink reads it: for a
+// selection on SAPI, TEI and C/R, which needs no more of a frame than its
+// first two octets. Like every link field they are there only when the frame
+// reaches its control field.
+void ReadLapdAddress(const FrameView& frame, FieldSink& f) {
+    if (!frame.Has(2)) return;
+    f.SetNumber(kFieldSapi, frame.At(0) >> 2);
+    f.SetNumber(kFieldCr, TestBits(frame.At(0), kCommandResponse));
+    f.SetNumber(kFieldTei, frame.At(1) >> 1);
 }
 
 // Link keys, then the message of an I or UI frame's information field as
 // the link decoder hands it on: in LAPD a Q.931 message on SAPI 0 (by its
 // protocol discriminator) and an X.25 packet on SAPI 16; in LAPF an X.25
 // packet in an I frame.
-void ReadLink(bool lapf, const unsigned char* octets, int32_t length, KorvexFrameFields& f, uint32_t layers) {
+void ReadLink(bool lapf, const unsigned char* octets, int32_t length, FieldSink& f) {
     KorvexLinkKeys k;
     if (KorvexParseLink(octets, length, lapf ? 1 : 0, &k) == 0 && k.frame_type < 0) return;
     if (lapf) {
-        SetNumber(f, kFieldDlci, k.dlci);
+        f.SetNumber(kFieldDlci, k.dlci);
     } else {
-        SetNumber(f, kFieldSapi, k.sapi);
-        SetNumber(f, kFieldTei, k.tei);
+        f.SetNumber(kFieldSapi, k.sapi);
+        f.SetNumber(kFieldTei, k.tei);
     }
-    SetNumber(f, kFieldCr, k.cr);
+    f.SetNumber(kFieldCr, k.cr);
     static const char* const kTypes[] = {"I", "S", "U"};
-    if (k.frame_type >= 0 && k.frame_type <= 2) {
-        SetText(f, kFieldType, kTypes[k.frame_type]);
+    if (k.frame_type >= 0 && k.frame_type <= 2 && f.Wants(FieldBit(kFieldType) | FieldBit(kFieldFrame))) {
+        f.SetText(kFieldType, kTypes[k.frame_type]);
         // An I frame is named I, as its type; a SABME by its own name (the
         // summary line's short name is spelt "SAMBE").
         const char* name = k.frame_type == 0 ? "I" : k.frame_name;
         if (std::strcmp(name, "SAMBE") == 0) name = "SABME";
-        SetNumber(f, kFieldFrame, k.frame_key);
-        SetText(f, kFieldFrame, name);
+        f.SetNumber(kFieldFrame, k.frame_key);
+        f.SetText(kFieldFrame, name);
     }
-    SetNumber(f, kFieldNs, k.ns);
-    SetNumber(f, kFieldNr, k.nr);
-    SetNumber(f, kFieldPf, k.pf);
-    if ((layers & kLayerPacket) == 0 || k.info_offset < 0 || k.info_length <= 0) return;
+    f.SetNumber(kFieldNs, k.ns);
+    f.SetNumber(kFieldNr, k.nr);
+    f.SetNumber(kFieldPf, k.pf);
+    if (!f.Wants(kPacketFields) || k.info_offset < 0 || k.info_length <= 0) return;
     const unsigned char* info = octets + k.info_offset;
     const bool information = k.frame_type == 0;
     const bool ui = k.frame_type == 2 && std::strcmp(k.frame_name, "UI") == 0;
@@ -127,13 +163,13 @@ void ReadLink(bool lapf, const unsigned char* octets, int32_t length, KorvexFram
     }
 }
 
-void ReadIp(const FrameView& datagram, KorvexFrameFields& f) {
+void ReadIp(const FrameView& datagram, FieldSink& f) {
     const IpKeys k = ReadIpKeys(datagram);
-    SetAddress(f, kFieldSrc, k.source);
-    SetAddress(f, kFieldDst, k.destination);
-    SetNumber(f, kFieldIpproto, k.protocol);
-    SetNumber(f, kFieldSport, k.sourcePort);
-    SetNumber(f, kFieldDport, k.destinationPort);
+    f.SetAddress(kFieldSrc, k.source);
+    f.SetAddress(kFieldDst, k.destination);
+    f.SetNumber(kFieldIpproto, k.protocol);
+    f.SetNumber(kFieldSport, k.sourcePort);
+    f.SetNumber(kFieldDport, k.destinationPort);
 }
 
 }  // namespace
@@ -159,56 +195,56 @@ FrameKind FrameKindOf(std::string_view protocol) {
     return FrameKind::Unknown;
 }
 
-uint32_t LayerOf(int32_t field) {
-    switch (field) {
-    case kFieldSapi: case kFieldTei: case kFieldCr: case kFieldType: case kFieldFrame: case kFieldNs:
-    case kFieldNr: case kFieldPf: case kFieldDlci:
-        return kLayerLink;
-    case kFieldLcn: case kFieldPacket: case kFieldMsg: case kFieldCallref: case kFieldCause:
-    case kFieldCalled: case kFieldCalling:
-        return kLayerPacket;
-    case kFieldSrc: case kFieldDst: case kFieldSport: case kFieldDport: case kFieldIpproto:
-    case kFieldEthertype:
-        return kLayerInet;
-    default:
-        return 0;
-    }
-}
-
 void ReadFrameFields(FrameKind kind, char direction, const unsigned char* octets, int32_t length,
-                     KorvexFrameFields& f, uint32_t layers) {
-    for (KorvexField& field : f.field) {
+                     KorvexFrameFields& fields, FieldMask wanted) {
+    wanted &= kAllFields;
+    for (FieldMask rest = wanted; rest != 0; rest &= rest - 1) {
+        KorvexField& field = fields.field[std::countr_zero(rest)];
         field.present = 0;
         field.has_number = 0;
         field.number = 0;
         field.text[0] = '\0';
     }
+    FieldSink f{fields, wanted};
     const FrameView frame(octets, length);
-    SetNumber(f, kFieldLen, frame.Size());
-    if (direction == 'U' || direction == 'N') {
-        const char dir[2] = {direction, '\0'};
-        SetText(f, kFieldDir, dir);
+    f.SetNumber(kFieldLen, frame.Size());
+    if ((direction == 'U' || direction == 'N') && f.Wants(FieldBit(kFieldDir))) {
+        KorvexField& dir = fields.field[kFieldDir];
+        dir.present = 1;
+        dir.text[0] = direction;
+        dir.text[1] = '\0';
     }
-    if (frame.Size() == 0 || layers == 0) return;
+    if (frame.Size() == 0) return;
     switch (kind) {
-    case FrameKind::Lapd: ReadLink(false, frame.Data(), frame.Size(), f, layers); break;
-    case FrameKind::Lapf: ReadLink(true, frame.Data(), frame.Size(), f, layers); break;
+    case FrameKind::Lapd:
+        if (!f.Wants((kLinkFields | kPacketFields) & ~kLapdAddressFields)) {
+            if (f.Wants(kLapdAddressFields)) ReadLapdAddress(frame, f);
+            break;
+        }
+        [[fallthrough]];
+    case FrameKind::Lapf:
+        // The packet's fields are found through the link layer.
+        if (f.Wants(kLinkFields | kPacketFields)) ReadLink(kind == FrameKind::Lapf, frame.Data(), frame.Size(), f);
+        break;
     case FrameKind::Q931:
-        if ((layers & kLayerPacket) != 0) ReadQ931(frame.Data(), frame.Size(), f);
+        if (f.Wants(kPacketFields)) ReadQ931(frame.Data(), frame.Size(), f);
         break;
     case FrameKind::X25:
-        if ((layers & kLayerPacket) != 0) ReadX25(frame.Data(), frame.Size(), f);
+        if (f.Wants(kPacketFields)) ReadX25(frame.Data(), frame.Size(), f);
         break;
     case FrameKind::Ethernet:
     case FrameKind::EthernetIp: {
+        if (!f.Wants(kInetFields)) break;
         const EthernetKeys e = ReadEthernetKeys(frame);
-        SetNumber(f, kFieldEthertype, e.ethertype);
+        f.SetNumber(kFieldEthertype, e.ethertype);
         if (kind == FrameKind::EthernetIp && e.ethertype == kEthertypeIpv4) {
             ReadIp(frame.From(kEthernetHeader), f);
         }
         break;
     }
-    case FrameKind::Ip: ReadIp(frame, f); break;
+    case FrameKind::Ip:
+        if (f.Wants(kInetFields)) ReadIp(frame, f);
+        break;
     case FrameKind::Unknown: break;
     }
 }

@@ -40,18 +40,16 @@ enum class FrameKind { Unknown, Lapd, Lapf, Q931, X25, Ethernet, EthernetIp, Ip 
 // The kind of a protocol name as KorvexFindDecoder takes it, or "eth+ip".
 FrameKind FrameKindOf(std::string_view protocol);
 
-// The layers of a frame whose fields are read, as bits.
-enum FieldLayers : uint32_t {
-    kLayerLink = 1,    // sapi tei cr type frame ns nr pf dlci
-    kLayerPacket = 2,  // lcn packet msg callref cause called calling (needs the link layer)
-    kLayerInet = 4,    // src dst sport dport ipproto ethertype
-    kLayersAll = 7,    // dir and len are always read
-};
+// A set of fields: bit FieldId set for each field in it.
+using FieldMask = uint32_t;
+constexpr FieldMask FieldBit(int32_t field) { return FieldMask{1} << field; }
+constexpr FieldMask kAllFields = (FieldMask{1} << KORVEX_FIELD_COUNT) - 1;
 
-// The layer a field is read in, 0 for dir and len.
-uint32_t LayerOf(int32_t field);
-
+// Reads the fields of wanted: those are set, and cleared first, the others
+// are left as they were (a selection asks only for the fields its
+// expression names, so a frame costs no more than those). Layers no wanted
+// field is in are not read at all.
 void ReadFrameFields(FrameKind kind, char direction, const unsigned char* octets, int32_t length,
-                     KorvexFrameFields& fields, uint32_t layers = kLayersAll);
+                     KorvexFrameFields& fields, FieldMask wanted = kAllFields);
 
 }  // namespace korvex

@@ -296,7 +296,7 @@ bool Compare(const KorvexField& f, Op op, const Value& v) {
 struct KorvexSelection {
     std::vector<Node> nodes;
     int32_t root = -1;
-    uint32_t layers = 0;  // the layers whose fields the expression names
+    korvex::FieldMask fields = 0;  // the fields the expression names: the only ones read
     korvex::FrameKind kind = korvex::FrameKind::Unknown;
 
     bool Eval(int32_t i, const KorvexFrameFields& f) const {
@@ -329,10 +329,8 @@ extern "C" int KorvexSelectionCompile(const char* expression, KorvexSelection** 
         s->nodes = parser.Parse();
         s->root = parser.Root();
         for (const Node& node : s->nodes) {
-            if (node.field >= 0) s->layers |= korvex::LayerOf(node.field);
+            if (node.field >= 0) s->fields |= korvex::FieldBit(node.field);
         }
-        // The fields of a packet are found through the link layer.
-        if ((s->layers & korvex::kLayerPacket) != 0) s->layers |= korvex::kLayerLink;
         *selection = s.release();
         return 0;
     } catch (const Fault& fault) {
@@ -363,7 +361,7 @@ extern "C" int KorvexSelectionMatchFrame(const KorvexSelection* selection, char 
                                          const unsigned char* octets, int32_t length) {
     if (selection == nullptr) return 0;
     KorvexFrameFields fields;
-    korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->layers);
+    korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
     return selection->Eval(selection->root, fields) ? 1 : 0;
 }
 

@@ -3,6 +3,8 @@
 // the usage errors that point into the expression.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -215,6 +217,92 @@ TEST(SelectTool, StatsCountTheSamples) {
     ASSERT_TRUE(std::regex_search(r.out, m, std::regex("\"type\":\\{\"I\":([0-9]+),\"S\":([0-9]+),\"U\":([0-9]+)\\}")));
     EXPECT_EQ(std::stoi(m[1]) + std::stoi(m[2]) + std::stoi(m[3]), lines);
     EXPECT_NE(r.out.find("\"msg\":{"), std::string::npos);
+}
+
+// The text with fn applied to each line (without its line feed; what fn
+// gives replaces it, its own line feed included).
+std::string EachLine(const std::string& text, std::string (*fn)(const std::string& line, std::size_t index)) {
+    std::string out;
+    std::size_t index = 0;
+    for (std::size_t at = 0; at < text.size(); ++index) {
+        const std::size_t feed = std::min(text.find('\n', at), text.size());
+        out += fn(text.substr(at, feed - at), index);
+        at = feed + 1;
+    }
+    return out;
+}
+
+// Every sample, repeated to span several reads of the tool's trace reader,
+// as it is and damaged in the ways a trace goes wrong. --where 'len > 0'
+// selects every frame handed out, so with it and without, the text, the
+// notes on what the reader did not take and the exit status are the same:
+// frames are numbered alike and the reader counts alike, selected or not.
+TEST(SelectTool, SelectingEveryFrameOfADamagedTraceChangesNothing) {
+    struct Damage {
+        const char* name;
+        std::string (*apply)(const std::string& text);
+    };
+    const Damage damages[] = {
+        {"none", [](const std::string& t) { return t; }},
+        {"carriage returns", [](const std::string& t) {
+             return EachLine(t, [](const std::string& l, std::size_t) { return l + "\r\n"; });
+         }},
+        {"a stray character in data lines", [](const std::string& t) {
+             return EachLine(t, [](const std::string& l, std::size_t i) {
+                 std::string line = l;
+                 if (i % 5 == 0 && line.size() > 12 && line[4] == ':') line[7 + i % 6] = 'x';
+                 return line + "\n";
+             });
+         }},
+        {"half pairs", [](const std::string& t) {
+             return EachLine(t, [](const std::string& l, std::size_t i) {
+                 std::string line = l;
+                 if (i % 7 == 0 && line.size() > 12 && line[4] == ':') line.erase(9 + i % 4, 1);
+                 return line + "\n";
+             });
+         }},
+        {"lengths too long and zero", [](const std::string& t) {
+             return EachLine(t, [](const std::string& l, std::size_t i) {
+                 if (l.rfind("Length:", 0) != 0) return l + "\n";
+                 return std::string(i % 3 == 0 ? "Length: 300        U" : i % 3 == 1 ? "Length: 0          N" : l) + "\n";
+             });
+         }},
+        {"lines lost", [](const std::string& t) {
+             return EachLine(t, [](const std::string& l, std::size_t i) { return i % 11 == 3 ? std::string() : l + "\n"; });
+         }},
+        {"a data line longer than a read", [](const std::string& t) {
+             std::string pairs = "0000:";
+             for (int k = 0; k < 30000; ++k) pairs += " 5A";
+             const std::size_t header = t.find("\nOffset") + 1;
+             const std::size_t after = t.find('\n', header) + 1;
+             return t.substr(0, after) + pairs + " 5G\n" + t.substr(after);
+         }},
+        {"the last frame unfinished", [](const std::string& t) { return t.substr(0, t.size() - 30); }},
+    };
+    const std::pair<const char*, const char*> samples[] = {{"lapd", "lapd.txt"}, {"lapf", "q922.txt"},
+                                                           {"q931", "q931.txt"}, {"x25", "x25.txt"},
+                                                           {"eth", "eth.txt"},   {"ip", "ip.txt"}};
+    for (const auto& [protocol, file] : samples) {
+        std::ifstream in(kSamples + "/" + file, std::ios::binary);
+        const std::string sample((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string trace;
+        while (trace.size() < 150000) trace += sample;
+        for (const Damage& damage : damages) {
+            const std::string text = damage.apply(trace);
+            const std::vector<std::string> args = {"replay", protocol, "-", "--detail", "--layer3"};
+            std::vector<std::string> selecting = args;
+            selecting.insert(selecting.end(), {"--where", "len > 0"});
+            const test::ToolOutcome all = RunTool(args, text);
+            const test::ToolOutcome selected = RunTool(selecting, text);
+            EXPECT_EQ(selected.status, all.status) << file << ", " << damage.name;
+            EXPECT_EQ(selected.err, all.err) << file << ", " << damage.name;
+            EXPECT_TRUE(selected.out == all.out) << file << ", " << damage.name;
+            // The damage is seen: the notes say so where lines were spoiled.
+            if (damage.apply != damages[0].apply && damage.apply != damages[1].apply) {
+                EXPECT_NE(all.err, "") << file << ", " << damage.name;
+            }
+        }
+    }
 }
 
 }  // namespace

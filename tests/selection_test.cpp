@@ -129,12 +129,20 @@ std::string Selected(const char* expression) {
         const KorvexFrameFields f = FieldsOf(s);
         const int matched = KorvexSelectionMatch(selection, &f);
         if (matched != 0) keys += std::string(keys.empty() ? "" : " ") + s.key;
-        // Reading only the layers the expression names chooses the same.
+        // Reading only the fields the expression names chooses the same, on
+        // the frame and on every shorter cut of it (a LAPD address alone is
+        // read from the first two octets, and only where a control field
+        // follows them).
         const std::vector<unsigned char> octets = Octets(s.hex);
         EXPECT_EQ(KorvexSelectionSetProtocol(selection, s.protocol), 0);
-        EXPECT_EQ(KorvexSelectionMatchFrame(selection, s.direction, octets.data(),
-                                            static_cast<int32_t>(octets.size())), matched)
-            << expression << " on " << s.key;
+        for (std::size_t n = 0; n <= octets.size(); ++n) {
+            const auto length = static_cast<int32_t>(n);
+            KorvexFrameFields whole;
+            KorvexFrameFieldsOf(s.protocol, s.direction, octets.data(), length, &whole);
+            const int expected = n == octets.size() ? matched : KorvexSelectionMatch(selection, &whole);
+            EXPECT_EQ(KorvexSelectionMatchFrame(selection, s.direction, octets.data(), length), expected)
+                << expression << " on " << s.key << " cut to " << n;
+        }
     }
     KorvexSelectionFree(selection);
     return keys;
@@ -169,6 +177,8 @@ TEST(Selection, ExpressionsOverTheSamples) {
         {"dlci == 16", "lapfcall"},
         {"lcn > 1", "x25call x25clear"},
         {"cr == 1", "relcomp rr"},
+        {"sapi == 0 and cr == 0 or tei == 127", "setup relcomp rej sabme frmr"},
+        {"not cr == 1 and dir == U", "setup rej sabme disc x25call tcp"},
         {"ns == 1", "setup"},
         // IP and Ethernet fields; addresses as dotted quads.
         {"src == 10.0.0.1 or dst == 10.0.0.1", "tcp ip"},

@@ -221,6 +221,14 @@ TEST(TraceReader, DataLinesOfEveryLengthWithOneFaultAnywhereReadAlike) {
         {"half a pair", [](std::string line, std::size_t at) { return line.erase(at + 1, 1); }, Fault::Always},
         {"line ends inside the pair", [](std::string line, std::size_t at) { return line.substr(0, at + 1); }, Fault::Always},
         {"carriage return in the line", [](std::string line, std::size_t at) { line[at + 2] = '\r'; return line; }, Fault::Always},
+        // Characters next to the digits' and letters' ranges, and one with
+        // the high bit set.
+        {"character below 0", [](std::string line, std::size_t at) { line[at] = '/'; return line; }, Fault::Always},
+        {"character above f", [](std::string line, std::size_t at) { line[at + 1] = 'g'; return line; }, Fault::Always},
+        {"character below a", [](std::string line, std::size_t at) { line[at] = '`'; return line; }, Fault::Always},
+        {"character below A", [](std::string line, std::size_t at) { line[at + 1] = '@'; return line; }, Fault::Always},
+        {"high-bit character", [](std::string line, std::size_t at) { line[at] = '\xC6'; return line; }, Fault::Always},
+        {"tab for the blank", [](std::string line, std::size_t at) { line[at + 2] = '\t'; return line; }, Fault::Always},
     };
     std::size_t clean = 0;
     for (int pairs = 1; pairs <= 40; ++pairs) {

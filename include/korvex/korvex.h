@@ -426,8 +426,9 @@ KORVEX_API int KorvexSelectionMatch(const KorvexSelection *selection, const Korv
 KORVEX_API int KorvexSelectionSetProtocol(KorvexSelection *selection, const char *protocol);
 
 /* 1 when the frame is selected, else 0: as KorvexFrameFieldsOf and then
- * KorvexSelectionMatch, but reading only the layers whose fields the
- * expression names (no Q.931 message is read for "tei == 64"). */
+ * KorvexSelectionMatch, but reading only the fields the expression names
+ * (no Q.931 message is read for "tei == 64", and of a LAPD frame only the
+ * address octets). */
 KORVEX_API int KorvexSelectionMatchFrame(const KorvexSelection *selection, char direction,
                                          const unsigned char *octets, int32_t length);
 
