@@ -126,16 +126,14 @@ void AppendJson(std::string& json, std::string_view text, bool utf8 = false) {
 }
 
 // The frame list, gathered frame by frame: number, time, direction and
-// summary line of each row in the open, the detail texts packed.
+// summary line of each row in the open, the detail texts packed. The first
+// rows are also kept apart, for the head of the page, so that they are
+// drawn before the browser has read the rest.
 class FrameRows {
 public:
     void Add(const TraceFrame& frame, int64_t number, const std::string& text) {
-        if (numbers_.empty()) first_ = frame.timestamp;
+        if (count_ == 0) first_ = frame.timestamp;
         last_ = frame.timestamp;
-        numbers_ += (numbers_.empty() ? "" : ",") + std::to_string(number);
-        times_ += times_.empty() ? "" : ",";
-        AppendJson(times_, frame.timestamp);
-        directions_ += frame.direction == 'U' || frame.direction == 'N' ? frame.direction : '-';
         // The summary line without the timestamp it starts with: the time
         // has its own column.
         std::string_view summary(text);
@@ -145,25 +143,47 @@ public:
             summary.remove_prefix(time.size());
             while (!summary.empty() && summary.front() == ' ') summary.remove_prefix(1);
         }
-        summaries_ += summaries_.empty() ? "" : ",";
-        AppendJson(summaries_, summary);
+        const char direction = frame.direction == 'U' || frame.direction == 'N' ? frame.direction : '-';
+        all_.Add(number, frame.timestamp, direction, summary);
+        if (count_ < kHeadRows) head_.Add(number, frame.timestamp, direction, summary);
+        ++count_;
         details_.Add(text);
     }
 
-    // The rows' part of the page's data object.
-    std::string Json() {
-        std::string json = "\"number\":[" + numbers_ + "],\"time\":[" + times_ + "],\"direction\":";
-        AppendJson(json, directions_);
-        return json + ",\"summary\":[" + summaries_ + "]," + details_.Json("detail");
-    }
+    // The rows' part of the page's data object, and the first rows' of its
+    // head.
+    std::string Json() { return all_.Json() + "," + details_.Json("detail"); }
+    std::string HeadJson() const { return head_.Json(); }
 
     bool Failed() const { return details_.Failed(); }
     const std::string& First() const { return first_; }
     const std::string& Last() const { return last_; }
 
 private:
+    // The rows drawn before the page has read the rest.
+    static constexpr std::size_t kHeadRows = 100;
+
+    struct Columns {
+        std::string numbers, times, directions, summaries;
+
+        void Add(int64_t number, const char* time, char direction, std::string_view summary) {
+            numbers += (numbers.empty() ? "" : ",") + std::to_string(number);
+            times += times.empty() ? "" : ",";
+            AppendJson(times, time);
+            directions += direction;
+            summaries += summaries.empty() ? "" : ",";
+            AppendJson(summaries, summary);
+        }
+        std::string Json() const {
+            std::string json = "\"number\":[" + numbers + "],\"time\":[" + times + "],\"direction\":";
+            AppendJson(json, directions);
+            return json + ",\"summary\":[" + summaries + "]";
+        }
+    };
+
     std::string first_, last_;
-    std::string numbers_, times_, directions_, summaries_;
+    std::size_t count_ = 0;
+    Columns all_, head_;
     PackedTexts details_{kChunkFrames, true};
 };
 
@@ -352,8 +372,9 @@ int ReportCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
 
     bool failed = false;
     const std::string callsJson = ReportCalls(calls.get(), file, failed);
-    const std::string json = "{" + ReportHead(file, kind, filter, source.Frames(), selected, rows, notes.str(), stats) +
-                             "," + callsJson + "," + rows.Json() + "}";
+    const std::string head = "{" + ReportHead(file, kind, filter, source.Frames(), selected, rows, notes.str(), stats) +
+                             "," + rows.HeadJson() + "}";
+    const std::string json = "{" + callsJson + "," + rows.Json() + "}";
     if (failed || rows.Failed()) {
         err << "korvex: out of memory\n";
         return 1;
@@ -376,6 +397,8 @@ int ReportCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
             });
         } else if (name == "JS") {
             o << templates.js;
+        } else if (name == "HEAD") {
+            WriteScriptJson(o, head);
         } else if (name == "DATA") {
             WriteScriptJson(o, json);
         }

@@ -1,10 +1,14 @@
 // The report page's script: it shows the data korvex wrote into the page
-// (the element korvex-data) and decodes nothing itself. The frame list draws
-// only the rows in view, so that a trace of any length opens at once; a
-// frame's detail text is inflated from its compressed chunk when opened.
+// and decodes nothing itself. The head (element korvex-head: the file's
+// facts and the first rows) comes before this script and is drawn at once;
+// the rest (korvex-data: every row, the calls, the packed texts) comes after
+// it and is taken when the document has been read. The frame list draws only
+// the rows in view, so that a trace of any length opens at once; a frame's
+// detail text is inflated from its compressed chunk when opened.
 "use strict";
 (function () {
-  const data = JSON.parse(document.getElementById("korvex-data").textContent);
+  const head = JSON.parse(document.getElementById("korvex-head").textContent);
+  const data = Object.assign({calls: 0}, head);
   const byId = (id) => document.getElementById(id);
   const make = (tag, text, cls) => {
     const e = document.createElement(tag);
@@ -12,15 +16,14 @@
     if (cls) e.className = cls;
     return e;
   };
-  const total = data.number.length;
+  let total = data.number.length;
 
   // The header: the file's facts, the selection, the reader's messages.
   document.title = "korvex report: " + data.file;
   byId("file").textContent = data.file;
   const facts = [["Protocol", data.protocol || "?"], ["Frames", String(data.frames)]];
   if (data.selected !== data.frames) facts.push(["Selected", String(data.selected)]);
-  if (total > 0) facts.push(["Time span", data.first + " \u2013 " + data.last]);
-  facts.push(["Calls", String(data.calls)]);
+  if (data.first) facts.push(["Time span", data.first + " \u2013 " + data.last]);
   for (const [name, value] of facts) {
     const d = make("div");
     d.append(make("dt", name), make("dd", value));
@@ -125,7 +128,8 @@
   // Packed texts (details, ladders, the call list): a chunk inflated once,
   // kept for the next time.
   const chunks = new Map();
-  function unpack(name, i) {
+  async function unpack(name, i) {
+    await loaded;
     const per = data[name + "_chunk"];
     const key = name + ":" + Math.floor(i / per);
     if (!chunks.has(key)) {
@@ -221,6 +225,25 @@
     addRows();
   }
 
+  // The first rows now; every row, the calls and the packed texts once the
+  // document has been read.
   refresh();
-  if (data.calls > 0) showCalls();
+  const loaded = new Promise((resolve) => {
+    const take = () => {
+      Object.assign(data, JSON.parse(byId("korvex-data").textContent));
+      total = data.number.length;
+      lower = null;
+      const facts = byId("facts");
+      const d = make("div");
+      d.append(make("dt", "Calls"), make("dd", String(data.calls)));
+      facts.append(d);
+      applySearch();
+      resolve();
+    };
+    if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", take);
+    else take();
+  });
+  loaded.then(() => {
+    if (data.calls > 0) showCalls();
+  });
 })();
