@@ -93,6 +93,9 @@
 
   function refresh() {
     byId("list-space").style.height = count() * rowHeight + "px";
+    // As tall as its rows, at most half the window.
+    const fit = Math.max(5, Math.min(count(), Math.floor(window.innerHeight * 0.5 / rowHeight)));
+    list.style.height = fit * rowHeight + "px";
     const what = base === null ? total : base.length;
     byId("shown").textContent = count() === total ? total + " frames"
                                                   : count() + " of " + what + " frames shown";
@@ -155,7 +158,7 @@
     if (row) open(Number(row.dataset.row));
   });
   list.addEventListener("scroll", () => requestAnimationFrame(draw));
-  window.addEventListener("resize", draw);
+  window.addEventListener("resize", refresh);
 
   // The index of a frame number's row: the numbers rise through the list.
   function rowOf(number) {
