@@ -342,8 +342,14 @@ int ReportCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
             filter.SetProtocol(kind);
             const std::string name = kind == "eth+ip" ? "eth" : kind;
             const Protocol* row = ProtocolNamed(name);
+            const KorvexDecoder entry = FindProtocol(name);
+            if (entry == nullptr) {
+                notes << source.Where() << "its frames are decoded by " << name
+                      << ", which this korvex does not include yet\n";
+                return fail();
+            }
             const uint32_t flags = DECODE_DETAIL | DECODE_HEX | (row != nullptr ? row->flags & DECODE_LAYER3 : 0);
-            decoder = std::make_unique<TraceOutput>(text, FindProtocol(name), flags, false);
+            decoder = std::make_unique<TraceOutput>(text, entry, flags, false);
             if (kind == "eth+ip") decoder->DecodeIpAfterEthernet(FindProtocol("ip"));
             const LinkRoute* route = source.Route();
             if (route != nullptr && std::string_view(route->protocol) == "ip" && name == "ip") decoder->DecodeOnlyIpv4();
