@@ -63,7 +63,7 @@ run_case() {
 all="cmake g++ make libcli11-dev libpcap-dev zlib1g-dev"
 run_case "all there: nothing installed" "build tool" "$all" 0 yes no 0 0 "" "done"
 run_case "root installs the missing ones" "build tool" "cmake make" 0 yes no 0 0 \
-    "apt-get update -qq (as self)|apt-get install -y -qq g++ libcli11-dev libpcap-dev (as self)|" "Installing the missing Debian packages: g++ libcli11-dev libpcap-dev zlib1g-dev"
+    "apt-get update -qq (as self)|apt-get install -y -qq g++ libcli11-dev libpcap-dev zlib1g-dev (as self)|" "Installing the missing Debian packages: g++ libcli11-dev libpcap-dev zlib1g-dev"
 run_case "a package of two groups is asked for once" "build viewer" "make" 0 yes no 0 0 \
     "apt-get update -qq (as self)|apt-get install -y -qq cmake g++ g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine (as self)|" "done"
 run_case "a user goes through sudo" "tool" "" 1000 yes no 0 0 \
