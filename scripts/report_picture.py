@@ -22,16 +22,12 @@ def main(korvex, png):
         subprocess.run([str(Path(korvex).resolve()), "report", "samples/lapd.txt", "-o", str(page)], check=True, cwd=ROOT)
         with svg_browser.browser(1200, 1400) as driver:
             driver.get(page.as_uri())
-            wait = """
-                const done = arguments[arguments.length - 1];
-                const wait = () => document.querySelector(arguments[0]) ? done() : setTimeout(wait, 20);
-                wait();"""
-            driver.execute_async_script(wait, "#call-table tbody tr")
+            svg_browser.wait_for(driver, "#call-table tbody tr")
             driver.find_element("css selector", "#call-table tbody tr td").click()
             driver.execute_script("document.getElementById('call-wrap').scrollLeft = 0; window.scrollTo(0, 0)")
-            driver.execute_async_script(wait, "#ladder-svg svg")
+            svg_browser.wait_for(driver, "#ladder-svg svg")
             driver.find_element("css selector", "#list-rows .row[data-frame='5']").click()
-            driver.execute_async_script(wait, "#detail:not([hidden])")
+            svg_browser.wait_for(driver, "#detail:not([hidden])")
             driver.execute_script("window.scrollTo(0, 0)")
             height = driver.execute_script("return document.documentElement.scrollHeight")
             driver.set_window_size(1200, min(height + 140, 4000))

@@ -87,20 +87,18 @@ def main(korvex, samples, out):
     frames = len(summaries)
 
     with svg_browser.browser(1200, 1000) as driver:
+        # The page's script errors, caught from outside the page.
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            window.pageErrors = [];
+            addEventListener('error', e => pageErrors.push(e.message));
+            addEventListener('unhandledrejection', e => pageErrors.push(String(e.reason)));"""})
         driver.get(page.resolve().as_uri())
         driver.set_script_timeout(10)
-        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"] \
-            if "goog:loggingPrefs" in driver.capabilities else []
-        check(errors == [], "no script errors %s" % errors)
         check(driver.title == "korvex report: " + str(trace), "the title names the file (%s)" % driver.title)
 
         # The call table: one row per record, the record's values in order
         # (the rows come once the page has unpacked the call list).
-        driver.execute_async_script("""
-            const done = arguments[arguments.length - 1];
-            const wait = () => document.querySelectorAll('#call-table tbody tr').length > 0 ? done()
-                                                                                          : setTimeout(wait, 20);
-            wait();""")
+        svg_browser.wait_for(driver, "#call-table tbody tr")
         head = driver.execute_script("return [...document.querySelectorAll('#call-table th')].map(t => t.textContent)")
         cells = driver.execute_script("""return [...document.querySelectorAll('#call-table tbody tr')]
             .map(tr => [...tr.cells].map(td => td.textContent))""")
@@ -128,13 +126,8 @@ def main(korvex, samples, out):
         calls = driver.find_elements("css selector", "#call-table tbody tr")
         for index, record in enumerate(records):
             calls[index].click()
-            arrows = driver.execute_async_script("""
-                const done = arguments[arguments.length - 1];
-                const wait = () => {
-                    const n = document.querySelectorAll('#ladder-svg g.arrow').length;
-                    n > 0 ? done(n) : setTimeout(wait, 20);
-                };
-                wait();""")
+            svg_browser.wait_for(driver, "#ladder-svg g.arrow")
+            arrows = driver.execute_script("return document.querySelectorAll('#ladder-svg g.arrow').length")
             numbers = shown_frames(driver)
             check(len(numbers) == record["messages"] and arrows == record["messages"],
                   "call %d: %d frames listed and %d arrows for its %d messages"
@@ -179,6 +172,8 @@ def main(korvex, samples, out):
         check(shown_frames(driver)[0] == 1, "an empty search shows every frame")
         driver.find_elements("css selector", "#call-table tbody tr")[0].click()
         detail_of(driver, shown_frames(driver)[2])
+        errors = driver.execute_script("return window.pageErrors")
+        check(errors == [], "no script errors %s" % errors)
         png = out / "report-lapd.png"
         driver.save_screenshot(str(png))
         check(png.stat().st_size > 10000, "screenshot kept as %s" % png)
