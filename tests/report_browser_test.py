@@ -178,23 +178,41 @@ def main(korvex, samples, out):
         driver.save_screenshot(str(png))
         check(png.stat().st_size > 10000, "screenshot kept as %s" % png)
 
-        # A damaged trace: the page of what could be read, the reader's
-        # messages at its top, the status and messages of korvex calls.
+        # Damaged input: the page of what could be read, the reader's
+        # messages at its top; messages and exit status as the command that
+        # reads the same input gives them. A hex trace with a faulty data
+        # line and an unfinished last frame (notes, status 0), and a capture
+        # cut short (damage, status 1).
         text = trace.read_text()
-        damaged = out / "damaged.txt"
-        damaged.write_text(text.replace("0000: 00 81 00 00 08 01 01 05", "0000: 00 81 00 00 08 01 01 0", 1)
-                           + "Frame 51                12:59.000\nLength: 6\n")
-        damaged_page = out / "report-damaged.html"
-        made = run(korvex, "report", str(damaged), "-o", str(damaged_page))
-        calls_run = run(korvex, "calls", str(damaged))
-        check(made.stderr != "" and made.stderr == calls_run.stderr,
-              "damaged: the reader's messages on standard error, as korvex calls gives them")
-        check(made.returncode == calls_run.returncode, "damaged: the exit status of korvex calls (%d)" % made.returncode)
-        driver.get(damaged_page.resolve().as_uri())
-        messages = driver.execute_script(
-            "const m = document.getElementById('messages'); return m.hidden ? '' : m.textContent")
-        check(messages == made.stderr, "damaged: the messages at the top of the page")
-        check(len(shown_frames(driver)) > 0, "damaged: the frames that could be read are listed")
+        damaged_trace = out / "damaged.txt"
+        damaged_trace.write_text(text.replace("0000: 00 81 00 00 08 01 01 05", "0000: 00 81 00 00 08 01 01 0", 1)
+                                 + "Frame 51                12:59.000\nLength: 6\n")
+        capture = out / "lapd.pcap"
+        run(korvex, "convert", str(trace), str(capture), "--linktype", "203")
+        cut_capture = out / "cut.pcap"
+        cut_capture.write_bytes(capture.read_bytes()[:700])
+        # (input, the command whose messages and status the report's are,
+        # the command that decodes what can be read)
+        for damaged, other, decode in ((damaged_trace, ["calls"], ["replay", "lapd"]),
+                                       (cut_capture, ["pcap"], ["pcap"])):
+            other = other + [str(damaged)]
+            name = damaged.name
+            damaged_page = out / ("report-" + damaged.stem + ".html")
+            made = run(korvex, "report", str(damaged), "-o", str(damaged_page))
+            reader = run(korvex, *other)
+            check(made.stderr != "" and made.stderr == reader.stderr,
+                  "%s: the reader's messages on standard error, as korvex %s gives them" % (name, other[0]))
+            check(made.returncode == reader.returncode,
+                  "%s: the exit status of korvex %s (%d)" % (name, other[0], made.returncode))
+            driver.get(damaged_page.resolve().as_uri())
+            svg_browser.wait_for(driver, "#facts dd")
+            messages = driver.execute_script(
+                "const m = document.getElementById('messages'); return m.hidden ? '' : m.textContent")
+            check(messages == made.stderr, "%s: the messages at the top of the page" % name)
+            listed = driver.execute_script("return document.getElementById('list-space').offsetHeight / 20")
+            readable = len(run(korvex, *decode, str(damaged), "--json").stdout.splitlines())
+            check(listed == readable and readable > 0,
+                  "%s: the %d frames that could be read are listed (%d)" % (name, readable, listed))
     print("%d passed, %d failed" % (len(passes), len(failures)))
     return 1 if failures else 0
 
