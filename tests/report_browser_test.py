@@ -4,8 +4,10 @@ the tool's other commands: the call table holds the records of `korvex calls
 --format json`; a click on a call narrows the frames to that call's
 messages; a click on a frame shows the text `korvex replay --detail --hex
 --layer3` writes for it; the search box keeps the rows whose summary line
-holds the text; a damaged trace's page carries the reader's messages. A
-screenshot of the page is kept in the output folder.
+holds the text; the link health is that of `korvex stats --json`; a
+--where choice is shown and chooses the frames; a damaged trace's or
+capture's page carries the reader's messages. A screenshot of the page is
+kept in the output folder.
 
     report_browser_test.py KORVEX SAMPLES_DIR OUT_DIR
 
@@ -117,6 +119,14 @@ def main(korvex, samples, out):
                  if not same(c, v)]
         check(len(cells) == len(records) and wrong == [], "each row holds its record's values %s" % wrong[:3])
 
+        # The link health of korvex stats, a row per link.
+        links = json.loads(run(korvex, "stats", str(trace), "--json").stdout)["links"]
+        health = driver.execute_script("""return [...document.querySelectorAll('#health-table tbody tr')]
+            .map(tr => [...tr.cells].map(td => td.textContent))""")
+        fields = ["REJ", "RNR", "FRMR", "DM", "reestablished", "repeated_ns"]
+        check(health == [[link] + [str(counts[f]) for f in fields] for link, counts in links.items()],
+              "the link health of korvex stats: %s" % health)
+
         # All frames at first, in the order of the trace.
         check(shown_frames(driver)[:5] == [1, 2, 3, 4, 5], "the list starts with frames 1 to 5")
         total = driver.execute_script("return document.getElementById('list-space').offsetHeight / 20")
@@ -213,6 +223,21 @@ def main(korvex, samples, out):
             readable = len(run(korvex, *decode, str(damaged), "--json").stdout.splitlines())
             check(listed == readable and readable > 0,
                   "%s: the %d frames that could be read are listed (%d)" % (name, readable, listed))
+        # A selection: shown at the top, the page holding the frames chosen.
+        chosen_page = out / "report-where.html"
+        where = "sapi == 0 and frame == I"
+        made = run(korvex, "report", str(trace), "--where", where, "-o", str(chosen_page))
+        chosen = [json.loads(line)["frame"] for line in
+                  run(korvex, "replay", "lapd", str(trace), "--where", where, "--json").stdout.splitlines()]
+        driver.get(chosen_page.resolve().as_uri())
+        svg_browser.wait_for(driver, "#facts dd")
+        shown_choice = driver.execute_script(
+            "const s = document.getElementById('selection'); return s.hidden ? '' : s.textContent")
+        check(made.returncode == 0 and shown_choice == "Selection: --where " + where,
+              "the selection shown at the top: %r" % shown_choice)
+        listed = driver.execute_script("return document.getElementById('list-space').offsetHeight / 20")
+        check(len(chosen) > 0 and listed == len(chosen) and shown_frames(driver) == chosen[:len(shown_frames(driver))],
+              "the page holds the %d frames the selection chooses (%d rows)" % (len(chosen), listed))
     print("%d passed, %d failed" % (len(passes), len(failures)))
     return 1 if failures else 0
 
