@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "cli/capture.h"
-#include "replay/trace_reader.h"
 
 namespace korvex::cli {
 
@@ -25,19 +24,8 @@ constexpr const char* kCallsFooter =
     "taken as the next hour. alert, answer and connected are in seconds. A mark tells a\n"
     "call that did not begin (no start) or did not end (no end) inside the trace.";
 
-// Frames a hex trace is read with: whole, as long as a capture's.
-constexpr int32_t kLongestFrame = 8192;
-
 // The protocol names of the inputs, by their KORVEX_CALLS_ number.
 constexpr const char* kKindNames[] = {"", "lapd", "lapf", "q931", "x25"};
-
-int32_t InputOf(const std::string& protocol) {
-    if (protocol == "lapd") return KORVEX_CALLS_LAPD;
-    if (protocol == "lapf") return KORVEX_CALLS_LAPF;
-    if (protocol == "q931") return KORVEX_CALLS_Q931;
-    if (protocol == "x25") return KORVEX_CALLS_X25;
-    return 0;
-}
 
 const char* PacketName(const KorvexX25Packet& p) { return p.type_name[0] != '\0' ? p.type_name : "packet"; }
 
@@ -108,11 +96,56 @@ FrameLabel LabelOf(int32_t input, const TraceFrame& frame) {
     return f;
 }
 
-struct TrackerCloser {
-    void operator()(KorvexCallTracker* t) const { KorvexCallsClose(t); }
-};
-
 }  // namespace
+
+int32_t CallsInputOf(const std::string& protocol) {
+    if (protocol == "lapd") return KORVEX_CALLS_LAPD;
+    if (protocol == "lapf") return KORVEX_CALLS_LAPF;
+    if (protocol == "q931") return KORVEX_CALLS_Q931;
+    if (protocol == "x25") return KORVEX_CALLS_X25;
+    return 0;
+}
+
+bool CallFollower::Open(int32_t input, bool ladder, bool layer2) {
+    input_ = input;
+    ladder_ = ladder;
+    layer2_ = layer2;
+    KorvexCallTracker* raw = nullptr;
+    if (KorvexCallsOpen(input, &raw) != 0) return false;
+    tracker_.reset(raw);
+    return true;
+}
+
+void CallFollower::Take() {
+    KorvexCallRecord record;
+    while (KorvexCallsNext(tracker_.get(), &record) == 1) records_.push_back(record);
+}
+
+int32_t CallFollower::Frame(const TraceFrame& frame, int64_t number) {
+    const int32_t call = KorvexCallsFrame(tracker_.get(), frame.timestamp, frame.direction, frame.bytes, frame.length);
+    Take();
+    if (call > 0) callFrames_[call].push_back(number);
+    if (ladder_) {
+        const FrameLabel f = LabelOf(input_, frame);
+        if (f.message || layer2_) {
+            LadderStep step{};
+            std::memcpy(step.timestamp, frame.timestamp, sizeof step.timestamp);
+            step.side = f.side;
+            step.call = call;
+            step.layer2 = !f.message;
+            step.label = f.label;
+            steps_.push_back(step);
+        }
+    }
+    return call;
+}
+
+void CallFollower::Finish() {
+    KorvexCallsFinish(tracker_.get());
+    Take();
+    std::sort(records_.begin(), records_.end(),
+              [](const KorvexCallRecord& a, const KorvexCallRecord& b) { return a.number < b.number; });
+}
 
 CLI::App* CallsCommand::AddTo(CLI::App& app) {
     CLI::App* sub = app.add_subcommand(
@@ -136,87 +169,52 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
         err << "korvex: --layer2 goes with --svg OUT\n";
         return 2;
     }
-    Input input;
-    if (!input.Open(file, in, err)) return 1;
-    const std::string where = "korvex: " + DisplayName(file) + ": ";
+    FrameSource source;
+    if (!source.Open(file, in, err)) return 1;
     std::string lower = protocol;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    int32_t kind = InputOf(lower);
+    int32_t kind = CallsInputOf(lower);
 
-    std::unique_ptr<TraceReader> reader;
-    std::unique_ptr<CaptureSource> capture;
-    const CaptureFormat format_ = CaptureFormatOf(input.Start());
-    if (format_ != CaptureFormat::None) {
-        capture = std::make_unique<CaptureSource>(input, err);
-        if (!capture->Open()) return 1;
-        const LinkRoute* route = FindLinkRoute(capture->LinkType());
+    if (CaptureSource* capture = source.Capture()) {
+        const LinkRoute* route = source.Route();
         if (kind == 0) {
-            kind = route != nullptr ? InputOf(route->protocol) : 0;
+            kind = route != nullptr ? CallsInputOf(route->protocol) : 0;
             if (kind == 0) {
-                err << where << capture->LinkTypeText()
+                err << source.Where() << capture->LinkTypeText()
                     << " carries no calls korvex follows; give --protocol for a link type of bare Q.931 or X.25\n";
                 return 1;
             }
         }
         // The link keys are read with the FCS in its place.
         capture->SetFraming(FramingOf(route, kKindNames[kind]));
-    } else {
-        reader = std::make_unique<TraceReader>(input.Stream(), true, TraceReader::kChunkCapacity, kLongestFrame);
     }
 
-    KorvexCallTracker* raw = nullptr;
-    std::unique_ptr<KorvexCallTracker, TrackerCloser> tracker;
-    std::vector<KorvexCallRecord> records;
-    std::vector<LadderStep> steps;
-    const bool ladder = !svg.empty();
-    auto take = [&]() {
-        KorvexCallRecord record;
-        while (KorvexCallsNext(tracker.get(), &record) == 1) records.push_back(record);
-    };
-
+    CallFollower calls;
+    bool opened = false;
     TraceFrame frame;
-    int64_t frames = 0;
-    while (capture ? capture->Next(frame) : reader->Next(frame)) {
-        ++frames;
-        if (!tracker) {
-            if (kind == 0) kind = KorvexCallsGuessInput(frame.bytes, frame.length);
+    while (source.Next(frame)) {
+        if (!opened) {
             if (kind == 0) {
-                err << where << "its first frame is not LAPD, LAPF, Q.931 or X.25 as far as korvex can tell; "
-                    << "give --protocol\n";
-                return 1;
+                const std::string guess = source.Guess(frame, err);
+                if (guess.empty()) return 1;
+                kind = CallsInputOf(guess);
             }
-            if (KorvexCallsOpen(kind, &raw) != 0) {
+            if (!calls.Open(kind, !svg.empty(), layer2)) {
                 err << "korvex: out of memory\n";
                 return 1;
             }
-            tracker.reset(raw);
+            opened = true;
             filter.SetProtocol(kKindNames[kind]);
         }
         if (filter.Active() && !filter.Take(frame)) {
             if (filter.Done()) break;
             continue;
         }
-        const int32_t call = KorvexCallsFrame(tracker.get(), frame.timestamp, frame.direction, frame.bytes,
-                                              frame.length);
-        take();
-        if (ladder) {
-            const FrameLabel f = LabelOf(kind, frame);
-            if (f.message || layer2) {
-                LadderStep step{};
-                std::memcpy(step.timestamp, frame.timestamp, sizeof step.timestamp);
-                step.side = f.side;
-                step.call = call;
-                step.layer2 = !f.message;
-                step.label = f.label;
-                steps.push_back(step);
-            }
-        }
+        calls.Frame(frame, source.Frames());
     }
-    if (ReportEndOfFrames(err, input, file, reader.get(), capture.get(), frames, "read")) return 1;
-    KorvexCallsFinish(tracker.get());
-    take();
-    std::sort(records.begin(), records.end(),
-              [](const KorvexCallRecord& a, const KorvexCallRecord& b) { return a.number < b.number; });
+    if (source.ReportEnd(err, "read")) return 1;
+    calls.Finish();
+    const std::vector<KorvexCallRecord>& records = calls.Records();
 
     if (format == "csv") {
         WriteCallCsv(out, records);
@@ -225,21 +223,20 @@ int CallsCommand::Run(std::istream& in, std::ostream& out, std::ostream& err) {
     } else {
         WriteCallTable(out, records);
     }
-    if (ladder) {
+    if (!svg.empty()) {
         std::ofstream file_(svg, std::ios::binary | std::ios::trunc);
         if (!file_) {
             err << "korvex: cannot create " << svg << ": " << std::strerror(errno) << "\n";
             return 1;
         }
-        WriteLadderSvg(file_, steps, records, kind == KORVEX_CALLS_LAPF || kind == KORVEX_CALLS_X25,
-                       DisplayName(file));
+        WriteLadderSvg(file_, calls.Steps(), records, calls.X25(), DisplayName(file));
         file_.close();
         if (!file_) {
             err << "korvex: cannot write " << svg << "\n";
             return 1;
         }
     }
-    return capture && capture->Damaged() ? 1 : 0;
+    return source.Damaged() ? 1 : 0;
 }
 
 }  // namespace korvex::cli

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "decoders/protocols.h"
@@ -479,6 +480,53 @@ bool ReportEndOfFrames(std::ostream& err, const Input& input, const std::string&
         ReportNoTraceFrame(err, file, reader->SkippedFrames());
     }
     return true;
+}
+
+bool FrameSource::Open(const std::string& file, std::istream& standardInput, std::ostream& err) {
+    file_ = file;
+    if (!input_.Open(file, standardInput, err)) return false;
+    if (CaptureFormatOf(input_.Start()) == CaptureFormat::None) {
+        reader_ = std::make_unique<TraceReader>(input_.Stream(), true, TraceReader::kChunkCapacity, kLongestFrame);
+        return true;
+    }
+    capture_ = std::make_unique<CaptureSource>(input_, err);
+    return capture_->Open();
+}
+
+bool FrameSource::Next(TraceFrame& frame) {
+    const bool read = capture_ ? capture_->Next(frame) : reader_->Next(frame);
+    if (read) ++frames_;
+    return read;
+}
+
+bool FrameSource::TakeCaptureKind(std::string& kind, std::ostream& err) {
+    if (!capture_) return true;
+    const LinkRoute* route = Route();
+    if (kind.empty()) {
+        if (route == nullptr) {
+            err << Where() << capture_->LinkTypeText() << " is not one korvex knows; give --protocol\n";
+            return false;
+        }
+        kind = route->protocol;
+        if (kind == "eth") kind = "eth+ip";
+    }
+    capture_->SetFraming(FramingOf(route, kind));
+    return true;
+}
+
+std::string FrameSource::Guess(const TraceFrame& frame, std::ostream& err) const {
+    static const char* const kKinds[] = {"", "lapd", "lapf", "q931", "x25"};
+    const int32_t guess = KorvexCallsGuessInput(frame.bytes, frame.length);
+    if (guess <= 0 || guess > 4) {
+        err << Where() << "its first frame is not LAPD, LAPF, Q.931 or X.25 as far as korvex can tell; "
+            << "give --protocol\n";
+        return "";
+    }
+    return kKinds[guess];
+}
+
+bool FrameSource::ReportEnd(std::ostream& err, const char* action) const {
+    return ReportEndOfFrames(err, input_, file_, reader_.get(), capture_.get(), frames_, action);
 }
 
 }  // namespace korvex::cli

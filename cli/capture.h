@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -181,5 +182,57 @@ private:
 bool ReportEndOfFrames(std::ostream& err, const Input& input, const std::string& file,
                        const TraceReader* reader, const CaptureSource* capture, int64_t frames,
                        const char* action);
+
+// The frames of a hex trace file or a capture named on the command line,
+// told apart by the file's first octets: what the commands that read a whole
+// trace (calls, stats, report) take their frames from. Frames are counted as
+// they are handed out.
+class FrameSource {
+public:
+    // The longest frame read from a hex trace: as long as a capture's.
+    static constexpr int32_t kLongestFrame = 8192;
+
+    // Opens file and, for a capture, reads its header; false, reported on
+    // err, when it is not readable. err also takes the capture's later
+    // reports of damage.
+    bool Open(const std::string& file, std::istream& standardInput, std::ostream& err);
+
+    // The capture, or null for a hex trace.
+    CaptureSource* Capture() { return capture_.get(); }
+    // The route of the capture's link type; null for a hex trace or a link
+    // type korvex does not route.
+    const LinkRoute* Route() const { return capture_ ? FindLinkRoute(capture_->LinkType()) : nullptr; }
+
+    bool Next(TraceFrame& frame);
+    int64_t Frames() const { return frames_; }
+
+    // "korvex: NAME: ", the start of a message about the file.
+    std::string Where() const { return "korvex: " + DisplayName(file_) + ": "; }
+
+    // For a capture: when kind (a protocol name) is empty, the protocol its
+    // link type tells, an Ethernet link's as "eth+ip" (its frames taken with
+    // their IPv4 datagrams); and the framing for kind. False, reported on
+    // err, for a link type korvex does not route and no kind given. A hex
+    // trace's kind is left as it is.
+    bool TakeCaptureKind(std::string& kind, std::ostream& err);
+
+    // The protocol of a trace's first frame, as far as korvex can tell:
+    // "lapd", "lapf", "q931" or "x25"; empty, reported on err, when it
+    // cannot tell.
+    std::string Guess(const TraceFrame& frame, std::ostream& err) const;
+
+    // ReportEndOfFrames for the frames handed out: true when the command
+    // ends with status 1 there.
+    bool ReportEnd(std::ostream& err, const char* action) const;
+    // The capture's reports of damage.
+    bool Damaged() const { return capture_ && capture_->Damaged(); }
+
+private:
+    std::string file_;
+    Input input_;
+    std::unique_ptr<TraceReader> reader_;
+    std::unique_ptr<CaptureSource> capture_;
+    int64_t frames_ = 0;
+};
 
 }  // namespace korvex::cli

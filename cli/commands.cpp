@@ -9,6 +9,7 @@
 #include "cli/frame_output.h"
 #include "cli/hex_text.h"
 #include "cli/options.h"
+#include "cli/report_command.h"
 #include "cli/stats_command.h"
 #include "decoders/protocols.h"
 #include "replay/replay.h"
@@ -175,8 +176,10 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
     CLI::App* callsApp = calls.AddTo(app);
     StatsCommand stats;
     CLI::App* statsApp = stats.AddTo(app, names);
+    ReportCommand report;
+    CLI::App* reportApp = report.AddTo(app, names);
 
-    const std::vector<CLI::App*> commands = {decodeApp, replayApp, pcapApp, convertApp, callsApp, statsApp};
+    const std::vector<CLI::App*> commands = {decodeApp, replayApp, pcapApp, convertApp, callsApp, statsApp, reportApp};
     auto parsedCommand = [&]() -> const CLI::App* {
         for (const CLI::App* command : commands) {
             if (command->parsed()) return command;
@@ -206,6 +209,10 @@ int RunKorvex(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (statsApp->parsed()) {
             stats.filter.Resolve();
             return stats.Run(in, out, err);
+        }
+        if (reportApp->parsed()) {
+            report.filter.Resolve();
+            return report.Run(in, out, err);
         }
         if (callsApp->parsed()) {
             calls.filter.Resolve();

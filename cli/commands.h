@@ -4,6 +4,8 @@
 //   korvex pcap FILE [options]                  a pcap or pcapng capture, streamed
 //   korvex convert IN OUT [--linktype N]        capture to hex trace file, or back
 //   korvex calls FILE [options]                 the calls of a trace, as records
+//   korvex stats FILE [options]                 counts and link health of a trace
+//   korvex report FILE -o OUT.html [options]    the trace as one HTML page
 #pragma once
 
 #include <istream>

@@ -31,6 +31,10 @@ public:
         if (selection_ != nullptr) KorvexSelectionSetProtocol(selection_.get(), protocol.c_str());
     }
     const std::string& Protocol() const { return protocol_; }
+    // The options as given: the --where expression and the --frames range
+    // (empty when not given).
+    const std::string& Expression() const { return where_; }
+    const std::string& Range() const { return frames_; }
 
     // A further test a frame must pass, asked after the range and before
     // the expression (a capture filter's verdict).

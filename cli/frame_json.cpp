@@ -51,7 +51,7 @@ void WriteField(std::ostream& out, const KorvexField& field) {
 
 }  // namespace
 
-void WriteJsonString(std::ostream& out, std::string_view text) {
+void WriteJsonString(std::ostream& out, std::string_view text, bool utf8) {
     out.put('"');
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -62,7 +62,7 @@ void WriteJsonString(std::ostream& out, std::string_view text) {
             out << "\\n";
         } else if (c == '\t') {
             out << "\\t";
-        } else if (c < 0x20 || c >= 0x7F) {
+        } else if (c < 0x20 || c == 0x7F || (c > 0x7F && !utf8)) {
             out << "\\u00" << kHexDigits[c >> 4] << kHexDigits[c & 15];
         } else {
             out.put(ch);

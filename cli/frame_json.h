@@ -30,7 +30,9 @@ struct JsonFrame {
 void WriteFrameJson(std::ostream& out, const JsonFrame& frame, const KorvexFrameFields* fields,
                     std::string_view text);
 
-// Writes text as a JSON string, quotes included.
-void WriteJsonString(std::ostream& out, std::string_view text);
+// Writes text as a JSON string, quotes included. Octets above 0x7F are
+// written as \u0080 to \u00ff, or as they are when utf8 says the text is
+// UTF-8.
+void WriteJsonString(std::ostream& out, std::string_view text, bool utf8 = false);
 
 }  // namespace korvex::cli

@@ -6,7 +6,7 @@
 
 declare -A KORVEX_PACKAGES=(
     [build]="cmake g++ make"
-    [tool]="libcli11-dev libpcap-dev"
+    [tool]="libcli11-dev libpcap-dev zlib1g-dev"
     [test]="libgtest-dev libgmock-dev python3 python3-pytest python3-venv pkg-config binutils help2man man-db mypy"
     [package]="dpkg-dev file binutils gzip help2man"
     [package-test]="lintian man-db mypy bash-completion gcc pkg-config python3 python3-venv python3-setuptools python3-wheel python3-pytest"

@@ -52,6 +52,14 @@ def open_svg(driver: "object", svg: Path) -> None:
     driver.set_window_size(width + 20 + (width - inner[0]), min(height, 16000) + 140 + (height - inner[1]))
 
 
+def wait_for(driver: "object", selector: str) -> None:
+    """Waits (up to the driver's script timeout) until an element matches selector."""
+    driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        const wait = () => document.querySelector(arguments[0]) ? done() : setTimeout(wait, 20);
+        wait();""", selector)
+
+
 def screenshot(svg: Path, png: Path) -> None:
     with browser() as driver:
         open_svg(driver, svg)

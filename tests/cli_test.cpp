@@ -199,9 +199,10 @@ std::string Trace() {
            "Frame                   12:01.300\nLength: 5          N\nhdr\n0000: FC FF 03 1A 2B  .....\n\n";
 }
 
-// calls and stats end their input alike: a trace's notes name what each
-// does with the frames ("read", "counted"), and an input without frames is
-// said why.
+// calls, stats and report end their input alike: a trace's notes name what
+// each does with the frames ("read", "counted"), and an input without frames
+// is said why. The report page holds what could be read and the same notes
+// at its top.
 TEST(KorvexCallsAndStats, TheEndOfTheFramesIsReported) {
     const std::string frame = "Frame                   12:01.250\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2B\n\n";
     const std::string halfPair = "Frame                   12:01.300\nLength: 6          U\nhdr\n0000: 02 81 01 07 1A 2\n\n";
@@ -223,15 +224,56 @@ TEST(KorvexCallsAndStats, TheEndOfTheFramesIsReported) {
         {"a capture without frames", test::PcapBytes(203, {}), 1, "korvex: standard input: the capture holds no frame\n"},
     };
     for (const auto& c : cases) {
-        for (const std::string command : {"calls", "stats"}) {
-            const Outcome outcome = Korvex({command, "-", "--protocol", "lapd"}, c.input);
+        for (const std::string command : {"calls", "stats", "report"}) {
+            std::vector<std::string> args = {command, "-", "--protocol", "lapd"};
+            if (command == "report") args.insert(args.end(), {"-o", "-"});
+            const Outcome outcome = Korvex(args, c.input);
             std::string expected = c.err;
             if (const auto at = expected.find("ACTION"); at != std::string::npos) {
-                expected.replace(at, 6, command == "calls" ? "read" : "counted");
+                expected.replace(at, 6, command == "stats" ? "counted" : "read");
             }
             EXPECT_EQ(outcome.status, c.status) << c.name << ", " << command << "\n" << outcome.err;
             EXPECT_NE(outcome.err.find(expected), std::string::npos) << c.name << ", " << command << "\n" << outcome.err;
+            if (command == "report") {
+                // The page's data holds the messages as one JSON string.
+                const std::string line = expected.substr(0, expected.find('\n'));
+                const std::size_t messages = outcome.out.find("\"messages\":\"korvex: ");
+                EXPECT_NE(messages, std::string::npos) << c.name;
+                EXPECT_LT(outcome.out.find(line, messages), outcome.out.find("\"stats\":", messages)) << c.name;
+                EXPECT_NE(outcome.out.find("</html>"), std::string::npos) << c.name;
+            }
         }
+    }
+}
+
+// korvex report's errors: what is missing or wrong on the command line is a
+// usage error (2); an input or output that cannot be had is 1, and no page.
+TEST(KorvexReport, ErrorsAreReported) {
+    const std::string sample = std::string(KORVEX_SAMPLES_DIR) + "/lapd.txt";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* err;
+    } cases[] = {
+        {"no output", {"report", sample}, 2, "korvex: --output is required"},
+        {"no input", {"report", "-o", "/tmp/korvex-report-none.html"}, 2, "korvex: FILE is required"},
+        {"an unknown protocol", {"report", sample, "--protocol", "x.400", "-o", "-"}, 2, "korvex: --protocol: "},
+        {"a bad selection", {"report", sample, "--where", "sapi ==", "-o", "-"}, 2, "korvex: --where: "},
+        {"an unreadable input", {"report", "/nonexistent/trace.txt", "-o", "-"}, 1,
+         "korvex: cannot open /nonexistent/trace.txt: No such file or directory\n"},
+        {"a folder as input", {"report", "/", "-o", "-"}, 1, "korvex: cannot open /: Is a directory\n"},
+        {"an output that cannot be made", {"report", sample, "-o", "/nonexistent/page.html"}, 1,
+         "korvex: cannot create /nonexistent/page.html: No such file or directory\n"},
+        {"a first frame of no protocol korvex tells", {"report", "-", "-o", "-"}, 1,
+         "its first frame is not LAPD, LAPF, Q.931 or X.25 as far as korvex can tell; give --protocol\n"},
+    };
+    const std::string notLink = "Frame                   12:01.250\nLength: 4          U\nhdr\n0000: 45 00 00 14\n\n";
+    for (const auto& c : cases) {
+        const Outcome r = Korvex(c.args, notLink);
+        EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << c.name;
     }
 }
 

@@ -54,7 +54,9 @@ while IFS='|' read -r line expected; do
     fi
 done <<'CASES'
 korvex |@SUBCOMMANDS@
-korvex rep|replay
+korvex rep|replay report
+korvex repo|report
+korvex report --protocol |@PROTOCOLS@
 korvex --v|--version
 korvex --version d|decode
 korvex decode |@PROTOCOLS@

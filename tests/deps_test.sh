@@ -60,20 +60,20 @@ run_case() {
     fi
 }
 
-all="cmake g++ make libcli11-dev libpcap-dev"
+all="cmake g++ make libcli11-dev libpcap-dev zlib1g-dev"
 run_case "all there: nothing installed" "build tool" "$all" 0 yes no 0 0 "" "done"
 run_case "root installs the missing ones" "build tool" "cmake make" 0 yes no 0 0 \
-    "apt-get update -qq (as self)|apt-get install -y -qq g++ libcli11-dev libpcap-dev (as self)|" "Installing the missing Debian packages: g++ libcli11-dev libpcap-dev"
+    "apt-get update -qq (as self)|apt-get install -y -qq g++ libcli11-dev libpcap-dev zlib1g-dev (as self)|" "Installing the missing Debian packages: g++ libcli11-dev libpcap-dev zlib1g-dev"
 run_case "a package of two groups is asked for once" "build viewer" "make" 0 yes no 0 0 \
     "apt-get update -qq (as self)|apt-get install -y -qq cmake g++ g++-mingw-w64-x86-64 python3 wine wine64 fonts-wine (as self)|" "done"
 run_case "a user goes through sudo" "tool" "" 1000 yes no 0 0 \
-    "apt-get update -qq (as root)|apt-get install -y -qq libcli11-dev libpcap-dev (as root)|" "done"
+    "apt-get update -qq (as root)|apt-get install -y -qq libcli11-dev libpcap-dev zlib1g-dev (as root)|" "done"
 run_case "a user without sudo gets the line" "build" "cmake" 1000 no no 0 1 "" \
     "Install them as root with:
     apt-get install g++ make"
 run_case "a failed install gives the line" "tool" "" 0 yes yes 0 1 "apt-get update -qq (as self)|" \
     "Could not install them. Install them as root with:
-    apt-get install libcli11-dev libpcap-dev"
+    apt-get install libcli11-dev libpcap-dev zlib1g-dev"
 run_case "KORVEX_NO_INSTALL only reports" "build" "" 0 yes no 1 1 "" "    apt-get install cmake g++ make"
 run_case "an unknown group" "build nonsense" "$all" 0 yes no 0 2 "" "no package group 'nonsense'"
 

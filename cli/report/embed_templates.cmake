@@ -1,0 +1,25 @@
+# Writes OUT, a C++ source that holds the report page's templates (DIR/report.html,
+# report.css, report.js) as arrays of octets, so that the tool carries them.
+#   cmake -DDIR=... -DOUT=... -P embed_templates.cmake
+set(text "// Generated from cli/report by embed_templates.cmake; edit the templates there.\n")
+string(APPEND text "#include \"cli/report_command.h\"\n\nnamespace korvex::cli {\n\nnamespace {\n\n")
+foreach(kind html css js)
+  file(READ "${DIR}/report.${kind}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," octets "${hex}")
+  string(APPEND text "const unsigned char k_${kind}[${size} + 1] = {${octets}0};\n")
+  string(APPEND text "constexpr std::size_t k_${kind}_size = ${size};\n\n")
+endforeach()
+string(APPEND text "std::string_view View(const unsigned char* octets, std::size_t size) {\n")
+string(APPEND text "    return {reinterpret_cast<const char*>(octets), size};\n}\n\n}  // namespace\n\n")
+string(APPEND text "ReportTemplates ReportPageTemplates() {\n")
+string(APPEND text "    return {View(k_html, k_html_size), View(k_css, k_css_size), View(k_js, k_js_size)};\n}\n\n")
+string(APPEND text "}  // namespace korvex::cli\n")
+# Written only when it changes, so that an unchanged template rebuilds nothing.
+if(EXISTS "${OUT}")
+  file(READ "${OUT}" old)
+endif()
+if(NOT old STREQUAL text)
+  file(WRITE "${OUT}" "${text}")
+endif()
