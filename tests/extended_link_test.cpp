@@ -28,6 +28,11 @@ const std::string kTeiManagementLink =
 // don't fragment, TTL 64, UDP, checksum b1e6, 172.16.10.99 to 172.16.10.12;
 // then a UDP header, ports 0400 and 0035, length 8, checksum 0.
 const std::string kDatagram = "45 00 00 1c 1c 46 40 00 40 11 b1 e6 ac 10 0a 63 ac 10 0a 0c 04 00 00 35 00 08 00 00";
+// IPv6: version 6, class 0, flow 0 | payload length 8 | next header 11 |
+// hop limit 64 | source 2001:db8::1 | destination 2001:db8::2 | UDP header.
+const std::string kDatagram6 =
+    "60 00 00 00 00 08 11 40 20 01 0d b8 00 00 00 00 00 00 00 00 00 00 00 01 "
+    "20 01 0d b8 00 00 00 00 00 00 00 00 00 00 00 02 04 00 00 35 00 08 00 00";
 const std::string kIpLines =
     "\nIP: Version        : 4\nIP: IP Header Len  : 20\nIP: Type of Service: Precedence : Routine"
     "\nIP: Type of Service: Throughput : Normal\nIP: Type of Service: Reliability: Normal"
@@ -160,6 +165,17 @@ TEST(ExtendedLapf, MultiprotocolEncapsulation) {
          {kDlci100 + "\nLAPD: NLPID        : 80 SNAP\nLAPD: SNAP OUI     : 000000"
                      "\nLAPD: SNAP Protocol: 0800 DOD INTERNET PROTOCOL IP" + kIpLines},
          nullptr},
+        // UI; NLPID 8e; an IPv6 datagram: version 6, payload 8, next header
+        // 11 (UDP), hop limit 64, 2001:db8::1 to 2001:db8::2, a UDP header.
+        {"IPv6", DecodeLapf, D | L3 | X, "18 41 03 8e " + kDatagram6 + " aa bb",
+         {"\nLAPD: NLPID        : 8e IPv6\nIP: Version        : 6", "\nIP: Dest. Address  : 2001:db8::2",
+          "\nUDP: Length           : 8"},
+         nullptr},
+        // UI; NLPID 80; OUI 000000; PID 86dd; the IPv6 datagram.
+        {"SNAP with IPv6 behind it", DecodeLapf, D | L3 | X, "18 41 03 80 00 00 00 86 dd " + kDatagram6 + " aa bb",
+         {"\nLAPD: SNAP OUI     : 000000\nLAPD: SNAP Protocol: 86dd", "\nIP: Next Header    : 11 UDP"}, nullptr},
+        {"without layer 3 no IPv6 lines", DecodeLapf, D | X, "18 41 03 8e " + kDatagram6 + " aa bb",
+         {"\nLAPD: NLPID        : 8e IPv6\n\n"}, "IP:"},
         // OUI 0080c2 (bridged frames): the PID is no EtherType.
         {"SNAP of another OUI", DecodeLapf, D | L3 | X, "18 41 03 00 80 00 80 c2 00 07 01 02 aa bb",
          {"\nLAPD: SNAP OUI     : 0080c2\nLAPD: SNAP Protocol: 0007\n\n"}, "IP:"},

@@ -187,11 +187,19 @@ void DecodeHeaderChain(const FrameView& d, TextWriter& w) {
 void Ipv6Summary(const FrameView& datagram, uint32_t, NoFields&, TextWriter& w) { WriteSummary(datagram, w); }
 
 void Ipv6Detail(const FrameView& datagram, uint32_t, NoFields&, TextWriter& w) {
+    AppendCarriedIpv6Detail(datagram, w);
+}
+
+constexpr FrameText<NoFields> kIpv6Text = {Ipv6Summary, Ipv6Detail};
+
+}  // namespace
+
+void AppendCarriedIpv6Detail(const FrameView& datagram, TextWriter& w) {
     WriteFixedHeader(datagram, w);
     DecodeHeaderChain(datagram, w);
 }
 
-constexpr FrameText<NoFields> kIpv6Text = {Ipv6Summary, Ipv6Detail};
+namespace {
 
 // The eight 16-bit groups of an address and the longest run of zero
 // groups (two or more; the leftmost of equal runs), as first and count.

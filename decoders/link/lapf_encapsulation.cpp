@@ -2,7 +2,7 @@
 // octet names its protocol by a network layer protocol identifier (NLPID).
 //
 //   pad         0000 0000, none or more (aligns what follows)
-//   NLPID       1 octet: 0xCC IPv4, 0x08 Q.933, 0x80 SNAP, ...
+//   NLPID       1 octet: 0xCC IPv4, 0x8E IPv6, 0x08 Q.933, 0x80 SNAP, ...
 //   data        the protocol's octets
 //
 // A SNAP header follows the NLPID 0x80:
@@ -16,11 +16,12 @@
 // the link's own signalling (its status enquiries and status reports).
 //
 // The NLPID and SNAP lines are the link layer's; the carried protocol's
-// lines (IPv4 detail, Q.931 detail) follow with DECODE_LAYER3.
+// lines (IPv4 or IPv6 detail, Q.931 detail) follow with DECODE_LAYER3.
 
 #include "core/output.h"
 #include "decoders/inet/ethernet.h"
 #include "decoders/inet/ip.h"
+#include "decoders/inet/ipv6.h"
 #include "decoders/link/lapd.h"
 #include "korvex/korvex.h"
 
@@ -28,12 +29,13 @@ namespace korvex {
 
 namespace {
 
-enum Nlpid : uint8_t { kNlpidPad = 0x00, kNlpidQ933 = 0x08, kNlpidSnap = 0x80, kNlpidIpv4 = 0xCC };
+enum Nlpid : uint8_t { kNlpidPad = 0x00, kNlpidQ933 = 0x08, kNlpidSnap = 0x80, kNlpidIpv6 = 0x8E, kNlpidIpv4 = 0xCC };
 
 enum SnapField : int32_t { kOui = 1, kPid = 4, kSnapData = 6 };
 
 constexpr uint32_t kEtherTypeOui = 0x000000;
 constexpr uint32_t kEtherTypeIpv4 = 0x0800;
+constexpr uint32_t kEtherTypeIpv6 = 0x86DD;
 
 // The SNAP header after the NLPID at octet nlpid: OUI and PID lines, then
 // an IPv4 datagram's detail when the PID is the IPv4 EtherType.
@@ -49,9 +51,9 @@ void AppendSnap(const FrameView& field, int32_t nlpid, uint32_t flags, TextWrite
     if (oui != kEtherTypeOui) return;
     AppendText(w, " ");
     NameEtherType(pid, w);
-    if (pid == kEtherTypeIpv4 && (flags & DECODE_LAYER3) != 0) {
-        AppendCarriedIpDetail(field.From(nlpid + kSnapData), w);
-    }
+    if ((flags & DECODE_LAYER3) == 0) return;
+    if (pid == kEtherTypeIpv4) AppendCarriedIpDetail(field.From(nlpid + kSnapData), w);
+    if (pid == kEtherTypeIpv6) AppendCarriedIpv6Detail(field.From(nlpid + kSnapData), w);
 }
 
 }  // namespace
@@ -72,6 +74,9 @@ void AppendLapfEncapsulation(const FrameView& field, uint32_t flags, TextWriter&
             break;
         case kNlpidIpv4:
             if (layer3) AppendCarriedIpDetail(field.From(nlpid + 1), w);
+            break;
+        case kNlpidIpv6:
+            if (layer3) AppendCarriedIpv6Detail(field.From(nlpid + 1), w);
             break;
         case kNlpidQ933:
             if (layer3) AppendQ931Message(field.From(nlpid), flags, w);
