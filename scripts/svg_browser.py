@@ -71,3 +71,20 @@ if __name__ == "__main__":
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     screenshot(Path(sys.argv[1]), Path(sys.argv[2]))
+
+
+class Checks:
+    """Counted checks of a browser test: each prints ok or FAIL with what it
+    checked; summary() prints the counts and gives the exit status."""
+
+    def __init__(self) -> None:
+        self.passes: list[str] = []
+        self.failures: list[str] = []
+
+    def __call__(self, holds: bool, what: str) -> None:
+        print(("ok    " if holds else "FAIL  ") + what)
+        (self.passes if holds else self.failures).append(what)
+
+    def summary(self) -> int:
+        print("%d passed, %d failed" % (len(self.passes), len(self.failures)))
+        return 1 if self.failures else 0

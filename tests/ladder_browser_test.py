@@ -15,13 +15,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "scripts"))
 import svg_browser  # noqa: E402
 
-failures = []
-passes = []
-
-
-def check(holds, what):
-    print(("ok    " if holds else "FAIL  ") + what)
-    (passes if holds else failures).append(what)
+check = svg_browser.Checks()
 
 
 def frames_of(trace: Path) -> int:
@@ -89,8 +83,7 @@ def main(korvex: str, samples: Path, out: Path) -> int:
             png = out / (name + ".png")
             driver.save_screenshot(str(png))
             check(png.stat().st_size > 10000, "%s: screenshot kept as %s" % (name, png))
-    print("%d passed, %d failed" % (len(passes), len(failures)))
-    return 1 if failures else 0
+    return check.summary()
 
 
 if __name__ == "__main__":

@@ -22,13 +22,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "scripts"))
 import svg_browser  # noqa: E402
 
-failures = []
-passes = []
-
-
-def check(holds, what):
-    print(("ok    " if holds else "FAIL  ") + what)
-    (passes if holds else failures).append(what)
+check = svg_browser.Checks()
 
 
 def run(*args):
@@ -238,8 +232,7 @@ def main(korvex, samples, out):
         listed = driver.execute_script("return document.getElementById('list-space').offsetHeight / 20")
         check(len(chosen) > 0 and listed == len(chosen) and shown_frames(driver) == chosen[:len(shown_frames(driver))],
               "the page holds the %d frames the selection chooses (%d rows)" % (len(chosen), listed))
-    print("%d passed, %d failed" % (len(passes), len(failures)))
-    return 1 if failures else 0
+    return check.summary()
 
 
 if __name__ == "__main__":

@@ -90,21 +90,25 @@ void AppendNamedField(TextWriter& w, const char* label, const FrameView& d, int3
 
 void AppendAddressLines(const FrameView& d, TextWriter& w) {
     const AddressPlaces at = PlacesOf(d);
-    if (d.HasRange(at.senderHardware, at.hardwareLength)) {
-        AppendText(w, "\nARP: Sender HW Addr : ");
-        AppendOctets(w, d, at.senderHardware, at.hardwareLength);
-    }
-    if (d.HasRange(at.senderProtocol, at.protocolLength)) {
-        AppendText(w, "\nARP: Sender Address : ");
-        AppendProtocolAddress(w, d, at.senderProtocol, at.protocolLength, 0);
-    }
-    if (d.HasRange(at.targetHardware, at.hardwareLength)) {
-        AppendText(w, "\nARP: Target HW Addr : ");
-        AppendOctets(w, d, at.targetHardware, at.hardwareLength);
-    }
-    if (d.HasRange(at.targetProtocol, at.protocolLength)) {
-        AppendText(w, "\nARP: Target Address : ");
-        AppendProtocolAddress(w, d, at.targetProtocol, at.protocolLength, 0);
+    const struct {
+        const char* label;
+        int32_t first;
+        int32_t length;
+        bool protocol;  // a protocol address, else a hardware address
+    } lines[] = {
+        {"\nARP: Sender HW Addr : ", at.senderHardware, at.hardwareLength, false},
+        {"\nARP: Sender Address : ", at.senderProtocol, at.protocolLength, true},
+        {"\nARP: Target HW Addr : ", at.targetHardware, at.hardwareLength, false},
+        {"\nARP: Target Address : ", at.targetProtocol, at.protocolLength, true},
+    };
+    for (const auto& line : lines) {
+        if (!d.HasRange(line.first, line.length)) continue;
+        AppendText(w, line.label);
+        if (line.protocol) {
+            AppendProtocolAddress(w, d, line.first, line.length, 0);
+        } else {
+            AppendOctets(w, d, line.first, line.length);
+        }
     }
 }
 
