@@ -228,8 +228,15 @@ bool TraceReader::Next(TraceFrame& frame) {
             pendingCr_ = false;
             if (*start != '\n') TakeText("\r", 1, column_, false);
         }
+        // After the first line feed, each next one is the next bit of the
+        // block's line feeds, held here (the block's offset and its line
+        // feeds not yet handed out) rather than in the members, which the
+        // text's character stores could alias.
+        const char* lineFeed = FindLineFeed(start);
+        std::size_t block = scanBlock_;
+        uint64_t feeds = scanFeeds_;
+        const std::size_t size = chunkSize_;
         for (;;) {
-            const char* const lineFeed = FindLineFeed(start);
             if (lineFeed == nullptr) {
                 const char* end = stop;
                 if (end != start && end[-1] == '\r') {
@@ -246,8 +253,18 @@ bool TraceReader::Next(TraceFrame& frame) {
             const bool frameEnds =
                 column_ == 0 ? TakeText(start, length, 0, true) : TakeText(start, length, column_, true);
             start = lineFeed + 1;
+            feeds &= feeds - 1;  // this line's feed is handed out
             if (frameEnds) break;
+            while (feeds == 0) {
+                block += kScanBlock;
+                if (block >= size) break;
+                feeds = ScanBlock(block);
+            }
+            lineFeed = feeds == 0 ? nullptr : chunk_ + block + std::countr_zero(feeds);
         }
+        if (feeds == 0) block = kNoBlock;
+        scanBlock_ = block;
+        scanFeeds_ = feeds;
         chunkPos_ = static_cast<std::size_t>(start - chunk_);
     }
 }
