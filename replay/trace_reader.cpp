@@ -300,7 +300,10 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
             constexpr int64_t kCount = 9;
             const int64_t from = std::max(first, kFirst);
             const int64_t to = std::min(columns, kFirst + kCount);
-            if (from < to) {
+            if (first == 0 && count >= static_cast<std::size_t>(kFirst + kCount)) {
+                // A whole line that holds the nine columns: a copy of fixed size.
+                std::memcpy(timestamp_, p + kFirst, kCount);
+            } else if (from < to) {
                 std::memcpy(timestamp_ + (from - kFirst), p + (from - first), static_cast<std::size_t>(to - from));
             }
             if (lineEnds) {
@@ -313,7 +316,11 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
         }
         case 1: {  // length line: the number from column 9, the direction in column 20
             LengthReading reading = first > 0 ? length_ : LengthReading{};
-            if (count > 0) TakeLengthText(p, count, first, reading);
+            if (first == 0 && lineEnds) {
+                if (count > 0) TakeWholeLengthLine(p, count, reading);
+            } else if (count > 0) {
+                TakeLengthText(p, count, first, reading);
+            }
             if (!lineEnds) {
                 length_ = reading;
                 break;
@@ -353,6 +360,25 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
         }
     }
     return false;
+}
+
+// A whole length line: as TakeLengthText reads it in one piece from column
+// 1, inlined into the line loop.
+[[gnu::always_inline]] inline void TraceReader::TakeWholeLengthLine(const unsigned char* text, std::size_t count,
+                                                                    LengthReading& reading) {
+    constexpr std::size_t kNumberColumn = 9;
+    constexpr std::size_t kDirectionColumn = 20;
+    if (count >= kDirectionColumn) reading.direction = static_cast<char>(text[kDirectionColumn - 1]);
+    const unsigned char* p = text + std::min(kNumberColumn - 1, count);
+    const unsigned char* const stop = text + count;
+    while (p < stop && *p == ' ') ++p;
+    if (p == stop) return;  // blanks only: no number
+    if (*p == '+' || *p == '-') reading.negative = *p++ == '-';
+    int64_t magnitude = 0;
+    for (; p < stop && *p >= '0' && *p <= '9'; ++p) {
+        magnitude = std::min(magnitude * 10 + (*p - '0'), kNumberCeiling);
+    }
+    reading.magnitude = magnitude;
 }
 
 void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,

@@ -172,6 +172,7 @@ TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
     // Texts of record-like lines with damage: stray carriage returns, blanks,
     // half pairs, non-hex characters, long and missing lines.
     const char* pieces[] = {"Frame                   12:01.250", "Length: 5          U", "Length: -3",
+                            "Length:  +4x        N", "Length:", "Frame                   12:0",
                             "Offset  Data", "0000: 0a 1B 2c  text", "0000: 0a1b2", "0000:  ff",
                             "0000: 0g 11", "0000: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10",
                             "", "\r", " ", "x", "0000: 7f\r\r",
