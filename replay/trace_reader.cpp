@@ -228,8 +228,15 @@ bool TraceReader::Next(TraceFrame& frame) {
             pendingCr_ = false;
             if (*start != '\n') TakeText("\r", 1, column_, false);
         }
+        // After the first line feed, each next one is the next bit of the
+        // block's line feeds, held here (the block's offset and its line
+        // feeds not yet handed out) rather than in the members, which the
+        // text's character stores could alias.
+        const char* lineFeed = FindLineFeed(start);
+        std::size_t block = scanBlock_;
+        uint64_t feeds = scanFeeds_;
+        const std::size_t size = chunkSize_;
         for (;;) {
-            const char* const lineFeed = FindLineFeed(start);
             if (lineFeed == nullptr) {
                 const char* end = stop;
                 if (end != start && end[-1] == '\r') {
@@ -246,8 +253,18 @@ bool TraceReader::Next(TraceFrame& frame) {
             const bool frameEnds =
                 column_ == 0 ? TakeText(start, length, 0, true) : TakeText(start, length, column_, true);
             start = lineFeed + 1;
+            feeds &= feeds - 1;  // this line's feed is handed out
             if (frameEnds) break;
+            while (feeds == 0) {
+                block += kScanBlock;
+                if (block >= size) break;
+                feeds = ScanBlock(block);
+            }
+            lineFeed = feeds == 0 ? nullptr : chunk_ + block + std::countr_zero(feeds);
         }
+        if (feeds == 0) block = kNoBlock;
+        scanBlock_ = block;
+        scanFeeds_ = feeds;
         chunkPos_ = static_cast<std::size_t>(start - chunk_);
     }
 }
@@ -283,7 +300,10 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
             constexpr int64_t kCount = 9;
             const int64_t from = std::max(first, kFirst);
             const int64_t to = std::min(columns, kFirst + kCount);
-            if (from < to) {
+            if (first == 0 && count >= static_cast<std::size_t>(kFirst + kCount)) {
+                // A whole line that holds the nine columns: a copy of fixed size.
+                std::memcpy(timestamp_, p + kFirst, kCount);
+            } else if (from < to) {
                 std::memcpy(timestamp_ + (from - kFirst), p + (from - first), static_cast<std::size_t>(to - from));
             }
             if (lineEnds) {
@@ -296,7 +316,11 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
         }
         case 1: {  // length line: the number from column 9, the direction in column 20
             LengthReading reading = first > 0 ? length_ : LengthReading{};
-            if (count > 0) TakeLengthText(p, count, first, reading);
+            if (first == 0 && lineEnds) {
+                if (count > 0) TakeWholeLengthLine(p, count, reading);
+            } else if (count > 0) {
+                TakeLengthText(p, count, first, reading);
+            }
             if (!lineEnds) {
                 length_ = reading;
                 break;
@@ -336,6 +360,25 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
         }
     }
     return false;
+}
+
+// A whole length line: as TakeLengthText reads it in one piece from column
+// 1, inlined into the line loop.
+[[gnu::always_inline]] inline void TraceReader::TakeWholeLengthLine(const unsigned char* text, std::size_t count,
+                                                                    LengthReading& reading) {
+    constexpr std::size_t kNumberColumn = 9;
+    constexpr std::size_t kDirectionColumn = 20;
+    if (count >= kDirectionColumn) reading.direction = static_cast<char>(text[kDirectionColumn - 1]);
+    const unsigned char* p = text + std::min(kNumberColumn - 1, count);
+    const unsigned char* const stop = text + count;
+    while (p < stop && *p == ' ') ++p;
+    if (p == stop) return;  // blanks only: no number
+    if (*p == '+' || *p == '-') reading.negative = *p++ == '-';
+    int64_t magnitude = 0;
+    for (; p < stop && *p >= '0' && *p <= '9'; ++p) {
+        magnitude = std::min(magnitude * 10 + (*p - '0'), kNumberCeiling);
+    }
+    reading.magnitude = magnitude;
 }
 
 void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,

@@ -88,6 +88,7 @@ private:
     bool TakeText(const char* text, std::size_t count, int64_t first, bool lineEnds);
     static void TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
                                LengthReading& reading);
+    static void TakeWholeLengthLine(const unsigned char* text, std::size_t count, LengthReading& reading);
     DataState TakeData(const unsigned char* p, const unsigned char* end, DataState state, bool inChunk);
     void EndFrame();
     bool FrameReady(TraceFrame& frame);

@@ -85,8 +85,6 @@ constexpr FieldMask kPacketFields = FieldBit(kFieldLcn) | FieldBit(kFieldPacket)
                                     FieldBit(kFieldCalling);
 constexpr FieldMask kInetFields = FieldBit(kFieldSrc) | FieldBit(kFieldDst) | FieldBit(kFieldSport) |
                                   FieldBit(kFieldDport) | FieldBit(kFieldIpproto) | FieldBit(kFieldEthertype);
-// The fields of a LAPD address field.
-constexpr FieldMask kLapdAddressFields = FieldBit(kFieldSapi) | FieldBit(kFieldTei) | FieldBit(kFieldCr);
 static_assert((kLinkFields | kPacketFields | kInetFields | FieldBit(kFieldDir) | FieldBit(kFieldLen)) ==
               kAllFields);
 

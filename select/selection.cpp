@@ -298,6 +298,8 @@ struct KorvexSelection {
     int32_t root = -1;
     korvex::FieldMask fields = 0;  // the fields the expression names: the only ones read
     korvex::FrameKind kind = korvex::FrameKind::Unknown;
+    // LAPD frames and no fields named but the address's and the direction.
+    bool lapdAddress = false;
 
     bool Eval(int32_t i, const KorvexFrameFields& f) const {
         const Node& n = nodes[static_cast<std::size_t>(i)];
@@ -354,6 +356,8 @@ extern "C" int KorvexSelectionSetProtocol(KorvexSelection* selection, const char
     const korvex::FrameKind kind = korvex::FrameKindOf(protocol);
     if (kind == korvex::FrameKind::Unknown) return EINVAL;
     selection->kind = kind;
+    selection->lapdAddress = kind == korvex::FrameKind::Lapd &&
+                             (selection->fields & ~korvex::kLapdAddressAndDirection) == 0;
     return 0;
 }
 
@@ -361,7 +365,11 @@ extern "C" int KorvexSelectionMatchFrame(const KorvexSelection* selection, char 
                                          const unsigned char* octets, int32_t length) {
     if (selection == nullptr) return 0;
     KorvexFrameFields fields;
-    korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
+    if (selection->lapdAddress) {
+        korvex::ReadLapdAddressAndDirection(direction, octets, length, fields);
+    } else {
+        korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
+    }
     return selection->Eval(selection->root, fields) ? 1 : 0;
 }
 

@@ -172,9 +172,13 @@ TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
     // Texts of record-like lines with damage: stray carriage returns, blanks,
     // half pairs, non-hex characters, long and missing lines.
     const char* pieces[] = {"Frame                   12:01.250", "Length: 5          U", "Length: -3",
+                            "Length:  +4x        N", "Length:", "Frame                   12:0",
                             "Offset  Data", "0000: 0a 1B 2c  text", "0000: 0a1b2", "0000:  ff",
                             "0000: 0g 11", "0000: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10",
-                            "", "\r", " ", "x", "0000: 7f\r\r"};
+                            "", "\r", " ", "x", "0000: 7f\r\r",
+                            // Longer than two 64-character blocks of the line feed scan.
+                            "0000: 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 14 15 16 17 18 19 1a "
+                            "1b 1c 1d 1e 1f 20 21 22 23 24 25 26 27 28 29  ................................"};
     std::mt19937 rng(1234);
     std::size_t framesRead = 0;
     for (int round = 0; round < 200; ++round) {
@@ -187,7 +191,7 @@ TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
         if (rng() % 2 == 0) text += pieces[rng() % std::size(pieces)];  // no line end at the end
         const auto whole = Read(text);
         framesRead += whole.size();
-        for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{64}}) {
+        for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{64}, std::size_t{100}}) {
             ASSERT_EQ(Read(text, true, chunk), whole) << "round " << round << ", chunks of " << chunk;
             ASSERT_EQ(Notes(text, chunk), Notes(text, TraceReader::kChunkCapacity)) << "round " << round;
         }
