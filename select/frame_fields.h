@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/output.h"
+#include "decoders/link/lapd.h"
 #include "korvex/korvex.h"
 
 namespace korvex {
@@ -74,7 +76,7 @@ inline void ReadLapdAddressAndDirection(char direction, const unsigned char* oct
     const bool hasAddress = octets != nullptr && length > 2;
     const unsigned char first = hasAddress ? octets[0] : 0;
     const unsigned char second = hasAddress ? octets[1] : 0;
-    const int64_t values[3] = {first >> 2, second >> 1, (first & 0x02) != 0 ? 1 : 0};
+    const int64_t values[3] = {first >> 2, second >> 1, TestBits(first, kCommandResponse)};
     const FieldId ids[3] = {kFieldSapi, kFieldTei, kFieldCr};
     for (int k = 0; k < 3; ++k) {
         KorvexField& field = fields.field[ids[k]];
