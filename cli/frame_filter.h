@@ -41,7 +41,12 @@ public:
     void Also(std::function<bool()> test) { also_ = std::move(test); }
 
     bool Active() const { return selection_ != nullptr || first_ > 1 || last_ >= 0 || also_ != nullptr; }
-    // Counts the frame and says whether it is selected.
+    // How many leading octets of a frame Take looks at (0: all of them).
+    int32_t LeadingOctets() const {
+        return selection_ != nullptr ? KorvexSelectionLeadingOctets(selection_.get()) : 0;
+    }
+    // Counts the frame and says whether it is selected; of its octets it
+    // needs only the leading ones.
     bool Take(const TraceFrame& frame);
     // The number of the frame Take saw last.
     int64_t Number() const { return number_; }

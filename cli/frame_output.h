@@ -70,12 +70,19 @@ public:
     int64_t Run(Source& source) {
         TraceFrame frame;
         int64_t frames = 0;
+        // A trace reader converts the octets of frames the selection turns
+        // down only as far as it looks at them.
+        constexpr bool kConvertsOnDemand = requires { source.Complete(frame); };
+        if constexpr (kConvertsOnDemand) {
+            if (filter_ != nullptr) source.SetLead(filter_->LeadingOctets());
+        }
         while (source.Next(frame)) {
             ++frames;
             if (filter_ != nullptr && !filter_->Take(frame)) {
                 if (filter_->Done()) break;
                 continue;
             }
+            if constexpr (kConvertsOnDemand) source.Complete(frame);
             Emit(frame, frames);
             if (filter_ != nullptr && filter_->Done()) break;
         }

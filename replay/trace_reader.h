@@ -11,10 +11,13 @@
 // its memory stays flat whatever the size of the text or of its lines.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <memory>
+
+#include "core/hex_scan.h"
 
 namespace korvex {
 
@@ -24,6 +27,9 @@ struct TraceFrame {
     int32_t length = 0;                // octets to decode, 1 to 96 (to the reader's limit)
     const unsigned char* bytes = nullptr;  // the frame's octets (valid until the next read)
     int64_t endLine = 0;               // line number of the empty line that ended the frame
+    // Leading octets of bytes converted from the text: all length of them,
+    // unless the reader was given a lead (TraceReader::SetLead).
+    int32_t converted = 0;
 };
 
 class TraceReader {
@@ -47,6 +53,16 @@ public:
     // octets, or with a declared length of 0 or below, are passed over: they
     // have nothing to decode.
     bool Next(TraceFrame& frame);
+
+    // With a lead of octets (0, the default: none), a frame whose text the
+    // reader holds whole has its data lines converted into octets only
+    // until it holds that many (whole lines: at least that many, or all it
+    // has); its further lines are checked as ever, so lengths, counts and
+    // notes are the same, and frame.converted says how many octets bytes
+    // holds. Complete converts the rest of the frame Next handed out last,
+    // for a caller that wants it whole after looking at its first octets.
+    void SetLead(int32_t octets) { lead_ = std::clamp(octets, 0, limit_); }
+    void Complete(TraceFrame& frame);
 
     // Frames of the text passed over so far because they had nothing to decode.
     int64_t SkippedFrames() const { return skipped_; }
@@ -86,6 +102,17 @@ private:
     // into (down to single characters); the state of the line carries over
     // from piece to piece, so the frames are the same either way.
     bool TakeText(const char* text, std::size_t count, int64_t first, bool lineEnds);
+    // A whole frame from the start of its cycle, where the chunk holds all
+    // its lines up to the empty line that ends it: the reading TakeText gives
+    // line by line, with the cycle kept in locals. start is the frame's first
+    // line, whose line feed is the lowest bit of feeds (the line feeds of the
+    // block at offset block); all three move past the frame. False, with
+    // nothing changed that reading the lines one by one would not set again,
+    // when the chunk ends first.
+    bool TakeWholeFrame(const char*& start, std::size_t& block, uint64_t& feeds);
+    // Converts the data lines from line up to end (a line start) of the
+    // current frame, its octets from gathered_ on.
+    void ConvertLines(const char* line, const char* end);
     static void TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
                                LengthReading& reading);
     static void TakeWholeLengthLine(const unsigned char* text, std::size_t count, LengthReading& reading);
@@ -105,7 +132,7 @@ private:
     bool useFileDirection_;
     std::size_t chunkLimit_;
     // The chunk, with room behind it for a whole block of the line feed scan.
-    static constexpr std::size_t kScanBlock = 64;
+    static constexpr std::size_t kScanBlock = kLineFeedBlock;
     char chunk_[kChunkCapacity + kScanBlock] = {};
     std::size_t chunkSize_ = 0;
     std::size_t chunkPos_ = 0;
@@ -140,6 +167,15 @@ private:
     unsigned char inline_[kMaxFrameLength] = {};
     std::unique_ptr<unsigned char[]> large_;  // for a limit above kMaxFrameLength
     unsigned char* octets_;
+
+    // Of the frame read last with a lead: the octets converted (-1: all),
+    // the first data line not converted whole, and the empty line that
+    // ended the frame.
+    int32_t lead_ = 0;
+    int64_t convertedOctets_ = -1;
+    const char* unconvertedLine_ = nullptr;
+    int64_t unconvertedFrom_ = 0;  // the octet the line begins with
+    const char* frameEnd_ = nullptr;
 
     // A frame completed by the last line, waiting to be handed out.
     bool ready_ = false;

@@ -291,6 +291,128 @@ bool Compare(const KorvexField& f, Op op, const Value& v) {
     return false;
 }
 
+// A comparison or an "in" of one field.
+bool Holds(const Node& n, const KorvexField& f) {
+    if (n.kind == Node::Compare) return Compare(f, n.op, n.values[0]);
+    for (const Value& v : n.values) {
+        if (Compare(f, Op::Eq, v)) return true;
+    }
+    return false;
+}
+
+// A selection over the LAPD address fields and the direction alone, told
+// from the address octets straight: each comparison is one bit, and a
+// table gives the expression's value for every combination of them.
+class AddressTest {
+public:
+    // Up to this many comparisons: a table of 4096 bits.
+    static constexpr std::size_t kMostComparisons = 12;
+
+    // False for an expression of more comparisons.
+    bool Build(const std::vector<Node>& nodes, int32_t root) {
+        std::vector<int32_t> bitOf(nodes.size(), -1);
+        comparisons_.clear();
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            const Node& n = nodes[i];
+            if (n.kind != Node::Compare && n.kind != Node::In) continue;
+            if (comparisons_.size() == kMostComparisons) return false;
+            bitOf[i] = static_cast<int32_t>(comparisons_.size());
+            comparisons_.push_back(ComparisonOf(n));
+        }
+        const std::size_t combinations = std::size_t{1} << comparisons_.size();
+        table_.assign((combinations + 63) / 64, 0);
+        for (std::size_t bits = 0; bits < combinations; ++bits) {
+            if (Evaluate(nodes, bitOf, root, bits)) table_[bits / 64] |= uint64_t{1} << (bits % 64);
+        }
+        return true;
+    }
+
+    bool Match(char direction, const unsigned char* octets, int32_t length) const {
+        const bool hasAddress = octets != nullptr && length > 2;
+        const unsigned char first = hasAddress ? octets[0] : 0;
+        const int64_t inputs[3] = {first >> 2, hasAddress ? octets[1] >> 1 : 0,
+                                   korvex::TestBits(first, korvex::kCommandResponse)};
+        const std::size_t way = direction == 'U' ? 0 : direction == 'N' ? 1 : 2;
+        std::size_t bits = 0;
+        for (std::size_t i = 0; i < comparisons_.size(); ++i) {
+            const Comparison& c = comparisons_[i];
+            const bool holds = c.input == kDirection ? c.byDirection[way]
+                                                     : hasAddress && c.Holds(inputs[c.input]);
+            bits |= std::size_t{holds} << i;
+        }
+        return (table_[bits / 64] >> (bits % 64) & 1) != 0;
+    }
+
+private:
+    static constexpr int32_t kDirection = 3;  // the inputs: SAPI, TEI, C/R, direction
+
+    struct Comparison {
+        int32_t input = 0;
+        Op op = Op::Eq;
+        // The numbers compared with (of an "in", every one): a name is
+        // never equal to an address field, which has only a number.
+        std::vector<int64_t> numbers;
+        bool byDirection[3] = {};  // its value for U, N and none
+
+        bool Holds(int64_t x) const {
+            if (numbers.empty()) return false;
+            const int64_t n = numbers[0];
+            switch (op) {
+            case Op::Eq:
+                for (int64_t m : numbers) {
+                    if (x == m) return true;
+                }
+                return false;
+            case Op::Ne: return x != n;
+            case Op::Lt: return x < n;
+            case Op::Gt: return x > n;
+            case Op::Le: return x <= n;
+            case Op::Ge: return x >= n;
+            }
+            return false;
+        }
+    };
+
+    static Comparison ComparisonOf(const Node& n) {
+        Comparison c;
+        c.op = n.kind == Node::In ? Op::Eq : n.op;
+        switch (n.field) {
+        case korvex::kFieldSapi: c.input = 0; break;
+        case korvex::kFieldTei: c.input = 1; break;
+        case korvex::kFieldCr: c.input = 2; break;
+        default: c.input = kDirection; break;
+        }
+        for (const Value& v : n.values) {
+            if (v.isNumber) c.numbers.push_back(v.number);
+        }
+        // The direction field as the frame's fields hold it.
+        const char ways[3] = {'U', 'N', ' '};
+        for (int w = 0; w < 3; ++w) {
+            KorvexFrameFields f;
+            korvex::ReadFrameFields(korvex::FrameKind::Lapd, ways[w], nullptr, 0, f,
+                                    korvex::FieldBit(korvex::kFieldDir));
+            c.byDirection[w] = Holds(n, f.field[korvex::kFieldDir]);
+        }
+        return c;
+    }
+
+    static bool Evaluate(const std::vector<Node>& nodes, const std::vector<int32_t>& bitOf, int32_t i,
+                      std::size_t bits) {
+        const Node& n = nodes[static_cast<std::size_t>(i)];
+        switch (n.kind) {
+        case Node::Or: return Evaluate(nodes, bitOf, n.left, bits) || Evaluate(nodes, bitOf, n.right, bits);
+        case Node::And: return Evaluate(nodes, bitOf, n.left, bits) && Evaluate(nodes, bitOf, n.right, bits);
+        case Node::Not: return !Evaluate(nodes, bitOf, n.left, bits);
+        case Node::Compare:
+        case Node::In: break;
+        }
+        return (bits >> bitOf[static_cast<std::size_t>(i)] & 1) != 0;
+    }
+
+    std::vector<Comparison> comparisons_;
+    std::vector<uint64_t> table_;
+};
+
 }  // namespace
 
 struct KorvexSelection {
@@ -300,6 +422,7 @@ struct KorvexSelection {
     korvex::FrameKind kind = korvex::FrameKind::Unknown;
     // LAPD frames and no fields named but the address's and the direction.
     bool lapdAddress = false;
+    AddressTest addressTest;
 
     bool Eval(int32_t i, const KorvexFrameFields& f) const {
         const Node& n = nodes[static_cast<std::size_t>(i)];
@@ -307,12 +430,8 @@ struct KorvexSelection {
         case Node::Or: return Eval(n.left, f) || Eval(n.right, f);
         case Node::And: return Eval(n.left, f) && Eval(n.right, f);
         case Node::Not: return !Eval(n.left, f);
-        case Node::Compare: return Compare(f.field[n.field], n.op, n.values[0]);
-        case Node::In:
-            for (const Value& v : n.values) {
-                if (Compare(f.field[n.field], Op::Eq, v)) return true;
-            }
-            return false;
+        case Node::Compare:
+        case Node::In: return Holds(n, f.field[n.field]);
         }
         return false;
     }
@@ -356,21 +475,29 @@ extern "C" int KorvexSelectionSetProtocol(KorvexSelection* selection, const char
     const korvex::FrameKind kind = korvex::FrameKindOf(protocol);
     if (kind == korvex::FrameKind::Unknown) return EINVAL;
     selection->kind = kind;
-    selection->lapdAddress = kind == korvex::FrameKind::Lapd &&
-                             (selection->fields & ~korvex::kLapdAddressAndDirection) == 0;
+    try {
+        selection->lapdAddress = kind == korvex::FrameKind::Lapd &&
+                                 (selection->fields & ~korvex::kLapdAddressAndDirection) == 0 &&
+                                 selection->addressTest.Build(selection->nodes, selection->root);
+    } catch (const std::bad_alloc&) {
+        selection->lapdAddress = false;  // the fields are read and compared one by one
+    }
     return 0;
 }
 
 extern "C" int KorvexSelectionMatchFrame(const KorvexSelection* selection, char direction,
                                          const unsigned char* octets, int32_t length) {
     if (selection == nullptr) return 0;
+    if (selection->lapdAddress) return selection->addressTest.Match(direction, octets, length) ? 1 : 0;
     KorvexFrameFields fields;
-    if (selection->lapdAddress) {
-        korvex::ReadLapdAddressAndDirection(direction, octets, length, fields);
-    } else {
-        korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
-    }
+    korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
     return selection->Eval(selection->root, fields) ? 1 : 0;
+}
+
+extern "C" int32_t KorvexSelectionLeadingOctets(const KorvexSelection* selection) {
+    // The address shortcut reads the two address octets and the length.
+    constexpr int32_t kAddressOctets = 2;
+    return selection != nullptr && selection->lapdAddress ? kAddressOctets : 0;
 }
 
 extern "C" void KorvexSelectionFree(KorvexSelection* selection) { delete selection; }
