@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
@@ -336,8 +337,13 @@ public:
         std::size_t bits = 0;
         for (std::size_t i = 0; i < comparisons_.size(); ++i) {
             const Comparison& c = comparisons_[i];
-            const bool holds = c.input == kDirection ? c.byDirection[way]
-                                                     : hasAddress && c.Holds(inputs[c.input]);
+            bool holds;
+            if (c.input == kDirection) {
+                holds = c.byDirection[way];
+            } else {
+                const auto x = static_cast<uint64_t>(inputs[c.input]);
+                holds = hasAddress && ((x - c.from <= c.span) != c.outside || c.HoldsAnother(x));
+            }
             bits |= std::size_t{holds} << i;
         }
         return (table_[bits / 64] >> (bits % 64) & 1) != 0;
@@ -346,44 +352,67 @@ public:
 private:
     static constexpr int32_t kDirection = 3;  // the inputs: SAPI, TEI, C/R, direction
 
+    // A comparison of an address field holds for a range of its values (or
+    // for all values outside it), or for one of the further numbers of an
+    // "in". Values are taken as unsigned from the range's first: a value is
+    // in the range when its distance from the first is at most the span.
     struct Comparison {
         int32_t input = 0;
-        Op op = Op::Eq;
-        // The numbers compared with (of an "in", every one): a name is
-        // never equal to an address field, which has only a number.
-        std::vector<int64_t> numbers;
-        bool byDirection[3] = {};  // its value for U, N and none
+        uint64_t from = 1;
+        uint64_t span = 0;
+        bool outside = false;
+        std::vector<uint64_t> others;  // of an "in", the numbers after its first
+        bool byDirection[3] = {};      // its value for U, N and none
 
-        bool Holds(int64_t x) const {
-            if (numbers.empty()) return false;
-            const int64_t n = numbers[0];
-            switch (op) {
-            case Op::Eq:
-                for (int64_t m : numbers) {
-                    if (x == m) return true;
-                }
-                return false;
-            case Op::Ne: return x != n;
-            case Op::Lt: return x < n;
-            case Op::Gt: return x > n;
-            case Op::Le: return x <= n;
-            case Op::Ge: return x >= n;
+        bool HoldsAnother(uint64_t x) const {
+            for (uint64_t n : others) {
+                if (x == n) return true;
             }
             return false;
+        }
+        void SetRange(int64_t first, int64_t last) {
+            from = static_cast<uint64_t>(first);
+            span = static_cast<uint64_t>(last) - from;
+        }
+        // Held by no value: outside the range of all values.
+        void SetNever() {
+            from = 0;
+            span = ~uint64_t{0};
+            outside = true;
+            others.clear();
         }
     };
 
     static Comparison ComparisonOf(const Node& n) {
         Comparison c;
-        c.op = n.kind == Node::In ? Op::Eq : n.op;
         switch (n.field) {
         case korvex::kFieldSapi: c.input = 0; break;
         case korvex::kFieldTei: c.input = 1; break;
         case korvex::kFieldCr: c.input = 2; break;
         default: c.input = kDirection; break;
         }
+        // A name is never equal to an address field, which has only a number.
+        std::vector<int64_t> numbers;
         for (const Value& v : n.values) {
-            if (v.isNumber) c.numbers.push_back(v.number);
+            if (v.isNumber) numbers.push_back(v.number);
+        }
+        constexpr int64_t kLeast = std::numeric_limits<int64_t>::min();
+        constexpr int64_t kMost = std::numeric_limits<int64_t>::max();
+        if (numbers.empty()) {
+            c.SetNever();
+        } else if (n.kind == Node::In) {
+            c.SetRange(numbers[0], numbers[0]);
+            for (std::size_t i = 1; i < numbers.size(); ++i) c.others.push_back(static_cast<uint64_t>(numbers[i]));
+        } else {
+            const int64_t x = numbers[0];
+            switch (n.op) {
+            case Op::Eq: c.SetRange(x, x); break;
+            case Op::Ne: c.SetRange(x, x); c.outside = true; break;
+            case Op::Lt: x == kLeast ? c.SetNever() : c.SetRange(kLeast, x - 1); break;
+            case Op::Gt: x == kMost ? c.SetNever() : c.SetRange(x + 1, kMost); break;
+            case Op::Le: c.SetRange(kLeast, x); break;
+            case Op::Ge: c.SetRange(x, kMost); break;
+            }
         }
         // The direction field as the frame's fields hold it.
         const char ways[3] = {'U', 'N', ' '};
