@@ -48,6 +48,12 @@ public:
     // Counts the frame and says whether it is selected; of its octets it
     // needs only the leading ones.
     bool Take(const TraceFrame& frame);
+    // Take as a trace reader's sieve (context: the filter).
+    static TraceReader::Verdict Sift(void* filter, const TraceFrame& frame) {
+        auto* self = static_cast<FrameFilter*>(filter);
+        if (self->Take(frame)) return TraceReader::Verdict::Take;
+        return self->Done() ? TraceReader::Verdict::Stop : TraceReader::Verdict::PassOver;
+    }
     // The number of the frame Take saw last.
     int64_t Number() const { return number_; }
     // True when no frame after the current one can be selected.

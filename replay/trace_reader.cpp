@@ -78,6 +78,7 @@ void TraceReader::BadDataLine() {
 bool TraceReader::Next(TraceFrame& frame) {
     for (;;) {
         if (FrameReady(frame)) return true;
+        if (stopped_) return false;
         if (chunkPos_ == chunkSize_) {
             if (atEnd_) return false;
             in_.read(chunk_, static_cast<std::streamsize>(chunkLimit_));
@@ -113,6 +114,7 @@ bool TraceReader::Next(TraceFrame& frame) {
         std::size_t block = scanBlock_;
         uint64_t feeds = scanFeeds_;
         const std::size_t size = chunkSize_;
+        bool handedOut = false;
         for (;;) {
             if (lineFeed == nullptr) {
                 const char* end = stop;
@@ -126,7 +128,9 @@ bool TraceReader::Next(TraceFrame& frame) {
             }
             // Most frames are whole in the chunk: read straight through.
             if (state_ == 0 && column_ == 0 && TakeWholeFrame(start, block, feeds)) {
-                if (ready_) break;
+                // A frame the sieve passes over costs no more than its
+                // reading: the next one follows in the same loop.
+                if (ready_ && (sieve_ == nullptr || (handedOut = Sift(frame)) || stopped_)) break;
             } else {
                 std::size_t length = static_cast<std::size_t>(lineFeed - start);
                 if (length > 0 && lineFeed[-1] == '\r') --length;
@@ -148,11 +152,15 @@ bool TraceReader::Next(TraceFrame& frame) {
         scanBlock_ = block;
         scanFeeds_ = feeds;
         chunkPos_ = static_cast<std::size_t>(start - chunk_);
+        if (handedOut) return true;
     }
 }
 
 bool TraceReader::FrameReady(TraceFrame& frame) {
-    if (!ready_) return false;
+    return ready_ && Sift(frame);
+}
+
+bool TraceReader::Sift(TraceFrame& frame) {
     ready_ = false;
     std::memcpy(frame.timestamp, timestamp_, sizeof frame.timestamp);
     frame.direction = direction_;
@@ -161,7 +169,14 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
     frame.endLine = readyLine_;
     frame.converted = convertedOctets_ < 0 ? frame.length
                                            : static_cast<int32_t>(std::min<int64_t>(frame.length, convertedOctets_));
-    return true;
+    if (sieve_ == nullptr) return true;
+    switch (sieve_(sieveContext_, frame)) {
+    case Verdict::Take: Complete(frame); return true;
+    case Verdict::PassOver: return false;
+    case Verdict::Stop: break;
+    }
+    stopped_ = true;
+    return false;
 }
 
 // The next count characters of the current line, after first characters

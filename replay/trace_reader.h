@@ -28,7 +28,7 @@ struct TraceFrame {
     const unsigned char* bytes = nullptr;  // the frame's octets (valid until the next read)
     int64_t endLine = 0;               // line number of the empty line that ended the frame
     // Leading octets of bytes converted from the text: all length of them,
-    // unless the reader was given a lead (TraceReader::SetLead).
+    // unless the reader was given a sieve (TraceReader::SetSieve).
     int32_t converted = 0;
 };
 
@@ -54,15 +54,23 @@ public:
     // have nothing to decode.
     bool Next(TraceFrame& frame);
 
-    // With a lead of octets (0, the default: none), a frame whose text the
-    // reader holds whole has its data lines converted into octets only
-    // until it holds that many (whole lines: at least that many, or all it
-    // has); its further lines are checked as ever, so lengths, counts and
-    // notes are the same, and frame.converted says how many octets bytes
-    // holds. Complete converts the rest of the frame Next handed out last,
-    // for a caller that wants it whole after looking at its first octets.
-    void SetLead(int32_t octets) { lead_ = std::clamp(octets, 0, limit_); }
-    void Complete(TraceFrame& frame);
+    // What a sieve says of a frame: hand it out, pass it over, or stop
+    // reading (Next returns false, as at the end of the text).
+    enum class Verdict { Take, PassOver, Stop };
+    using Sieve = Verdict (*)(void* context, const TraceFrame& frame);
+
+    // Asks sieve of every frame, before Next hands it out, whether to. It
+    // looks at the frame's first lead octets (0: at all of them): a frame
+    // whose text the reader holds whole has its data lines converted into
+    // octets only until it holds that many (whole lines: at least that
+    // many, or all it has; frame.converted says how many), its further
+    // lines only checked, so lengths, counts and notes are the same; the
+    // frames the sieve takes are converted whole before they are handed out.
+    void SetSieve(int32_t lead, Sieve sieve, void* context) {
+        lead_ = sieve != nullptr ? std::clamp(lead, 0, limit_) : 0;
+        sieve_ = sieve;
+        sieveContext_ = context;
+    }
 
     // Frames of the text passed over so far because they had nothing to decode.
     int64_t SkippedFrames() const { return skipped_; }
@@ -119,6 +127,11 @@ private:
     DataState TakeData(const unsigned char* p, const unsigned char* end, DataState state, bool inChunk);
     void EndFrame();
     bool FrameReady(TraceFrame& frame);
+    // The ready frame into frame, and the sieve's verdict on it: true when
+    // it is handed out.
+    bool Sift(TraceFrame& frame);
+    // Converts the rest of the frame whose octets the lead left unconverted.
+    void Complete(TraceFrame& frame);
     void BadDataLine();
 
     // The first line feed of the chunk at or after from; nullptr when the
@@ -172,6 +185,9 @@ private:
     // the first data line not converted whole, and the empty line that
     // ended the frame.
     int32_t lead_ = 0;
+    Sieve sieve_ = nullptr;
+    void* sieveContext_ = nullptr;
+    bool stopped_ = false;  // the sieve said stop
     int64_t convertedOctets_ = -1;
     const char* unconvertedLine_ = nullptr;
     int64_t unconvertedFrom_ = 0;  // the octet the line begins with
