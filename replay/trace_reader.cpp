@@ -28,7 +28,15 @@ int HexDigitValue(char c) {
 
 TraceReader::TraceReader(std::istream& in, bool useFileDirection, std::size_t chunkSize,
                          int32_t maxFrameLength)
+    : TraceReader(&in, nullptr, useFileDirection, chunkSize, maxFrameLength) {}
+
+TraceReader::TraceReader(TextPieces& pieces, bool useFileDirection, int32_t maxFrameLength)
+    : TraceReader(nullptr, &pieces, useFileDirection, kChunkCapacity, maxFrameLength) {}
+
+TraceReader::TraceReader(std::istream* in, TextPieces* pieces, bool useFileDirection, std::size_t chunkSize,
+                         int32_t maxFrameLength)
     : in_(in),
+      pieces_(pieces),
       useFileDirection_(useFileDirection),
       chunkLimit_(std::clamp<std::size_t>(chunkSize, 1, kChunkCapacity)),
       limit_(std::max(maxFrameLength, kMaxFrameLength)),
@@ -81,8 +89,15 @@ bool TraceReader::Next(TraceFrame& frame) {
         if (stopped_) return false;
         if (chunkPos_ == chunkSize_) {
             if (atEnd_) return false;
-            in_.read(chunk_, static_cast<std::streamsize>(chunkLimit_));
-            chunkSize_ = static_cast<std::size_t>(in_.gcount());
+            if (pieces_ != nullptr) {
+                const std::string_view piece = pieces_->Next();
+                chunk_ = piece.data();
+                chunkSize_ = piece.size();
+            } else {
+                in_->read(buffer_, static_cast<std::streamsize>(chunkLimit_));
+                chunk_ = buffer_;
+                chunkSize_ = static_cast<std::size_t>(in_->gcount());
+            }
             chunkPos_ = 0;
             scanBlock_ = kNoBlock;
             if (chunkSize_ == 0) {
@@ -91,7 +106,7 @@ bool TraceReader::Next(TraceFrame& frame) {
                 // the very end is taken for one.
                 if (column_ > 0 || pendingCr_) {
                     pendingCr_ = false;
-                    TakeText(chunk_, 0, column_, true);
+                    TakeText(buffer_, 0, column_, true);
                 }
                 continue;
             }

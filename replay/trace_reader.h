@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <istream>
 #include <memory>
+#include <string_view>
 
 #include "core/hex_scan.h"
 
@@ -30,6 +31,19 @@ struct TraceFrame {
     // Leading octets of bytes converted from the text: all length of them,
     // unless the reader was given a sieve (TraceReader::SetSieve).
     int32_t converted = 0;
+};
+
+// Text handed to a reader piece by piece from its supplier's memory (a
+// file mapped into memory, say), so that it is not copied into the
+// reader's own buffer.
+class TextPieces {
+public:
+    virtual ~TextPieces() = default;
+    // The next piece of the text; empty at its end. It stays valid, with
+    // kReadBehind more characters readable behind its end, until the next
+    // call.
+    virtual std::string_view Next() = 0;
+    static constexpr std::size_t kReadBehind = 64;
 };
 
 class TraceReader {
@@ -47,6 +61,10 @@ public:
     // copies frames elsewhere whole.
     explicit TraceReader(std::istream& in, bool useFileDirection = true,
                          std::size_t chunkSize = kChunkCapacity,
+                         int32_t maxFrameLength = kMaxFrameLength);
+    // The text in the pieces pieces hands out: the same frames as from a
+    // stream of that text.
+    explicit TraceReader(TextPieces& pieces, bool useFileDirection = true,
                          int32_t maxFrameLength = kMaxFrameLength);
 
     // The next frame to decode; false at the end of the text. Frames with no
@@ -92,6 +110,9 @@ public:
     int64_t UnfinishedFrameLine() const;
 
 private:
+    TraceReader(std::istream* in, TextPieces* pieces, bool useFileDirection, std::size_t chunkSize,
+                int32_t maxFrameLength);
+
     // A length line read so far: the number from column 9 (leading blanks,
     // an optional sign, digits) and the character in column 20.
     struct LengthReading {
@@ -141,12 +162,15 @@ private:
     // offset block on (at most chunkSize_).
     uint64_t ScanBlock(std::size_t block) const;
 
-    std::istream& in_;
+    std::istream* in_ = nullptr;
+    TextPieces* pieces_ = nullptr;
     bool useFileDirection_;
     std::size_t chunkLimit_;
     // The chunk, with room behind it for a whole block of the line feed scan.
     static constexpr std::size_t kScanBlock = kLineFeedBlock;
-    char chunk_[kChunkCapacity + kScanBlock] = {};
+    static_assert(TextPieces::kReadBehind >= kScanBlock && TextPieces::kReadBehind >= kHexLayoutReach);
+    char buffer_[kChunkCapacity + kScanBlock] = {};
+    const char* chunk_ = buffer_;  // the reader's buffer, or a piece
     std::size_t chunkSize_ = 0;
     std::size_t chunkPos_ = 0;
     bool atEnd_ = false;

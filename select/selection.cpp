@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 #include <string>
@@ -301,145 +300,37 @@ bool Holds(const Node& n, const KorvexField& f) {
     return false;
 }
 
-// A selection over the LAPD address fields and the direction alone, told
-// from the address octets straight: each comparison is one bit, and a
-// table gives the expression's value for every combination of them.
-class AddressTest {
+// A selection over the LAPD address fields and the direction alone: its
+// verdict for every address (SAPI and C/R in the first octet, TEI in the
+// second, less their EA bits) and every direction, worked out once through
+// the full reading of the fields, so that a frame costs one look-up.
+class AddressTable {
 public:
-    // Up to this many comparisons: a table of 4096 bits.
-    static constexpr std::size_t kMostComparisons = 12;
+    static constexpr std::size_t kWays = 3;  // U, N, none
+    static constexpr char kWayDirections[kWays] = {'U', 'N', ' '};
+    static constexpr std::size_t kAddresses = std::size_t{1} << 14;
 
-    // False for an expression of more comparisons.
-    bool Build(const std::vector<Node>& nodes, int32_t root) {
-        std::vector<int32_t> bitOf(nodes.size(), -1);
-        comparisons_.clear();
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            const Node& n = nodes[i];
-            if (n.kind != Node::Compare && n.kind != Node::In) continue;
-            if (comparisons_.size() == kMostComparisons) return false;
-            bitOf[i] = static_cast<int32_t>(comparisons_.size());
-            comparisons_.push_back(ComparisonOf(n));
-        }
-        const std::size_t combinations = std::size_t{1} << comparisons_.size();
-        table_.assign((combinations + 63) / 64, 0);
-        for (std::size_t bits = 0; bits < combinations; ++bits) {
-            if (Evaluate(nodes, bitOf, root, bits)) table_[bits / 64] |= uint64_t{1} << (bits % 64);
-        }
-        return true;
+    void Resize() { bits_.assign(kWays * kAddresses / 64, 0); }
+    // The verdict for a frame too short to have its address read.
+    void SetShort(std::size_t way, bool verdict) { short_[way] = verdict; }
+    void Set(std::size_t index, bool verdict) {
+        if (verdict) bits_[index / 64] |= uint64_t{1} << (index % 64);
+    }
+    static std::size_t Index(std::size_t way, unsigned char first, unsigned char second) {
+        return way * kAddresses | std::size_t{first} >> 1 << 7 | std::size_t{second} >> 1;
     }
 
     bool Match(char direction, const unsigned char* octets, int32_t length) const {
-        const bool hasAddress = octets != nullptr && length > 2;
-        const unsigned char first = hasAddress ? octets[0] : 0;
-        const int64_t inputs[3] = {first >> 2, hasAddress ? octets[1] >> 1 : 0,
-                                   korvex::TestBits(first, korvex::kCommandResponse)};
         const std::size_t way = direction == 'U' ? 0 : direction == 'N' ? 1 : 2;
-        std::size_t bits = 0;
-        for (std::size_t i = 0; i < comparisons_.size(); ++i) {
-            const Comparison& c = comparisons_[i];
-            bool holds;
-            if (c.input == kDirection) {
-                holds = c.byDirection[way];
-            } else {
-                const auto x = static_cast<uint64_t>(inputs[c.input]);
-                holds = hasAddress && ((x - c.from <= c.span) != c.outside || c.HoldsAnother(x));
-            }
-            bits |= std::size_t{holds} << i;
-        }
-        return (table_[bits / 64] >> (bits % 64) & 1) != 0;
+        // The address is read only where a control field follows it.
+        if (octets == nullptr || length <= 2) return short_[way];
+        const std::size_t i = Index(way, octets[0], octets[1]);
+        return (bits_[i / 64] >> (i % 64) & 1) != 0;
     }
 
 private:
-    static constexpr int32_t kDirection = 3;  // the inputs: SAPI, TEI, C/R, direction
-
-    // A comparison of an address field holds for a range of its values (or
-    // for all values outside it), or for one of the further numbers of an
-    // "in". Values are taken as unsigned from the range's first: a value is
-    // in the range when its distance from the first is at most the span.
-    struct Comparison {
-        int32_t input = 0;
-        uint64_t from = 1;
-        uint64_t span = 0;
-        bool outside = false;
-        std::vector<uint64_t> others;  // of an "in", the numbers after its first
-        bool byDirection[3] = {};      // its value for U, N and none
-
-        bool HoldsAnother(uint64_t x) const {
-            for (uint64_t n : others) {
-                if (x == n) return true;
-            }
-            return false;
-        }
-        void SetRange(int64_t first, int64_t last) {
-            from = static_cast<uint64_t>(first);
-            span = static_cast<uint64_t>(last) - from;
-        }
-        // Held by no value: outside the range of all values.
-        void SetNever() {
-            from = 0;
-            span = ~uint64_t{0};
-            outside = true;
-            others.clear();
-        }
-    };
-
-    static Comparison ComparisonOf(const Node& n) {
-        Comparison c;
-        switch (n.field) {
-        case korvex::kFieldSapi: c.input = 0; break;
-        case korvex::kFieldTei: c.input = 1; break;
-        case korvex::kFieldCr: c.input = 2; break;
-        default: c.input = kDirection; break;
-        }
-        // A name is never equal to an address field, which has only a number.
-        std::vector<int64_t> numbers;
-        for (const Value& v : n.values) {
-            if (v.isNumber) numbers.push_back(v.number);
-        }
-        constexpr int64_t kLeast = std::numeric_limits<int64_t>::min();
-        constexpr int64_t kMost = std::numeric_limits<int64_t>::max();
-        if (numbers.empty()) {
-            c.SetNever();
-        } else if (n.kind == Node::In) {
-            c.SetRange(numbers[0], numbers[0]);
-            for (std::size_t i = 1; i < numbers.size(); ++i) c.others.push_back(static_cast<uint64_t>(numbers[i]));
-        } else {
-            const int64_t x = numbers[0];
-            switch (n.op) {
-            case Op::Eq: c.SetRange(x, x); break;
-            case Op::Ne: c.SetRange(x, x); c.outside = true; break;
-            case Op::Lt: x == kLeast ? c.SetNever() : c.SetRange(kLeast, x - 1); break;
-            case Op::Gt: x == kMost ? c.SetNever() : c.SetRange(x + 1, kMost); break;
-            case Op::Le: c.SetRange(kLeast, x); break;
-            case Op::Ge: c.SetRange(x, kMost); break;
-            }
-        }
-        // The direction field as the frame's fields hold it.
-        const char ways[3] = {'U', 'N', ' '};
-        for (int w = 0; w < 3; ++w) {
-            KorvexFrameFields f;
-            korvex::ReadFrameFields(korvex::FrameKind::Lapd, ways[w], nullptr, 0, f,
-                                    korvex::FieldBit(korvex::kFieldDir));
-            c.byDirection[w] = Holds(n, f.field[korvex::kFieldDir]);
-        }
-        return c;
-    }
-
-    static bool Evaluate(const std::vector<Node>& nodes, const std::vector<int32_t>& bitOf, int32_t i,
-                      std::size_t bits) {
-        const Node& n = nodes[static_cast<std::size_t>(i)];
-        switch (n.kind) {
-        case Node::Or: return Evaluate(nodes, bitOf, n.left, bits) || Evaluate(nodes, bitOf, n.right, bits);
-        case Node::And: return Evaluate(nodes, bitOf, n.left, bits) && Evaluate(nodes, bitOf, n.right, bits);
-        case Node::Not: return !Evaluate(nodes, bitOf, n.left, bits);
-        case Node::Compare:
-        case Node::In: break;
-        }
-        return (bits >> bitOf[static_cast<std::size_t>(i)] & 1) != 0;
-    }
-
-    std::vector<Comparison> comparisons_;
-    std::vector<uint64_t> table_;
+    std::vector<uint64_t> bits_;
+    bool short_[kWays] = {};
 };
 
 }  // namespace
@@ -451,7 +342,32 @@ struct KorvexSelection {
     korvex::FrameKind kind = korvex::FrameKind::Unknown;
     // LAPD frames and no fields named but the address's and the direction.
     bool lapdAddress = false;
-    AddressTest addressTest;
+    AddressTable addressTable;
+
+    bool MatchFields(char direction, const unsigned char* octets, int32_t length) const {
+        KorvexFrameFields f;
+        korvex::ReadFrameFields(kind, direction, octets, length, f, fields);
+        return Eval(root, f);
+    }
+
+    // The table of an address selection, from the full reading of every
+    // address a frame can have.
+    void FillAddressTable() {
+        addressTable.Resize();
+        for (std::size_t way = 0; way < AddressTable::kWays; ++way) {
+            const char direction = AddressTable::kWayDirections[way];
+            addressTable.SetShort(way, MatchFields(direction, nullptr, 0));
+            for (unsigned first = 0; first < 256; first += 2) {
+                for (unsigned second = 0; second < 256; second += 2) {
+                    // The two address octets and a control field.
+                    const unsigned char frame[3] = {static_cast<unsigned char>(first),
+                                                    static_cast<unsigned char>(second), 0};
+                    addressTable.Set(AddressTable::Index(way, frame[0], frame[1]),
+                                     MatchFields(direction, frame, 3));
+                }
+            }
+        }
+    }
 
     bool Eval(int32_t i, const KorvexFrameFields& f) const {
         const Node& n = nodes[static_cast<std::size_t>(i)];
@@ -504,12 +420,14 @@ extern "C" int KorvexSelectionSetProtocol(KorvexSelection* selection, const char
     const korvex::FrameKind kind = korvex::FrameKindOf(protocol);
     if (kind == korvex::FrameKind::Unknown) return EINVAL;
     selection->kind = kind;
-    try {
-        selection->lapdAddress = kind == korvex::FrameKind::Lapd &&
-                                 (selection->fields & ~korvex::kLapdAddressAndDirection) == 0 &&
-                                 selection->addressTest.Build(selection->nodes, selection->root);
-    } catch (const std::bad_alloc&) {
-        selection->lapdAddress = false;  // the fields are read and compared one by one
+    selection->lapdAddress = false;
+    if (kind == korvex::FrameKind::Lapd && (selection->fields & ~korvex::kLapdAddressAndDirection) == 0) {
+        try {
+            selection->FillAddressTable();
+            selection->lapdAddress = true;
+        } catch (const std::bad_alloc&) {
+            // Without the table the fields are read and compared frame by frame.
+        }
     }
     return 0;
 }
@@ -517,10 +435,8 @@ extern "C" int KorvexSelectionSetProtocol(KorvexSelection* selection, const char
 extern "C" int KorvexSelectionMatchFrame(const KorvexSelection* selection, char direction,
                                          const unsigned char* octets, int32_t length) {
     if (selection == nullptr) return 0;
-    if (selection->lapdAddress) return selection->addressTest.Match(direction, octets, length) ? 1 : 0;
-    KorvexFrameFields fields;
-    korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
-    return selection->Eval(selection->root, fields) ? 1 : 0;
+    if (selection->lapdAddress) return selection->addressTable.Match(direction, octets, length) ? 1 : 0;
+    return selection->MatchFields(direction, octets, length) ? 1 : 0;
 }
 
 extern "C" int32_t KorvexSelectionLeadingOctets(const KorvexSelection* selection) {
