@@ -47,7 +47,13 @@ public:
     }
     // Counts the frame and says whether it is selected; of its octets it
     // needs only the leading ones.
-    bool Take(const TraceFrame& frame);
+    bool Take(const TraceFrame& frame) {
+        ++number_;
+        if (number_ < first_ || (last_ >= 0 && number_ > last_)) return false;
+        if (also_ != nullptr && !also_()) return false;
+        if (selection_ == nullptr) return true;
+        return KorvexSelectionMatchFrame(selection_.get(), frame.direction, frame.bytes, frame.length) != 0;
+    }
     // Take as a trace reader's sieve (context: the filter).
     static TraceReader::Verdict Sift(void* filter, const TraceFrame& frame) {
         auto* self = static_cast<FrameFilter*>(filter);
