@@ -6,11 +6,29 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace korvex::cli {
 
+namespace {
+
+// What the program says when a page of the mapping is gone: written before
+// the mapping exists, read by the signal handler.
+char cutMessage[512];
+std::size_t cutMessageSize = 0;
+
+extern "C" void OnFileCutShort(int) {
+    // Only calls a signal handler may make.
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, cutMessage, cutMessageSize);
+    ::_exit(1);
+}
+
+}  // namespace
+
 MappedFile::~MappedFile() {
-    if (text_ != nullptr) ::munmap(const_cast<char*>(text_), size_);
+    if (text_ == nullptr) return;
+    ::munmap(const_cast<char*>(text_), size_);
+    ::sigaction(SIGBUS, &previous_, nullptr);
 }
 
 bool MappedFile::Open(const std::string& name) {
@@ -27,6 +45,13 @@ bool MappedFile::Open(const std::string& name) {
     if (map == MAP_FAILED) return false;
     ::madvise(map, size_, MADV_SEQUENTIAL);
     text_ = static_cast<const char*>(map);
+    const std::string message = "korvex: " + name + ": the file was cut short while it was being read\n";
+    cutMessageSize = std::min(message.size(), sizeof cutMessage);
+    std::memcpy(cutMessage, message.data(), cutMessageSize);
+    struct sigaction onCut {};
+    onCut.sa_handler = OnFileCutShort;
+    sigemptyset(&onCut.sa_mask);
+    ::sigaction(SIGBUS, &onCut, &previous_);
     return true;
 }
 

@@ -1,7 +1,11 @@
 // A regular file mapped into memory and handed to a trace reader piece by
 // piece: the reader reads the file's pages where they are, with no copy
-// into a buffer of its own.
+// into a buffer of its own. Should another program cut the file short while
+// it is mapped, reading the lost pages ends the program with a message
+// saying so and exit status 1, where it would otherwise die of the signal.
 #pragma once
+
+#include <signal.h>
 
 #include <cstddef>
 #include <string>
@@ -27,6 +31,7 @@ public:
 private:
     static constexpr std::size_t kPiece = std::size_t{1} << 20;
 
+    struct sigaction previous_ {};  // the handler of SIGBUS before the mapping
     const char* text_ = nullptr;
     std::size_t size_ = 0;
     std::size_t handedOut_ = 0;

@@ -205,13 +205,14 @@ private:
     std::unique_ptr<unsigned char[]> large_;  // for a limit above kMaxFrameLength
     unsigned char* octets_;
 
-    // Of the frame read last with a lead: the octets converted (-1: all),
-    // the first data line not converted whole, and the empty line that
-    // ended the frame.
+    // The sieve, with the octets it looks at.
     int32_t lead_ = 0;
     Sieve sieve_ = nullptr;
     void* sieveContext_ = nullptr;
     bool stopped_ = false;  // the sieve said stop
+    // Of the frame read last with a lead: the octets converted (-1: all),
+    // the first data line not converted whole, and the empty line that
+    // ended the frame.
     int64_t convertedOctets_ = -1;
     const char* unconvertedLine_ = nullptr;
     int64_t unconvertedFrom_ = 0;  // the octet the line begins with
