@@ -77,6 +77,21 @@ inline uint64_t LineFeedsOf64(const char* p) {
 #endif
 }
 
+// True when none of the count characters from p on (at most 16) is a line
+// feed. The 16 characters from p on are read whatever count is.
+inline bool NoLineFeedAmong16(const char* p, std::size_t count) {
+#if defined(__SSE2__)
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto feeds = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('\n'))));
+    return (feeds & ((uint32_t{1} << count) - 1)) == 0;
+#else
+    for (std::size_t k = 0; k < count; ++k) {
+        if (p[k] == '\n') return false;
+    }
+    return true;
+#endif
+}
+
 // Characters from p on that HexLayoutOf and HexTriplesAt read, whatever
 // the length of the text they are asked about: they must lie in one buffer.
 inline constexpr std::size_t kHexLayoutReach = 48;

@@ -337,20 +337,66 @@ bool TraceReader::Sift(TraceFrame& frame) {
     // data ends there) is only checked and counted, and only octets within
     // the lead are converted; the rest wait for Complete. Any other line is
     // read as ever, the lines waiting before it converted first.
+    //
+    // Such a line is mostly found where its layout says it ends (the
+    // offset, the pairs and their blanks, a blank, one rendering character a
+    // pair, the line feed), with no line feed among the characters before,
+    // and so is the empty line: the line feed bits then catch up only when
+    // a line is read as ever, or at the end of the frame.
     int64_t badLines = 0;
     int64_t firstBadLine = 0;
     int64_t gathered = 0;
     const int64_t lead = lead_;
     const char* waiting = lead > 0 ? text : nullptr;  // the first line not converted whole
     unsigned char* const octets = octets_;
+    const char* const chunkEnd = chunk_ + size;
+    bool behind = false;  // the line feed bits lag behind text
+    auto catchUp = [&]() {
+        const auto offset = static_cast<std::size_t>(text - chunk_);
+        scanned = offset & ~(kScanBlock - 1);
+        rest = scanned < size ? ScanBlock(scanned) & (~uint64_t{0} << (offset - scanned)) : 0;
+        behind = false;
+    };
+    constexpr int64_t kLinePairs = 16;
     for (;;) {
+        if (waiting != nullptr && text < chunkEnd) {
+            if (*text == '\n') {  // the empty line
+                p = reinterpret_cast<const unsigned char*>(text);
+                ++text;
+                ++line;
+                behind = true;
+                break;
+            }
+            const auto expected = static_cast<std::size_t>(std::clamp<int64_t>(declared - gathered, 0, kLinePairs));
+            const std::size_t pairsEnd = (kDataColumn - 1) + 3 * expected;  // where the second blank is due
+            const char* const lineFeed = text + pairsEnd + 1 + expected;
+            const auto* const lineText = reinterpret_cast<const unsigned char*>(text);
+            if (expected > 0 && lineFeed < chunkEnd && *lineFeed == '\n' && lineFeed[-1] != '\r' &&
+                lineText[pairsEnd] == ' ' && NoLineFeedAmong16(text, kDataColumn - 1) &&
+                NoLineFeedAmong16(text + pairsEnd + 1, expected) &&
+                HexTriplesAt(lineText + (kDataColumn - 1), static_cast<int32_t>(expected))) {
+                const unsigned char* const pairs = lineText + (kDataColumn - 1);
+                if (gathered < lead) {
+                    const int64_t within = std::min(lead, gathered + static_cast<int64_t>(expected));
+                    for (int64_t k = gathered; k < within; ++k) {
+                        octets[k] = static_cast<unsigned char>(PairValue(pairs + 3 * (k - gathered)));
+                    }
+                }
+                gathered += static_cast<int64_t>(expected);
+                text = lineFeed + 1;
+                ++line;
+                hasText = true;
+                behind = true;
+                continue;
+            }
+        }
+        if (behind) catchUp();
         if (!nextLine()) return false;
         if (count == 0) break;
         hasText = true;
         if (count <= kDataColumn - 1) continue;
         const unsigned char* const pairs = p + (kDataColumn - 1);
         if (waiting != nullptr) {
-            constexpr int64_t kLinePairs = 16;
             const int64_t expected = std::clamp<int64_t>(declared - gathered, 0, kLinePairs);
             const auto expectedCount = static_cast<std::size_t>(3 * expected);
             if (expected > 0 && count - (kDataColumn - 1) > expectedCount && pairs[expectedCount] == ' ' &&
@@ -371,6 +417,7 @@ bool TraceReader::Sift(TraceFrame& frame) {
         gathered = gathered_;
         if (lead > 0 && gathered >= lead) waiting = text;
     }
+    if (behind) catchUp();
     // The text stays in the chunk until the next read: Complete finds the
     // waiting lines there.
     convertedOctets_ = waiting != nullptr ? std::max(gathered_, std::min(lead, gathered)) : -1;
