@@ -358,6 +358,17 @@ bool TraceReader::Sift(TraceFrame& frame) {
         behind = false;
     };
     constexpr int64_t kLinePairs = 16;
+    // A checked line of expected pairs: only those within the lead are
+    // converted.
+    auto takeChecked = [&](const unsigned char* pairs, int64_t expected) {
+        if (gathered < lead) {
+            const int64_t within = std::min(lead, gathered + expected);
+            for (int64_t k = gathered; k < within; ++k) {
+                octets[k] = static_cast<unsigned char>(PairValue(pairs + 3 * (k - gathered)));
+            }
+        }
+        gathered += expected;
+    };
     for (;;) {
         if (waiting != nullptr && text < chunkEnd) {
             if (*text == '\n') {  // the empty line
@@ -375,14 +386,7 @@ bool TraceReader::Sift(TraceFrame& frame) {
                 lineText[pairsEnd] == ' ' && NoLineFeedAmong16(text, kDataColumn - 1) &&
                 NoLineFeedAmong16(text + pairsEnd + 1, expected) &&
                 HexTriplesAt(lineText + (kDataColumn - 1), static_cast<int32_t>(expected))) {
-                const unsigned char* const pairs = lineText + (kDataColumn - 1);
-                if (gathered < lead) {
-                    const int64_t within = std::min(lead, gathered + static_cast<int64_t>(expected));
-                    for (int64_t k = gathered; k < within; ++k) {
-                        octets[k] = static_cast<unsigned char>(PairValue(pairs + 3 * (k - gathered)));
-                    }
-                }
-                gathered += static_cast<int64_t>(expected);
+                takeChecked(lineText + (kDataColumn - 1), static_cast<int64_t>(expected));
                 text = lineFeed + 1;
                 ++line;
                 hasText = true;
@@ -401,11 +405,7 @@ bool TraceReader::Sift(TraceFrame& frame) {
             const auto expectedCount = static_cast<std::size_t>(3 * expected);
             if (expected > 0 && count - (kDataColumn - 1) > expectedCount && pairs[expectedCount] == ' ' &&
                 HexTriplesAt(pairs, static_cast<int32_t>(expected))) {
-                const int64_t within = std::min(lead, gathered + expected);
-                for (int64_t k = gathered; k < within; ++k) {
-                    octets[k] = static_cast<unsigned char>(PairValue(pairs + 3 * (k - gathered)));
-                }
-                gathered += expected;
+                takeChecked(pairs, expected);
                 continue;
             }
             // gathered_ still counts the octets before the waiting lines.
