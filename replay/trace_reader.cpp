@@ -175,7 +175,7 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
     return ready_ && Sift(frame);
 }
 
-bool TraceReader::Sift(TraceFrame& frame) {
+[[gnu::always_inline]] inline bool TraceReader::Sift(TraceFrame& frame) {
     ready_ = false;
     std::memcpy(frame.timestamp, timestamp_, sizeof frame.timestamp);
     frame.direction = direction_;
