@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <CLI/CLI.hpp>
+#include <optional>
 
 #include "cli/calls_command.h"
 #include "cli/capture.h"
@@ -8,6 +9,7 @@
 #include "cli/frame_json.h"
 #include "cli/frame_output.h"
 #include "cli/hex_text.h"
+#include "cli/mapped_file.h"
 #include "cli/options.h"
 #include "cli/report_command.h"
 #include "cli/stats_command.h"
@@ -107,7 +109,16 @@ struct ReplayCommand {
                 << " capture, not a hex trace file; decode it with: korvex pcap " << file << "\n";
             return 1;
         }
-        TraceReader reader(input.Stream());
+        // A regular file is read where the system maps it; standard input
+        // and what cannot be mapped come through the stream.
+        MappedFile mapped;
+        std::optional<TraceReader> readerHeld;
+        if (file != "-" && mapped.Open(file)) {
+            readerHeld.emplace(mapped);
+        } else {
+            readerHeld.emplace(input.Stream());
+        }
+        TraceReader& reader = *readerHeld;
         TraceOutput output(out, FindProtocol(protocol), flags.Resolve(), colour.Resolve(outIsTerminal));
         if (filter.Active()) {
             filter.SetProtocol(protocol);

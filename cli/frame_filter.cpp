@@ -56,12 +56,5 @@ void FrameFilter::Resolve() {
     }
 }
 
-bool FrameFilter::Take(const TraceFrame& frame) {
-    ++number_;
-    if (number_ < first_ || (last_ >= 0 && number_ > last_)) return false;
-    if (also_ != nullptr && !also_()) return false;
-    if (selection_ == nullptr) return true;
-    return KorvexSelectionMatchFrame(selection_.get(), frame.direction, frame.bytes, frame.length) != 0;
-}
 
 }  // namespace korvex::cli

@@ -41,8 +41,25 @@ public:
     void Also(std::function<bool()> test) { also_ = std::move(test); }
 
     bool Active() const { return selection_ != nullptr || first_ > 1 || last_ >= 0 || also_ != nullptr; }
-    // Counts the frame and says whether it is selected.
-    bool Take(const TraceFrame& frame);
+    // How many leading octets of a frame Take looks at (0: all of them).
+    int32_t LeadingOctets() const {
+        return selection_ != nullptr ? KorvexSelectionLeadingOctets(selection_.get()) : 0;
+    }
+    // Counts the frame and says whether it is selected; of its octets it
+    // needs only the leading ones.
+    bool Take(const TraceFrame& frame) {
+        ++number_;
+        if (number_ < first_ || (last_ >= 0 && number_ > last_)) return false;
+        if (also_ != nullptr && !also_()) return false;
+        if (selection_ == nullptr) return true;
+        return KorvexSelectionMatchFrame(selection_.get(), frame.direction, frame.bytes, frame.length) != 0;
+    }
+    // Take as a trace reader's sieve (context: the filter).
+    static TraceReader::Verdict Sift(void* filter, const TraceFrame& frame) {
+        auto* self = static_cast<FrameFilter*>(filter);
+        if (self->Take(frame)) return TraceReader::Verdict::Take;
+        return self->Done() ? TraceReader::Verdict::Stop : TraceReader::Verdict::PassOver;
+    }
     // The number of the frame Take saw last.
     int64_t Number() const { return number_; }
     // True when no frame after the current one can be selected.

@@ -70,15 +70,31 @@ public:
     int64_t Run(Source& source) {
         TraceFrame frame;
         int64_t frames = 0;
+        // A trace reader asks the filter of each frame itself, having
+        // converted only the octets the filter looks at; the frames are
+        // numbered by the filter, which sees them all.
+        constexpr bool kSieves = requires { source.SetSieve(0, &FrameFilter::Sift, nullptr); };
+        bool sieving = false;
+        if constexpr (kSieves) {
+            if (filter_ != nullptr) {
+                source.SetSieve(filter_->LeadingOctets(), &FrameFilter::Sift, filter_);
+                sieving = true;
+            }
+        }
         while (source.Next(frame)) {
-            ++frames;
-            if (filter_ != nullptr && !filter_->Take(frame)) {
-                if (filter_->Done()) break;
-                continue;
+            if (sieving) {
+                frames = filter_->Number();
+            } else {
+                ++frames;
+                if (filter_ != nullptr && !filter_->Take(frame)) {
+                    if (filter_->Done()) break;
+                    continue;
+                }
             }
             Emit(frame, frames);
             if (filter_ != nullptr && filter_->Done()) break;
         }
+        if (sieving) frames = filter_->Number();
         return frames;
     }
 

@@ -138,6 +138,61 @@ Expected ReadStreaming(const std::string& text, bool useFileDirection, std::size
     return read;
 }
 
+// Read with a sieve of the given lead that takes every other frame, and
+// every frame is asked about: the frames taken come whole.
+Expected ReadSieved(const std::string& text, int32_t lead, int64_t& asked) {
+    std::istringstream in(text);
+    auto reader = std::make_unique<korvex::TraceReader>(in);
+    asked = 0;
+    reader->SetSieve(
+        lead,
+        [](void* count, const korvex::TraceFrame& frame) {
+            Check(frame.converted >= 0 && frame.converted <= frame.length, "the octets converted lie in the frame");
+            return (*static_cast<int64_t*>(count))++ % 2 == 0 ? korvex::TraceReader::Verdict::Take
+                                                              : korvex::TraceReader::Verdict::PassOver;
+        },
+        &asked);
+    Expected read;
+    korvex::TraceFrame frame;
+    while (reader->Next(frame)) {
+        Check(frame.converted == frame.length, "a frame taken is converted whole");
+        read.frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.endLine));
+    }
+    read.skipped = reader->SkippedFrames();
+    return read;
+}
+
+// Text handed to the reader in pieces of a given size.
+class Pieces final : public korvex::TextPieces {
+public:
+    Pieces(const std::string& text, std::size_t size) : text_(text), size_(size) {}
+    std::string_view Next() override {
+        const std::size_t n = std::min(size_, text_.size() - at_);
+        piece_.assign(text_, at_, n);
+        piece_.resize(n + kReadBehind, '\n');
+        at_ += n;
+        return {piece_.data(), n};
+    }
+
+private:
+    const std::string& text_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+    std::string piece_;
+};
+
+Expected ReadPieces(const std::string& text, std::size_t size) {
+    Pieces pieces(text, size);
+    auto reader = std::make_unique<korvex::TraceReader>(pieces);
+    Expected read;
+    korvex::TraceFrame frame;
+    while (reader->Next(frame)) {
+        read.frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.endLine));
+    }
+    read.skipped = reader->SkippedFrames();
+    return read;
+}
+
 std::vector<Frame> ReadThroughC(const std::string& text) {
     KorvexTraceReader* reader = nullptr;
     Check(KorvexTraceOpenBuffer(text.data(), text.size(), &reader) == 0 && reader != nullptr,
@@ -174,6 +229,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckFrames(expected, ReadStreaming(text, true, small), "the same frames read in small chunks");
     CheckFrames(ReadByLines(text, false), ReadStreaming(text, false, korvex::TraceReader::kChunkCapacity),
                 "the frames without the file's directions");
+    CheckFrames(expected, ReadPieces(text, small), "the same frames handed over in pieces");
+    // A sieve that looks at the first few octets: every frame is asked
+    // about, and every other one comes whole.
+    int64_t asked = 0;
+    const Expected sieved = ReadSieved(text, static_cast<int32_t>(1 + size % 20), asked);
+    Check(asked == static_cast<int64_t>(expected.frames.size()), "the sieve is asked about every frame",
+          std::to_string(asked) + " of " + std::to_string(expected.frames.size()));
+    Expected everyOther{{}, expected.skipped};
+    for (std::size_t i = 0; i < expected.frames.size(); i += 2) everyOther.frames.push_back(expected.frames[i]);
+    CheckFrames(everyOther, sieved, "every other frame through a sieve");
     Expected throughC{ReadThroughC(text), expected.skipped};
     CheckFrames(expected, throughC, "the same frames through the C interface");
     return 0;

@@ -6,9 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "core/hex_scan.h"
+
 
 namespace korvex {
 
@@ -17,128 +16,6 @@ namespace {
 // Large enough to tell "more than 96" and "below 0" from any real count,
 // small enough never to overflow while digits keep coming.
 constexpr int64_t kNumberCeiling = int64_t{1} << 40;
-
-// Hex digit values by character, 16 for every character that is not one.
-constexpr auto kHexValues = [] {
-    std::array<uint8_t, 256> values{};
-    for (int c = 0; c < 256; ++c) values[static_cast<std::size_t>(c)] = 16;
-    for (int c = '0'; c <= '9'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - '0');
-    for (int c = 'a'; c <= 'f'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'a' + 10);
-    for (int c = 'A'; c <= 'F'; ++c) values[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'A' + 10);
-    return values;
-}();
-
-// The octet of every pair of characters, indexed by the first character
-// plus 256 times the second: the octet's value, or kBadPair when either
-// character is not a hex digit.
-constexpr uint16_t kBadPair = 0x100;
-constexpr auto kPairValues = [] {
-    std::array<uint16_t, 65536> values{};
-    values.fill(kBadPair);
-    // Only the pairs of digits are set one by one: few enough steps for any
-    // compiler's limit on evaluation when compiling.
-    constexpr std::string_view kDigits = "0123456789ABCDEFabcdef";
-    for (char second : kDigits) {
-        for (char first : kDigits) {
-            const uint8_t high = kHexValues[static_cast<unsigned char>(first)];
-            const uint8_t low = kHexValues[static_cast<unsigned char>(second)];
-            values[static_cast<unsigned char>(first) + 256 * std::size_t{static_cast<unsigned char>(second)}] =
-                static_cast<uint16_t>(high << 4 | low);
-        }
-    }
-    return values;
-}();
-
-uint16_t PairValue(const unsigned char* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        uint16_t pair;
-        std::memcpy(&pair, p, sizeof pair);  // the first character in the low octet
-        return kPairValues[pair];
-    } else {
-        return kPairValues[p[0] | static_cast<std::size_t>(p[1]) << 8];
-    }
-}
-
-// True when the eight characters at 2, 5, 8, ... 23 of the 24 from p on are
-// blanks: the blanks behind eight pairs.
-bool BlanksBehindEightPairs(const unsigned char* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        uint64_t q[3];
-        std::memcpy(q, p, sizeof q);
-        constexpr uint64_t kMask0 = 0x0000FF0000FF0000;  // characters 2 and 5
-        constexpr uint64_t kMask1 = 0x00FF0000FF0000FF;  // 8, 11 and 14
-        constexpr uint64_t kMask2 = 0xFF0000FF0000FF00;  // 17, 20 and 23
-        constexpr uint64_t kBlanks = 0x2020202020202020;
-        return (((q[0] ^ kBlanks) & kMask0) | ((q[1] ^ kBlanks) & kMask1) | ((q[2] ^ kBlanks) & kMask2)) == 0;
-    } else {
-        for (int k = 2; k < 24; k += 3) {
-            if (p[k] != ' ') return false;
-        }
-        return true;
-    }
-}
-
-// A bit for each line feed among the 64 characters from p on, the first
-// character's in the lowest bit.
-uint64_t LineFeedsOf64(const char* p) {
-#if defined(__SSE2__)
-    const __m128i feed = _mm_set1_epi8('\n');
-    uint64_t bits = 0;
-    for (int k = 0; k < 4; ++k) {
-        const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        bits |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, feed)))} << (16 * k);
-    }
-    return bits;
-#else
-    uint64_t bits = 0;
-    for (int k = 0; k < 64; ++k) bits |= uint64_t{p[k] == '\n'} << k;
-    return bits;
-#endif
-}
-
-#if defined(__SSE2__)
-// The pairs at the start of a data line's hex text, in the usual layout:
-// two hex digits, then one blank, and again. The last pair counted may lack
-// its blank (the text is then the characters of the pairs, less one).
-struct HexLayout {
-    int32_t pairs;
-    int32_t length;    // characters of the text they take
-    bool blankBehind;  // the last pair's blank is among them
-};
-
-// The layout of the count characters from p on (at most 48 of them, sixteen
-// pairs, are looked at). The 48 characters from p on are read whatever
-// count is: they must lie in one buffer.
-HexLayout ReadHexLayout(const unsigned char* p, std::size_t count) {
-    const __m128i belowDigits = _mm_set1_epi8('0' - 1);
-    const __m128i aboveDigits = _mm_set1_epi8('9' + 1);
-    const __m128i belowLetters = _mm_set1_epi8('a' - 1);
-    const __m128i aboveLetters = _mm_set1_epi8('f' + 1);
-    const __m128i lowerCase = _mm_set1_epi8(0x20);
-    const __m128i blank = _mm_set1_epi8(' ');
-    uint64_t digits = 0;
-    uint64_t blanks = 0;
-    for (int k = 0; k < 3; ++k) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        // Signed compares: characters from 0x80 on are below every digit.
-        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, belowDigits), _mm_cmplt_epi8(c, aboveDigits));
-        const __m128i lower = _mm_or_si128(c, lowerCase);
-        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, belowLetters), _mm_cmplt_epi8(lower, aboveLetters));
-        digits |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(digit, letter)))} << (16 * k);
-        blanks |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, blank)))} << (16 * k);
-    }
-    // Where digits and blanks stand in sixteen pairs of the usual layout.
-    constexpr uint64_t kDigitPlaces = 0x6DB6DB6DB6DBULL;  // 0, 1, 3, 4, ... 45, 46
-    constexpr uint64_t kBlankPlaces = 0x924924924924ULL;  // 2, 5, ... 47
-    constexpr uint64_t kLooked = uint64_t{1} << 48;
-    uint64_t off = (kDigitPlaces & ~digits) | (kBlankPlaces & ~blanks);
-    if (count < 48) off |= ~uint64_t{0} << count;
-    const int32_t first = std::countr_zero(off | kLooked);  // the first character out of place
-    const int32_t triples = first / 3;
-    if (first % 3 == 2) return {triples + 1, 3 * triples + 2, false};
-    return {triples, 3 * triples, triples > 0};
-}
-#endif
 
 // Data lines hold their hex pairs from this column (1-based) on.
 constexpr std::size_t kDataColumn = 7;
@@ -151,7 +28,15 @@ int HexDigitValue(char c) {
 
 TraceReader::TraceReader(std::istream& in, bool useFileDirection, std::size_t chunkSize,
                          int32_t maxFrameLength)
+    : TraceReader(&in, nullptr, useFileDirection, chunkSize, maxFrameLength) {}
+
+TraceReader::TraceReader(TextPieces& pieces, bool useFileDirection, int32_t maxFrameLength)
+    : TraceReader(nullptr, &pieces, useFileDirection, kChunkCapacity, maxFrameLength) {}
+
+TraceReader::TraceReader(std::istream* in, TextPieces* pieces, bool useFileDirection, std::size_t chunkSize,
+                         int32_t maxFrameLength)
     : in_(in),
+      pieces_(pieces),
       useFileDirection_(useFileDirection),
       chunkLimit_(std::clamp<std::size_t>(chunkSize, 1, kChunkCapacity)),
       limit_(std::max(maxFrameLength, kMaxFrameLength)),
@@ -201,10 +86,18 @@ void TraceReader::BadDataLine() {
 bool TraceReader::Next(TraceFrame& frame) {
     for (;;) {
         if (FrameReady(frame)) return true;
+        if (stopped_) return false;
         if (chunkPos_ == chunkSize_) {
             if (atEnd_) return false;
-            in_.read(chunk_, static_cast<std::streamsize>(chunkLimit_));
-            chunkSize_ = static_cast<std::size_t>(in_.gcount());
+            if (pieces_ != nullptr) {
+                const std::string_view piece = pieces_->Next();
+                chunk_ = piece.data();
+                chunkSize_ = piece.size();
+            } else {
+                in_->read(buffer_, static_cast<std::streamsize>(chunkLimit_));
+                chunk_ = buffer_;
+                chunkSize_ = static_cast<std::size_t>(in_->gcount());
+            }
             chunkPos_ = 0;
             scanBlock_ = kNoBlock;
             if (chunkSize_ == 0) {
@@ -213,7 +106,7 @@ bool TraceReader::Next(TraceFrame& frame) {
                 // the very end is taken for one.
                 if (column_ > 0 || pendingCr_) {
                     pendingCr_ = false;
-                    TakeText(chunk_, 0, column_, true);
+                    TakeText(buffer_, 0, column_, true);
                 }
                 continue;
             }
@@ -236,6 +129,7 @@ bool TraceReader::Next(TraceFrame& frame) {
         std::size_t block = scanBlock_;
         uint64_t feeds = scanFeeds_;
         const std::size_t size = chunkSize_;
+        bool handedOut = false;
         for (;;) {
             if (lineFeed == nullptr) {
                 const char* end = stop;
@@ -247,14 +141,21 @@ bool TraceReader::Next(TraceFrame& frame) {
                 start = stop;
                 break;
             }
-            std::size_t length = static_cast<std::size_t>(lineFeed - start);
-            if (length > 0 && lineFeed[-1] == '\r') --length;
-            // Most lines are whole in the chunk, from column 1.
-            const bool frameEnds =
-                column_ == 0 ? TakeText(start, length, 0, true) : TakeText(start, length, column_, true);
-            start = lineFeed + 1;
-            feeds &= feeds - 1;  // this line's feed is handed out
-            if (frameEnds) break;
+            // Most frames are whole in the chunk: read straight through.
+            if (state_ == 0 && column_ == 0 && TakeWholeFrame(start, block, feeds)) {
+                // A frame the sieve passes over costs no more than its
+                // reading: the next one follows in the same loop.
+                if (ready_ && (sieve_ == nullptr || (handedOut = Sift(frame)) || stopped_)) break;
+            } else {
+                std::size_t length = static_cast<std::size_t>(lineFeed - start);
+                if (length > 0 && lineFeed[-1] == '\r') --length;
+                // Most lines are whole in the chunk, from column 1.
+                const bool frameEnds =
+                    column_ == 0 ? TakeText(start, length, 0, true) : TakeText(start, length, column_, true);
+                start = lineFeed + 1;
+                feeds &= feeds - 1;  // this line's feed is handed out
+                if (frameEnds) break;
+            }
             while (feeds == 0) {
                 block += kScanBlock;
                 if (block >= size) break;
@@ -266,18 +167,31 @@ bool TraceReader::Next(TraceFrame& frame) {
         scanBlock_ = block;
         scanFeeds_ = feeds;
         chunkPos_ = static_cast<std::size_t>(start - chunk_);
+        if (handedOut) return true;
     }
 }
 
 bool TraceReader::FrameReady(TraceFrame& frame) {
-    if (!ready_) return false;
+    return ready_ && Sift(frame);
+}
+
+[[gnu::always_inline]] inline bool TraceReader::Sift(TraceFrame& frame) {
     ready_ = false;
     std::memcpy(frame.timestamp, timestamp_, sizeof frame.timestamp);
     frame.direction = direction_;
     frame.length = static_cast<int32_t>(std::min<int64_t>(std::min<int64_t>(declared_, limit_), gathered_));
     frame.bytes = octets_;
     frame.endLine = readyLine_;
-    return true;
+    frame.converted = convertedOctets_ < 0 ? frame.length
+                                           : static_cast<int32_t>(std::min<int64_t>(frame.length, convertedOctets_));
+    if (sieve_ == nullptr) return true;
+    switch (sieve_(sieveContext_, frame)) {
+    case Verdict::Take: Complete(frame); return true;
+    case Verdict::PassOver: return false;
+    case Verdict::Stop: break;
+    }
+    stopped_ = true;
+    return false;
 }
 
 // The next count characters of the current line, after first characters
@@ -337,6 +251,8 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
             if (lineEnds) {
                 frameHasText_ = frameHasText_ || columns > 0;
                 gathered_ = 0;
+                convertedOctets_ = -1;
+                unconvertedLine_ = nullptr;
                 state_ = 3;
             }
             break;
@@ -362,6 +278,186 @@ bool TraceReader::FrameReady(TraceFrame& frame) {
         }
     }
     return false;
+}
+
+[[gnu::always_inline]] inline bool TraceReader::TakeWholeFrame(const char*& start, std::size_t& block,
+                                                               uint64_t& feeds) {
+    const std::size_t size = chunkSize_;
+    std::size_t scanned = block;
+    uint64_t rest = feeds;
+    const char* text = start;
+    int64_t line = lineNumber_;
+    // The next line from text on: its characters (a carriage return before
+    // the line feed is the line end's) and its line feed; false at the end
+    // of the chunk.
+    const unsigned char* p = nullptr;
+    std::size_t count = 0;
+    const char* lineFeed = nullptr;
+    auto nextLine = [&]() {
+        while (rest == 0) {
+            scanned += kScanBlock;
+            if (scanned >= size) return false;
+            rest = ScanBlock(scanned);
+        }
+        lineFeed = chunk_ + scanned + std::countr_zero(rest);
+        rest &= rest - 1;
+        p = reinterpret_cast<const unsigned char*>(text);
+        count = static_cast<std::size_t>(lineFeed - text);
+        if (count > 0 && lineFeed[-1] == '\r') --count;
+        text = lineFeed + 1;
+        ++line;
+        return true;
+    };
+    // Timestamp line: columns 25 to 33.
+    if (!nextLine()) return false;
+    constexpr std::size_t kStampFirst = 24;
+    constexpr std::size_t kStampCount = 9;
+    const std::size_t stamp = std::clamp(count, kStampFirst, kStampFirst + kStampCount) - kStampFirst;
+    if (stamp == kStampCount) {
+        std::memcpy(timestamp_, p + kStampFirst, kStampCount);
+    } else if (stamp > 0) {
+        std::memcpy(timestamp_, p + kStampFirst, stamp);
+    }
+    timestamp_[stamp] = '\0';
+    const int64_t frameLine = line;
+    bool hasText = count > 0;
+    // Length line: the number from column 9, the direction in column 20.
+    if (!nextLine()) return false;
+    LengthReading reading;
+    if (count > 0) TakeWholeLengthLine(p, count, reading);
+    hasText = hasText || count > 0;
+    const int64_t declared = reading.negative ? -reading.magnitude : reading.magnitude;
+    // Header line: not read.
+    if (!nextLine()) return false;
+    hasText = hasText || count > 0;
+    gathered_ = 0;
+    // Data lines up to the empty line. With a lead, a line in the usual
+    // layout with the pairs the declared length still asks for (up to
+    // sixteen, each followed by a blank, and then a second blank: the line's
+    // data ends there) is only checked and counted, and only octets within
+    // the lead are converted; the rest wait for Complete. Any other line is
+    // read as ever, the lines waiting before it converted first.
+    //
+    // Such a line is mostly found where its layout says it ends (the
+    // offset, the pairs and their blanks, a blank, one rendering character a
+    // pair, the line feed), with no line feed among the characters before,
+    // and so is the empty line: the line feed bits then catch up only when
+    // a line is read as ever, or at the end of the frame.
+    int64_t badLines = 0;
+    int64_t firstBadLine = 0;
+    int64_t gathered = 0;
+    const int64_t lead = lead_;
+    const char* waiting = lead > 0 ? text : nullptr;  // the first line not converted whole
+    unsigned char* const octets = octets_;
+    const char* const chunkEnd = chunk_ + size;
+    bool behind = false;  // the line feed bits lag behind text
+    auto catchUp = [&]() {
+        const auto offset = static_cast<std::size_t>(text - chunk_);
+        scanned = offset & ~(kScanBlock - 1);
+        rest = scanned < size ? ScanBlock(scanned) & (~uint64_t{0} << (offset - scanned)) : 0;
+        behind = false;
+    };
+    constexpr int64_t kLinePairs = 16;
+    // A checked line of expected pairs: only those within the lead are
+    // converted.
+    auto takeChecked = [&](const unsigned char* pairs, int64_t expected) {
+        if (gathered < lead) {
+            const int64_t within = std::min(lead, gathered + expected);
+            for (int64_t k = gathered; k < within; ++k) {
+                octets[k] = static_cast<unsigned char>(PairValue(pairs + 3 * (k - gathered)));
+            }
+        }
+        gathered += expected;
+    };
+    for (;;) {
+        if (waiting != nullptr && text < chunkEnd) {
+            if (*text == '\n') {  // the empty line
+                p = reinterpret_cast<const unsigned char*>(text);
+                ++text;
+                ++line;
+                behind = true;
+                break;
+            }
+            const auto expected = static_cast<std::size_t>(std::clamp<int64_t>(declared - gathered, 0, kLinePairs));
+            const std::size_t pairsEnd = (kDataColumn - 1) + 3 * expected;  // where the second blank is due
+            const char* const lineFeed = text + pairsEnd + 1 + expected;
+            const auto* const lineText = reinterpret_cast<const unsigned char*>(text);
+            if (expected > 0 && lineFeed < chunkEnd && *lineFeed == '\n' && lineFeed[-1] != '\r' &&
+                lineText[pairsEnd] == ' ' && NoLineFeedAmong16(text, kDataColumn - 1) &&
+                NoLineFeedAmong16(text + pairsEnd + 1, expected) &&
+                HexTriplesAt(lineText + (kDataColumn - 1), static_cast<int32_t>(expected))) {
+                takeChecked(lineText + (kDataColumn - 1), static_cast<int64_t>(expected));
+                text = lineFeed + 1;
+                ++line;
+                hasText = true;
+                behind = true;
+                continue;
+            }
+        }
+        if (behind) catchUp();
+        if (!nextLine()) return false;
+        if (count == 0) break;
+        hasText = true;
+        if (count <= kDataColumn - 1) continue;
+        const unsigned char* const pairs = p + (kDataColumn - 1);
+        if (waiting != nullptr) {
+            const int64_t expected = std::clamp<int64_t>(declared - gathered, 0, kLinePairs);
+            const auto expectedCount = static_cast<std::size_t>(3 * expected);
+            if (expected > 0 && count - (kDataColumn - 1) > expectedCount && pairs[expectedCount] == ' ' &&
+                HexTriplesAt(pairs, static_cast<int32_t>(expected))) {
+                takeChecked(pairs, expected);
+                continue;
+            }
+            // gathered_ still counts the octets before the waiting lines.
+            ConvertLines(waiting, reinterpret_cast<const char*>(p));
+            waiting = nullptr;
+        }
+        const DataState data = TakeData(pairs, p + count, DataState::PairStart, true);
+        if ((data == DataState::SecondDigit || data == DataState::Stopped) && badLines++ == 0) firstBadLine = line;
+        gathered = gathered_;
+        if (lead > 0 && gathered >= lead) waiting = text;
+    }
+    if (behind) catchUp();
+    // The text stays in the chunk until the next read: Complete finds the
+    // waiting lines there.
+    convertedOctets_ = waiting != nullptr ? std::max(gathered_, std::min(lead, gathered)) : -1;
+    unconvertedLine_ = waiting;
+    unconvertedFrom_ = gathered_;
+    frameEnd_ = reinterpret_cast<const char*>(p);
+    gathered_ = gathered;
+    lineNumber_ = line;
+    frameLine_ = frameLine;
+    frameHasText_ = hasText;
+    declared_ = declared;
+    direction_ = !useFileDirection_ ? '\x01' : reading.direction;
+    if (badLines > 0) {
+        if (badDataLines_ == 0) firstBadDataLine_ = firstBadLine;
+        badDataLines_ += badLines;
+    }
+    EndFrame();
+    start = text;
+    block = scanned;
+    feeds = rest;
+    return true;
+}
+
+void TraceReader::ConvertLines(const char* line, const char* end) {
+    while (line < end) {
+        const char* lineFeed = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        std::size_t count = static_cast<std::size_t>(lineFeed - line);
+        if (count > 0 && lineFeed[-1] == '\r') --count;
+        const auto* p = reinterpret_cast<const unsigned char*>(line);
+        if (count > kDataColumn - 1) TakeData(p + (kDataColumn - 1), p + count, DataState::PairStart, true);
+        line = lineFeed + 1;
+    }
+}
+
+void TraceReader::Complete(TraceFrame& frame) {
+    if (frame.converted >= frame.length || unconvertedLine_ == nullptr) return;
+    gathered_ = unconvertedFrom_;
+    ConvertLines(unconvertedLine_, frameEnd_);
+    unconvertedLine_ = nullptr;
+    frame.converted = frame.length;
 }
 
 // A whole length line: as TakeLengthText reads it in one piece from column
@@ -423,7 +519,6 @@ void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, i
     int64_t gathered = gathered_;
     const int32_t limit = limit_;
     unsigned char* const octets = octets_;
-#if defined(__SSE2__)
     // A line of the chunk from its first pair on: the usual layout, up to
     // sixteen pairs each followed by one blank, is told by a few vector
     // compares over the next 48 characters (the chunk's buffer has room
@@ -431,7 +526,7 @@ void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, i
     // no further check. Whatever follows is left to the general walk.
     bool laidOut = false;
     if (inChunk && state == DataState::PairStart) {
-        const HexLayout layout = ReadHexLayout(p, static_cast<std::size_t>(end - p));
+        const HexLayout layout = HexLayoutOf(p, static_cast<std::size_t>(end - p));
         const int32_t kept = static_cast<int32_t>(std::clamp<int64_t>(limit - gathered, 0, layout.pairs));
         // Where the frame has room for them, all sixteen places are
         // converted, a fixed run of table look-ups with no branch per pair:
@@ -447,11 +542,7 @@ void TraceReader::TakeLengthText(const unsigned char* text, std::size_t count, i
         if (layout.blankBehind) state = DataState::AfterBlank;
         laidOut = true;
     }
-#else
-    (void)inChunk;
-    constexpr bool laidOut = false;
-#endif
-    // Between pairs, the usual layout first: pairs each followed by one    // Between pairs, the usual layout first: pairs each followed by one
+    // Between pairs, the usual layout first: pairs each followed by one
     // blank, eight at a time, then one at a time. Whatever else comes is
     // left to the general walk below, in the same state. A group that turns
     // out not to be eight such pairs is walked again one pair at a time;

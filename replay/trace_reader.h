@@ -11,10 +11,14 @@
 // its memory stays flat whatever the size of the text or of its lines.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <memory>
+#include <string_view>
+
+#include "core/hex_scan.h"
 
 namespace korvex {
 
@@ -24,6 +28,22 @@ struct TraceFrame {
     int32_t length = 0;                // octets to decode, 1 to 96 (to the reader's limit)
     const unsigned char* bytes = nullptr;  // the frame's octets (valid until the next read)
     int64_t endLine = 0;               // line number of the empty line that ended the frame
+    // Leading octets of bytes converted from the text: all length of them,
+    // unless the reader was given a sieve (TraceReader::SetSieve).
+    int32_t converted = 0;
+};
+
+// Text handed to a reader piece by piece from its supplier's memory (a
+// file mapped into memory, say), so that it is not copied into the
+// reader's own buffer.
+class TextPieces {
+public:
+    virtual ~TextPieces() = default;
+    // The next piece of the text; empty at its end. It stays valid, with
+    // kReadBehind more characters readable behind its end, until the next
+    // call.
+    virtual std::string_view Next() = 0;
+    static constexpr std::size_t kReadBehind = 64;
 };
 
 class TraceReader {
@@ -42,11 +62,33 @@ public:
     explicit TraceReader(std::istream& in, bool useFileDirection = true,
                          std::size_t chunkSize = kChunkCapacity,
                          int32_t maxFrameLength = kMaxFrameLength);
+    // The text in the pieces pieces hands out: the same frames as from a
+    // stream of that text.
+    explicit TraceReader(TextPieces& pieces, bool useFileDirection = true,
+                         int32_t maxFrameLength = kMaxFrameLength);
 
     // The next frame to decode; false at the end of the text. Frames with no
     // octets, or with a declared length of 0 or below, are passed over: they
     // have nothing to decode.
     bool Next(TraceFrame& frame);
+
+    // What a sieve says of a frame: hand it out, pass it over, or stop
+    // reading (Next returns false, as at the end of the text).
+    enum class Verdict { Take, PassOver, Stop };
+    using Sieve = Verdict (*)(void* context, const TraceFrame& frame);
+
+    // Asks sieve of every frame, before Next hands it out, whether to. It
+    // looks at the frame's first lead octets (0: at all of them): a frame
+    // whose text the reader holds whole has its data lines converted into
+    // octets only until it holds that many (whole lines: at least that
+    // many, or all it has; frame.converted says how many), its further
+    // lines only checked, so lengths, counts and notes are the same; the
+    // frames the sieve takes are converted whole before they are handed out.
+    void SetSieve(int32_t lead, Sieve sieve, void* context) {
+        lead_ = sieve != nullptr ? std::clamp(lead, 0, limit_) : 0;
+        sieve_ = sieve;
+        sieveContext_ = context;
+    }
 
     // Frames of the text passed over so far because they had nothing to decode.
     int64_t SkippedFrames() const { return skipped_; }
@@ -68,6 +110,9 @@ public:
     int64_t UnfinishedFrameLine() const;
 
 private:
+    TraceReader(std::istream* in, TextPieces* pieces, bool useFileDirection, std::size_t chunkSize,
+                int32_t maxFrameLength);
+
     // A length line read so far: the number from column 9 (leading blanks,
     // an optional sign, digits) and the character in column 20.
     struct LengthReading {
@@ -86,12 +131,28 @@ private:
     // into (down to single characters); the state of the line carries over
     // from piece to piece, so the frames are the same either way.
     bool TakeText(const char* text, std::size_t count, int64_t first, bool lineEnds);
+    // A whole frame from the start of its cycle, where the chunk holds all
+    // its lines up to the empty line that ends it: the reading TakeText gives
+    // line by line, with the cycle kept in locals. start is the frame's first
+    // line, whose line feed is the lowest bit of feeds (the line feeds of the
+    // block at offset block); all three move past the frame. False, with
+    // nothing changed that reading the lines one by one would not set again,
+    // when the chunk ends first.
+    bool TakeWholeFrame(const char*& start, std::size_t& block, uint64_t& feeds);
+    // Converts the data lines from line up to end (a line start) of the
+    // current frame, its octets from gathered_ on.
+    void ConvertLines(const char* line, const char* end);
     static void TakeLengthText(const unsigned char* text, std::size_t count, int64_t firstColumn,
                                LengthReading& reading);
     static void TakeWholeLengthLine(const unsigned char* text, std::size_t count, LengthReading& reading);
     DataState TakeData(const unsigned char* p, const unsigned char* end, DataState state, bool inChunk);
     void EndFrame();
     bool FrameReady(TraceFrame& frame);
+    // The ready frame into frame, and the sieve's verdict on it: true when
+    // it is handed out.
+    bool Sift(TraceFrame& frame);
+    // Converts the rest of the frame whose octets the lead left unconverted.
+    void Complete(TraceFrame& frame);
     void BadDataLine();
 
     // The first line feed of the chunk at or after from; nullptr when the
@@ -101,12 +162,15 @@ private:
     // offset block on (at most chunkSize_).
     uint64_t ScanBlock(std::size_t block) const;
 
-    std::istream& in_;
+    std::istream* in_ = nullptr;
+    TextPieces* pieces_ = nullptr;
     bool useFileDirection_;
     std::size_t chunkLimit_;
     // The chunk, with room behind it for a whole block of the line feed scan.
-    static constexpr std::size_t kScanBlock = 64;
-    char chunk_[kChunkCapacity + kScanBlock] = {};
+    static constexpr std::size_t kScanBlock = kLineFeedBlock;
+    static_assert(TextPieces::kReadBehind >= kScanBlock && TextPieces::kReadBehind >= kHexLayoutReach);
+    char buffer_[kChunkCapacity + kScanBlock] = {};
+    const char* chunk_ = buffer_;  // the reader's buffer, or a piece
     std::size_t chunkSize_ = 0;
     std::size_t chunkPos_ = 0;
     bool atEnd_ = false;
@@ -140,6 +204,19 @@ private:
     unsigned char inline_[kMaxFrameLength] = {};
     std::unique_ptr<unsigned char[]> large_;  // for a limit above kMaxFrameLength
     unsigned char* octets_;
+
+    // The sieve, with the octets it looks at.
+    int32_t lead_ = 0;
+    Sieve sieve_ = nullptr;
+    void* sieveContext_ = nullptr;
+    bool stopped_ = false;  // the sieve said stop
+    // Of the frame read last with a lead: the octets converted (-1: all),
+    // the first data line not converted whole, and the empty line that
+    // ended the frame.
+    int64_t convertedOctets_ = -1;
+    const char* unconvertedLine_ = nullptr;
+    int64_t unconvertedFrom_ = 0;  // the octet the line begins with
+    const char* frameEnd_ = nullptr;
 
     // A frame completed by the last line, waiting to be handed out.
     bool ready_ = false;

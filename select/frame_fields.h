@@ -58,33 +58,4 @@ void ReadFrameFields(FrameKind kind, char direction, const unsigned char* octets
 constexpr FieldMask kLapdAddressFields = FieldBit(kFieldSapi) | FieldBit(kFieldTei) | FieldBit(kFieldCr);
 constexpr FieldMask kLapdAddressAndDirection = kLapdAddressFields | FieldBit(kFieldDir);
 
-// For a LAPD selection that names no other fields than those of
-// kLapdAddressAndDirection: sets those four as ReadFrameFields reads them
-// (the address from the first two octets, only where a control field
-// follows them; the direction when it is U or N) and nothing else, with no
-// field looked up by the set wanted. Inline, so that a selection's match
-// of a frame costs a few loads and stores before the expression's compares.
-inline void ReadLapdAddressAndDirection(char direction, const unsigned char* octets, int32_t length,
-                                        KorvexFrameFields& fields) {
-    const bool hasDirection = direction == 'U' || direction == 'N';
-    KorvexField& dir = fields.field[kFieldDir];
-    dir.present = hasDirection ? 1 : 0;
-    dir.has_number = 0;
-    dir.number = 0;
-    dir.text[0] = hasDirection ? direction : '\0';
-    dir.text[1] = '\0';
-    const bool hasAddress = octets != nullptr && length > 2;
-    const unsigned char first = hasAddress ? octets[0] : 0;
-    const unsigned char second = hasAddress ? octets[1] : 0;
-    const int64_t values[3] = {first >> 2, second >> 1, TestBits(first, kCommandResponse)};
-    const FieldId ids[3] = {kFieldSapi, kFieldTei, kFieldCr};
-    for (int k = 0; k < 3; ++k) {
-        KorvexField& field = fields.field[ids[k]];
-        field.present = hasAddress ? 1 : 0;
-        field.has_number = hasAddress ? 1 : 0;
-        field.number = values[k];
-        field.text[0] = '\0';
-    }
-}
-
 }  // namespace korvex

@@ -291,6 +291,48 @@ bool Compare(const KorvexField& f, Op op, const Value& v) {
     return false;
 }
 
+// A comparison or an "in" of one field.
+bool Holds(const Node& n, const KorvexField& f) {
+    if (n.kind == Node::Compare) return Compare(f, n.op, n.values[0]);
+    for (const Value& v : n.values) {
+        if (Compare(f, Op::Eq, v)) return true;
+    }
+    return false;
+}
+
+// A selection over the LAPD address fields and the direction alone: its
+// verdict for every address (SAPI and C/R in the first octet, TEI in the
+// second, less their EA bits) and every direction, worked out once through
+// the full reading of the fields, so that a frame costs one look-up.
+class AddressTable {
+public:
+    static constexpr std::size_t kWays = 3;  // U, N, none
+    static constexpr char kWayDirections[kWays] = {'U', 'N', ' '};
+    static constexpr std::size_t kAddresses = std::size_t{1} << 14;
+
+    void Resize() { bits_.assign(kWays * kAddresses / 64, 0); }
+    // The verdict for a frame too short to have its address read.
+    void SetShort(std::size_t way, bool verdict) { short_[way] = verdict; }
+    void Set(std::size_t index, bool verdict) {
+        if (verdict) bits_[index / 64] |= uint64_t{1} << (index % 64);
+    }
+    static std::size_t Index(std::size_t way, unsigned char first, unsigned char second) {
+        return way * kAddresses | std::size_t{first} >> 1 << 7 | std::size_t{second} >> 1;
+    }
+
+    bool Match(char direction, const unsigned char* octets, int32_t length) const {
+        const std::size_t way = direction == 'U' ? 0 : direction == 'N' ? 1 : 2;
+        // The address is read only where a control field follows it.
+        if (octets == nullptr || length <= 2) return short_[way];
+        const std::size_t i = Index(way, octets[0], octets[1]);
+        return (bits_[i / 64] >> (i % 64) & 1) != 0;
+    }
+
+private:
+    std::vector<uint64_t> bits_;
+    bool short_[kWays] = {};
+};
+
 }  // namespace
 
 struct KorvexSelection {
@@ -300,6 +342,32 @@ struct KorvexSelection {
     korvex::FrameKind kind = korvex::FrameKind::Unknown;
     // LAPD frames and no fields named but the address's and the direction.
     bool lapdAddress = false;
+    AddressTable addressTable;
+
+    bool MatchFields(char direction, const unsigned char* octets, int32_t length) const {
+        KorvexFrameFields f;
+        korvex::ReadFrameFields(kind, direction, octets, length, f, fields);
+        return Eval(root, f);
+    }
+
+    // The table of an address selection, from the full reading of every
+    // address a frame can have.
+    void FillAddressTable() {
+        addressTable.Resize();
+        for (std::size_t way = 0; way < AddressTable::kWays; ++way) {
+            const char direction = AddressTable::kWayDirections[way];
+            addressTable.SetShort(way, MatchFields(direction, nullptr, 0));
+            for (unsigned first = 0; first < 256; first += 2) {
+                for (unsigned second = 0; second < 256; second += 2) {
+                    // The two address octets and a control field.
+                    const unsigned char frame[3] = {static_cast<unsigned char>(first),
+                                                    static_cast<unsigned char>(second), 0};
+                    addressTable.Set(AddressTable::Index(way, frame[0], frame[1]),
+                                     MatchFields(direction, frame, 3));
+                }
+            }
+        }
+    }
 
     bool Eval(int32_t i, const KorvexFrameFields& f) const {
         const Node& n = nodes[static_cast<std::size_t>(i)];
@@ -307,12 +375,8 @@ struct KorvexSelection {
         case Node::Or: return Eval(n.left, f) || Eval(n.right, f);
         case Node::And: return Eval(n.left, f) && Eval(n.right, f);
         case Node::Not: return !Eval(n.left, f);
-        case Node::Compare: return Compare(f.field[n.field], n.op, n.values[0]);
-        case Node::In:
-            for (const Value& v : n.values) {
-                if (Compare(f.field[n.field], Op::Eq, v)) return true;
-            }
-            return false;
+        case Node::Compare:
+        case Node::In: return Holds(n, f.field[n.field]);
         }
         return false;
     }
@@ -356,21 +420,29 @@ extern "C" int KorvexSelectionSetProtocol(KorvexSelection* selection, const char
     const korvex::FrameKind kind = korvex::FrameKindOf(protocol);
     if (kind == korvex::FrameKind::Unknown) return EINVAL;
     selection->kind = kind;
-    selection->lapdAddress = kind == korvex::FrameKind::Lapd &&
-                             (selection->fields & ~korvex::kLapdAddressAndDirection) == 0;
+    selection->lapdAddress = false;
+    if (kind == korvex::FrameKind::Lapd && (selection->fields & ~korvex::kLapdAddressAndDirection) == 0) {
+        try {
+            selection->FillAddressTable();
+            selection->lapdAddress = true;
+        } catch (const std::bad_alloc&) {
+            // Without the table the fields are read and compared frame by frame.
+        }
+    }
     return 0;
 }
 
 extern "C" int KorvexSelectionMatchFrame(const KorvexSelection* selection, char direction,
                                          const unsigned char* octets, int32_t length) {
     if (selection == nullptr) return 0;
-    KorvexFrameFields fields;
-    if (selection->lapdAddress) {
-        korvex::ReadLapdAddressAndDirection(direction, octets, length, fields);
-    } else {
-        korvex::ReadFrameFields(selection->kind, direction, octets, length, fields, selection->fields);
-    }
-    return selection->Eval(selection->root, fields) ? 1 : 0;
+    if (selection->lapdAddress) return selection->addressTable.Match(direction, octets, length) ? 1 : 0;
+    return selection->MatchFields(direction, octets, length) ? 1 : 0;
+}
+
+extern "C" int32_t KorvexSelectionLeadingOctets(const KorvexSelection* selection) {
+    // The address shortcut reads the two address octets and the length.
+    constexpr int32_t kAddressOctets = 2;
+    return selection != nullptr && selection->lapdAddress ? kAddressOctets : 0;
 }
 
 extern "C" void KorvexSelectionFree(KorvexSelection* selection) { delete selection; }

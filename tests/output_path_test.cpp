@@ -8,15 +8,18 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "capture_files.h"
 #include "cli/commands.h"
 #include "cli/frame_output.h"
+#include "cli/mapped_file.h"
 #include "cli/options.h"
 #include "cli/output_buffer.h"
 #include "replay/trace_reader.h"
@@ -260,6 +263,40 @@ TEST(Input, LargeReadsGiveEveryOctetInOrder) {
             EXPECT_TRUE(got == text) << size << " octets in pieces of " << piece;
         }
     }
+}
+
+TEST(MappedFile, HandsOutTheWholeFileAndEndsWithAMessageWhenItIsCutShort) {
+    // Files around the size of one piece read back whole; then a file cut
+    // short by another program while mapped: reading the lost part ends the
+    // program with a message, not with the signal.
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("korvex-mapped-" + std::to_string(::getpid()) + ".txt")).string();
+    for (std::size_t size : {std::size_t{1}, std::size_t{1000}, (std::size_t{1} << 20) + 64,
+                             (std::size_t{1} << 20) + 65, std::size_t{3} << 20}) {
+        std::string text(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + i * 7 % 26);
+        std::ofstream(path, std::ios::binary) << text;
+        cli::MappedFile file;
+        ASSERT_TRUE(file.Open(path));
+        std::string got;
+        for (std::string_view piece = file.Next(); !piece.empty(); piece = file.Next()) got += piece;
+        EXPECT_TRUE(got == text) << size << " octets";
+    }
+    EXPECT_EXIT(
+        {
+            cli::MappedFile file;
+            if (!file.Open(path)) std::_Exit(2);
+            if (::truncate(path.c_str(), 0) != 0) std::_Exit(3);
+            std::size_t sum = 0;
+            for (std::string_view piece = file.Next(); !piece.empty(); piece = file.Next()) {
+                for (char c : piece) sum += static_cast<unsigned char>(c);
+            }
+            std::_Exit(sum > 0 ? 4 : 5);
+        },
+        ::testing::ExitedWithCode(1), "the file was cut short while it was being read");
+    std::filesystem::remove(path);
+    cli::MappedFile none;
+    EXPECT_FALSE(none.Open("/"));  // no regular file: read as a stream instead
 }
 
 }  // namespace

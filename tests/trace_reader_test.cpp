@@ -1,9 +1,12 @@
 // The hex trace reader: the four-line cycle and how each line is read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -324,6 +327,150 @@ TEST(TraceReader, TextArrivingInSmallPiecesReadsTheSame) {
         expected.push_back({ts, i % 2 ? 'U' : 'N', {1, 2, 3}});
     }
     EXPECT_EQ(Read(text), expected);
+}
+
+// Text handed out in pieces of a given size, each copied where the reader
+// may read past its end.
+class Pieces final : public TextPieces {
+public:
+    Pieces(std::string text, std::size_t size) : text_(std::move(text)), size_(size) {}
+    std::string_view Next() override {
+        const std::size_t n = std::min(size_, text_.size() - at_);
+        piece_.assign(text_, at_, n);
+        piece_.resize(n + kReadBehind, '#');
+        at_ += n;
+        return {piece_.data(), n};
+    }
+
+private:
+    std::string text_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+    std::string piece_;
+};
+
+// The frames a sieve with a lead takes (every third, and it stops reading
+// after frame stopAfter when that is above 0), with the number of frames it
+// was asked about and the notes.
+struct Sieved {
+    std::vector<Frame> taken;
+    int asked = 0;
+    ReadingNotes notes;
+};
+
+Sieved ReadSieved(const std::string& text, int32_t lead, int stopAfter = 0) {
+    struct Context {
+        int asked = 0;
+        int stopAfter = 0;
+        int32_t lead = 0;
+        bool leadOctetsThere = true;
+    } context{0, stopAfter, lead, true};
+    std::istringstream in(text);
+    TraceReader reader(in);
+    reader.SetSieve(
+        lead,
+        [](void* c, const TraceFrame& f) {
+            auto* context = static_cast<Context*>(c);
+            const int number = context->asked++;
+            // The octets the sieve looks at are there.
+            if (f.converted < std::min(context->lead, f.length)) context->leadOctetsThere = false;
+            if (context->stopAfter > 0 && number == context->stopAfter) return TraceReader::Verdict::Stop;
+            return number % 3 == 0 ? TraceReader::Verdict::Take : TraceReader::Verdict::PassOver;
+        },
+        &context);
+    Sieved result;
+    TraceFrame f;
+    while (reader.Next(f)) {
+        EXPECT_EQ(f.converted, f.length);
+        Frame frame{f.timestamp, f.direction, {}};
+        for (int i = 0; i < f.length; ++i) frame.octets.push_back(f.bytes[i]);
+        result.taken.push_back(frame);
+    }
+    EXPECT_TRUE(context.leadOctetsThere);
+    result.asked = context.asked;
+    result.notes = {reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(),
+                    reader.UnfinishedFrameLine()};
+    return result;
+}
+
+TEST(TraceReader, PiecesAndSievesReadTheFramesAStreamReads) {
+    // Frames in the usual layout, sixteen pairs a line and two blanks before
+    // the rendering, of 1 to 60 octets; in some, one line spoiled in one of
+    // these ways (the declared length may also disagree with the pairs).
+    // Read through pieces of any size, the frames and notes are those of
+    // the stream; a sieve sees every frame, and the frames it takes come
+    // whole, as the stream gives them, whatever of their text it did not
+    // convert at first.
+    struct Damage {
+        const char* name;
+        void (*apply)(std::vector<std::string>& lines, std::string& length, std::size_t line);
+    };
+    const Damage damages[] = {
+        {"none", [](std::vector<std::string>&, std::string&, std::size_t) {}},
+        {"not a digit", [](std::vector<std::string>& l, std::string&, std::size_t i) { l[i][4] = 'G'; }},
+        {"half a pair", [](std::vector<std::string>& l, std::string&, std::size_t i) { l[i].erase(3, 1); }},
+        {"line cut in a pair", [](std::vector<std::string>& l, std::string&, std::size_t i) { l[i].resize(4); }},
+        {"no rendering", [](std::vector<std::string>& l, std::string&, std::size_t i) {
+             l[i].resize(l[i].find("  "));
+         }},
+        {"one blank before the rendering", [](std::vector<std::string>& l, std::string&, std::size_t i) {
+             l[i].erase(l[i].find("  "), 1);
+         }},
+        {"carriage return", [](std::vector<std::string>& l, std::string&, std::size_t i) { l[i][2] = '\r'; }},
+        {"offset only", [](std::vector<std::string>& l, std::string&, std::size_t i) { l[i] = ""; }},
+        {"declared longer", [](std::vector<std::string>&, std::string& length, std::size_t) { length += "0"; }},
+        {"declared shorter", [](std::vector<std::string>&, std::string& length, std::size_t) { length = "2"; }},
+        {"declared none", [](std::vector<std::string>&, std::string& length, std::size_t) { length = "0"; }},
+    };
+    std::mt19937 rng(4321);
+    std::string text;
+    for (int i = 0; i < 600; ++i) {
+        const int octets = 1 + static_cast<int>(rng() % 60);
+        std::vector<std::string> lines;
+        for (int at = 0; at < octets; at += 16) {
+            std::string line;
+            for (int k = at; k < std::min(octets, at + 16); ++k) {
+                line += "0123456789abcdef"[(k * 7 + i) % 16];
+                line += "0123456789ABCDEF"[(k * 5 + i / 16) % 16];
+                line += ' ';
+            }
+            lines.push_back(line + " rendering..");
+        }
+        std::string length = std::to_string(octets);
+        const Damage& damage = damages[rng() % 3 == 0 ? rng() % std::size(damages) : 0];
+        damage.apply(lines, length, rng() % lines.size());
+        char ts[16];
+        std::snprintf(ts, sizeof ts, "00:%02d.%03d", i / 1000, i % 1000);
+        text += Record(ts, length, i % 2 ? 'U' : 'N', lines);
+    }
+    const auto whole = Read(text);
+    const ReadingNotes notes = Notes(text, TraceReader::kChunkCapacity);
+    ASSERT_GT(whole.size(), 500u);
+    ASSERT_GT(notes.badLines, 10);
+    for (std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{64}, std::size_t{4096}, text.size()}) {
+        Pieces pieces(text, size);
+        TraceReader reader(pieces);
+        std::vector<Frame> frames;
+        TraceFrame f;
+        while (reader.Next(f)) frames.push_back({f.timestamp, f.direction, {f.bytes, f.bytes + f.length}});
+        EXPECT_EQ(frames, whole) << "pieces of " << size;
+        EXPECT_EQ((ReadingNotes{reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(),
+                                reader.UnfinishedFrameLine()}),
+                  notes)
+            << "pieces of " << size;
+    }
+    for (int32_t lead : {1, 2, 20}) {
+        const Sieved sieved = ReadSieved(text, lead);
+        EXPECT_EQ(sieved.asked, static_cast<int>(whole.size())) << "lead " << lead;
+        EXPECT_EQ(sieved.notes, notes) << "lead " << lead;
+        std::vector<Frame> everyThird;
+        for (std::size_t i = 0; i < whole.size(); i += 3) everyThird.push_back(whole[i]);
+        EXPECT_EQ(sieved.taken, everyThird) << "lead " << lead;
+    }
+    // A sieve that stops: nothing is read past the frame it stopped at.
+    const Sieved stopped = ReadSieved(text, 2, 10);
+    EXPECT_EQ(stopped.asked, 11);
+    EXPECT_EQ(stopped.taken.size(), 4u);
 }
 
 TEST(HexDigitValue, DigitsOfEitherCaseAndSixteenForTheRest) {

@@ -432,6 +432,11 @@ KORVEX_API int KorvexSelectionSetProtocol(KorvexSelection *selection, const char
 KORVEX_API int KorvexSelectionMatchFrame(const KorvexSelection *selection, char direction,
                                          const unsigned char *octets, int32_t length);
 
+/* How many leading octets of a frame KorvexSelectionMatchFrame looks at
+ * (the verdict is the same for any frame of the same length and the same
+ * first octets), or 0 when it may look at all of them. */
+KORVEX_API int32_t KorvexSelectionLeadingOctets(const KorvexSelection *selection);
+
 /* Frees a selection; NULL is allowed. */
 KORVEX_API void KorvexSelectionFree(KorvexSelection *selection);
 

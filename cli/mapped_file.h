@@ -1,0 +1,43 @@
+// A regular file mapped into memory and handed to a trace reader piece by
+// piece: the reader reads the file's pages where they are, with no copy
+// into a buffer of its own. Should another program cut the file short while
+// it is mapped, reading the lost pages ends the program with a message
+// saying so and exit status 1, where it would otherwise die of the signal.
+#pragma once
+
+#include <signal.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "replay/trace_reader.h"
+
+namespace korvex::cli {
+
+class MappedFile final : public TextPieces {
+public:
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile() override;
+
+    // Maps name; false when it cannot be (no regular file, empty, or the
+    // system refuses): such a file is read as a stream instead.
+    bool Open(const std::string& name);
+
+    std::string_view Next() override;
+
+private:
+    static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+    struct sigaction previous_ {};  // the handler of SIGBUS before the mapping
+    const char* text_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t handedOut_ = 0;
+    // The end of the file, copied where kReadBehind characters behind it
+    // can be read.
+    std::string tail_;
+};
+
+}  // namespace korvex::cli
