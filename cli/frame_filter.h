@@ -45,8 +45,8 @@ public:
     int32_t LeadingOctets() const {
         return selection_ != nullptr ? KorvexSelectionLeadingOctets(selection_.get()) : 0;
     }
-    // Counts the frame and says whether it is selected; of its octets it
-    // needs only the leading ones.
+    // Counts the frame and says whether it is selected; it looks only at
+    // the octets LeadingOctets says.
     bool Take(const TraceFrame& frame) {
         ++number_;
         if (number_ < first_ || (last_ >= 0 && number_ > last_)) return false;

@@ -126,20 +126,26 @@ Frame Taken(const char* timestamp, char direction, int32_t length, const unsigne
     return Frame{timestamp, direction, std::vector<unsigned char>(bytes, bytes + length), line};
 }
 
-Expected ReadStreaming(const std::string& text, bool useFileDirection, std::size_t chunkSize) {
-    std::istringstream in(text);
-    auto reader = std::make_unique<korvex::TraceReader>(in, useFileDirection, chunkSize);
+// Every frame a reader hands out, each converted whole.
+Expected ReadAll(korvex::TraceReader& reader) {
     Expected read;
     korvex::TraceFrame frame;
-    while (reader->Next(frame)) {
+    while (reader.Next(frame)) {
+        Check(frame.converted == frame.length, "a frame handed out is converted whole");
         read.frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.endLine));
     }
-    read.skipped = reader->SkippedFrames();
+    read.skipped = reader.SkippedFrames();
     return read;
 }
 
-// Read with a sieve of the given lead that takes every other frame, and
-// every frame is asked about: the frames taken come whole.
+Expected ReadStreaming(const std::string& text, bool useFileDirection, std::size_t chunkSize) {
+    std::istringstream in(text);
+    auto reader = std::make_unique<korvex::TraceReader>(in, useFileDirection, chunkSize);
+    return ReadAll(*reader);
+}
+
+// Read with a sieve of the given lead that takes every other frame; asked
+// counts the frames it was asked about.
 Expected ReadSieved(const std::string& text, int32_t lead, int64_t& asked) {
     std::istringstream in(text);
     auto reader = std::make_unique<korvex::TraceReader>(in);
@@ -152,14 +158,7 @@ Expected ReadSieved(const std::string& text, int32_t lead, int64_t& asked) {
                                                               : korvex::TraceReader::Verdict::PassOver;
         },
         &asked);
-    Expected read;
-    korvex::TraceFrame frame;
-    while (reader->Next(frame)) {
-        Check(frame.converted == frame.length, "a frame taken is converted whole");
-        read.frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.endLine));
-    }
-    read.skipped = reader->SkippedFrames();
-    return read;
+    return ReadAll(*reader);
 }
 
 // Text handed to the reader in pieces of a given size.
@@ -184,13 +183,7 @@ private:
 Expected ReadPieces(const std::string& text, std::size_t size) {
     Pieces pieces(text, size);
     auto reader = std::make_unique<korvex::TraceReader>(pieces);
-    Expected read;
-    korvex::TraceFrame frame;
-    while (reader->Next(frame)) {
-        read.frames.push_back(Taken(frame.timestamp, frame.direction, frame.length, frame.bytes, frame.endLine));
-    }
-    read.skipped = reader->SkippedFrames();
-    return read;
+    return ReadAll(*reader);
 }
 
 std::vector<Frame> ReadThroughC(const std::string& text) {

@@ -28,18 +28,22 @@ std::ostream& operator<<(std::ostream& os, const Frame& f) {
     return os << "]}";
 }
 
+// Every frame a reader hands out; each comes converted whole.
+std::vector<Frame> FramesOf(TraceReader& reader) {
+    std::vector<Frame> frames;
+    TraceFrame f;
+    while (reader.Next(f)) {
+        EXPECT_EQ(f.converted, f.length);
+        frames.push_back({f.timestamp, f.direction, {f.bytes, f.bytes + f.length}});
+    }
+    return frames;
+}
+
 std::vector<Frame> Read(const std::string& text, bool useFileDirection = true,
                         std::size_t chunkSize = TraceReader::kChunkCapacity) {
     std::istringstream in(text);
     TraceReader reader(in, useFileDirection, chunkSize);
-    std::vector<Frame> frames;
-    TraceFrame f;
-    while (reader.Next(f)) {
-        Frame frame{f.timestamp, f.direction, {}};
-        for (int i = 0; i < f.length; ++i) frame.octets.push_back(f.bytes[i]);
-        frames.push_back(frame);
-    }
-    return frames;
+    return FramesOf(reader);
 }
 
 // Lines of one frame record: timestamp in columns 25 to 33, length from
@@ -162,13 +166,18 @@ std::ostream& operator<<(std::ostream& os, const ReadingNotes& n) {
               << ", unfinished at " << n.unfinishedLine << "}";
 }
 
+// The notes of a reader that has read its text.
+ReadingNotes NotesOf(const TraceReader& reader) {
+    return {reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(), reader.UnfinishedFrameLine()};
+}
+
 ReadingNotes Notes(const std::string& text, std::size_t chunkSize, int32_t maxFrameLength = TraceReader::kMaxFrameLength) {
     std::istringstream in(text);
     TraceReader reader(in, true, chunkSize, maxFrameLength);
     TraceFrame f;
     while (reader.Next(f)) {
     }
-    return {reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(), reader.UnfinishedFrameLine()};
+    return NotesOf(reader);
 }
 
 TEST(TraceReader, RandomTextReadsTheSameWhateverTheReadSize) {
@@ -379,17 +388,10 @@ Sieved ReadSieved(const std::string& text, int32_t lead, int stopAfter = 0) {
         },
         &context);
     Sieved result;
-    TraceFrame f;
-    while (reader.Next(f)) {
-        EXPECT_EQ(f.converted, f.length);
-        Frame frame{f.timestamp, f.direction, {}};
-        for (int i = 0; i < f.length; ++i) frame.octets.push_back(f.bytes[i]);
-        result.taken.push_back(frame);
-    }
+    result.taken = FramesOf(reader);
     EXPECT_TRUE(context.leadOctetsThere);
     result.asked = context.asked;
-    result.notes = {reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(),
-                    reader.UnfinishedFrameLine()};
+    result.notes = NotesOf(reader);
     return result;
 }
 
@@ -450,14 +452,8 @@ TEST(TraceReader, PiecesAndSievesReadTheFramesAStreamReads) {
     for (std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{64}, std::size_t{4096}, text.size()}) {
         Pieces pieces(text, size);
         TraceReader reader(pieces);
-        std::vector<Frame> frames;
-        TraceFrame f;
-        while (reader.Next(f)) frames.push_back({f.timestamp, f.direction, {f.bytes, f.bytes + f.length}});
-        EXPECT_EQ(frames, whole) << "pieces of " << size;
-        EXPECT_EQ((ReadingNotes{reader.OverlongFrames(), reader.BadDataLines(), reader.FirstBadDataLine(),
-                                reader.UnfinishedFrameLine()}),
-                  notes)
-            << "pieces of " << size;
+        EXPECT_EQ(FramesOf(reader), whole) << "pieces of " << size;
+        EXPECT_EQ(NotesOf(reader), notes) << "pieces of " << size;
     }
     for (int32_t lead : {1, 2, 20}) {
         const Sieved sieved = ReadSieved(text, lead);
