@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -159,7 +160,15 @@ std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& 
         readings[k]->filter = &filter;
         readings[k]->budget = parting.heldBudget;
         Part& part = *readings[k];
-        part.thread = std::thread([&part, &file, &bounds, k] { part.Read(file, bounds, k); });
+        part.thread = std::thread([&part, &file, &bounds, k] {
+            // A part whose frames do not fit in memory is left to the
+            // reading before it.
+            try {
+                part.Read(file, bounds, k);
+            } catch (const std::bad_alloc&) {
+                part.usable = false;
+            }
+        });
     }
     auto join = [&](std::size_t k) -> Part& {
         Part& part = *readings[k];
