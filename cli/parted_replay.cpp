@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -153,37 +154,42 @@ std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& 
     const std::size_t count = bounds.size() - 1;
     if (count < 2) return std::nullopt;
 
-    // Part 0 is read here, the others each on a thread of its own.
+    // Part 0 is read here, the others each on a thread of its own. A part
+    // whose thread cannot start, or whose frames do not fit in memory, is
+    // left unusable: the reading before it reads on through it.
     std::vector<std::unique_ptr<Part>> readings(count);
+    struct JoinAll {
+        std::vector<std::unique_ptr<Part>>& readings;
+        ~JoinAll() {
+            for (const std::unique_ptr<Part>& part : readings) {
+                if (part == nullptr) continue;
+                part->abandoned = true;
+                if (part->thread.joinable()) part->thread.join();
+            }
+        }
+    } joinAll{readings};
     for (std::size_t k = 1; k < count; ++k) {
         readings[k] = std::make_unique<Part>();
-        readings[k]->filter = &filter;
-        readings[k]->budget = parting.heldBudget;
         Part& part = *readings[k];
-        part.thread = std::thread([&part, &file, &bounds, k] {
-            // A part whose frames do not fit in memory is left to the
-            // reading before it.
-            try {
-                part.Read(file, bounds, k);
-            } catch (const std::bad_alloc&) {
-                part.usable = false;
-            }
-        });
+        part.filter = &filter;
+        part.budget = parting.heldBudget;
+        try {
+            part.thread = std::thread([&part, &file, &bounds, k] {
+                try {
+                    part.Read(file, bounds, k);
+                } catch (const std::bad_alloc&) {
+                    part.usable = false;
+                }
+            });
+        } catch (const std::system_error&) {
+            part.usable = false;
+        }
     }
     auto join = [&](std::size_t k) -> Part& {
         Part& part = *readings[k];
         if (part.thread.joinable()) part.thread.join();
         return part;
     };
-    struct JoinAll {
-        std::vector<std::unique_ptr<Part>>& readings;
-        ~JoinAll() {
-            for (std::size_t k = 1; k < readings.size(); ++k) {
-                readings[k]->abandoned = true;
-                if (readings[k]->thread.joinable()) readings[k]->thread.join();
-            }
-        }
-    } joinAll{readings};
 
     PartedReading reading;
     std::size_t at = 0;
