@@ -11,6 +11,7 @@
 #include "cli/hex_text.h"
 #include "cli/mapped_file.h"
 #include "cli/options.h"
+#include "cli/parted_replay.h"
 #include "cli/report_command.h"
 #include "cli/stats_command.h"
 #include "decoders/protocols.h"
@@ -109,16 +110,6 @@ struct ReplayCommand {
                 << " capture, not a hex trace file; decode it with: korvex pcap " << file << "\n";
             return 1;
         }
-        // A regular file is read where the system maps it; standard input
-        // and what cannot be mapped come through the stream.
-        MappedFile mapped;
-        std::optional<TraceReader> readerHeld;
-        if (file != "-" && mapped.Open(file)) {
-            readerHeld.emplace(mapped);
-        } else {
-            readerHeld.emplace(input.Stream());
-        }
-        TraceReader& reader = *readerHeld;
         TraceOutput output(out, FindProtocol(protocol), flags.Resolve(), colour.Resolve(outIsTerminal));
         if (filter.Active()) {
             filter.SetProtocol(protocol);
@@ -126,17 +117,32 @@ struct ReplayCommand {
         }
         if (direction) output.TagDirection();
         if (json) output.Json(protocol);
-        const int64_t frames = output.Run(reader);
+        // A regular file is read where the system maps it, a big one in
+        // parts on several threads when only some frames are shown;
+        // standard input and what cannot be mapped come through the stream.
+        MappedFile mapped;
+        std::optional<PartedReading> reading;
+        if (file != "-" && mapped.Open(file)) {
+            reading = ReplayInParts(mapped, filter, output);
+            if (!reading) {
+                TraceReader reader(mapped);
+                reading = PartedReading{output.Run(reader), reader.Notes()};
+            }
+        } else {
+            TraceReader reader(input.Stream());
+            reading = PartedReading{output.Run(reader), reader.Notes()};
+        }
+        const int64_t frames = reading->frames;
         if (input.ReportReadError(err)) return 1;
         // The notes come after the text of every frame.
         out.flush();
-        ReportTraceReading(err, file, reader, "decoded");
+        ReportTraceReading(err, file, reading->notes, TraceReader::kMaxFrameLength, "decoded");
         if (frames == 0) {
             // Text that holds no frame at all is not a trace: an error. A
             // trace whose frames all hold no octets was read whole and has
             // nothing to decode: a note, not a failure.
-            ReportNoTraceFrame(err, file, reader.SkippedFrames());
-            return reader.SkippedFrames() > 0 ? 0 : 1;
+            ReportNoTraceFrame(err, file, reading->notes.skipped);
+            return reading->notes.skipped > 0 ? 0 : 1;
         }
         return 0;
     }

@@ -51,8 +51,7 @@ public:
         ++number_;
         if (number_ < first_ || (last_ >= 0 && number_ > last_)) return false;
         if (also_ != nullptr && !also_()) return false;
-        if (selection_ == nullptr) return true;
-        return KorvexSelectionMatchFrame(selection_.get(), frame.direction, frame.bytes, frame.length) != 0;
+        return selection_ == nullptr || Matches(frame);
     }
     // Take as a trace reader's sieve (context: the filter).
     static TraceReader::Verdict Sift(void* filter, const TraceFrame& frame) {
@@ -62,6 +61,17 @@ public:
     }
     // The number of the frame Take saw last.
     int64_t Number() const { return number_; }
+    // True when Take's verdict on a frame rests on the expression alone
+    // (no range, no further test): then parts of a trace may be sifted
+    // apart, by Matches, and their frames counted in with CountAlso.
+    bool MatchesAlone() const { return selection_ != nullptr && first_ == 1 && last_ < 0 && also_ == nullptr; }
+    // The expression's verdict on a frame, the frame not counted; it may be
+    // asked on several threads at once.
+    bool Matches(const TraceFrame& frame) const {
+        return KorvexSelectionMatchFrame(selection_.get(), frame.direction, frame.bytes, frame.length) != 0;
+    }
+    // Counts frames that were sifted apart (by Matches) as seen.
+    void CountAlso(int64_t frames) { number_ += frames; }
     // True when no frame after the current one can be selected.
     bool Done() const { return last_ >= 0 && number_ >= last_; }
 

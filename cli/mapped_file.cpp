@@ -56,19 +56,18 @@ bool MappedFile::Open(const std::string& name) {
 }
 
 std::string_view MappedFile::Next() {
-    // Pieces straight from the mapping while kReadBehind characters of it
-    // follow them; the rest from a copy.
-    const std::size_t left = size_ - handedOut_;
-    if (left == 0) return {};
-    if (left > kPiece + kReadBehind) {
-        const std::string_view piece(text_ + handedOut_, kPiece);
-        handedOut_ += kPiece;
-        return piece;
-    }
-    tail_.assign(text_ + handedOut_, left);
-    tail_.resize(left + kReadBehind, '\0');
-    handedOut_ = size_;
-    return {tail_.data(), left};
+    if (handedOut_ == size_) return {};
+    const std::string_view piece = Piece(handedOut_, size_, tail_);
+    handedOut_ += piece.size();
+    return piece;
+}
+
+std::string_view MappedFile::Piece(std::size_t from, std::size_t to, std::string& tail) const {
+    const std::size_t count = std::min(to - from, kPiece);
+    if (size_ - from - count >= kReadBehind) return {text_ + from, count};
+    tail.assign(text_ + from, count);
+    tail.resize(count + kReadBehind, '\0');
+    return {tail.data(), count};
 }
 
 }  // namespace korvex::cli

@@ -28,8 +28,19 @@ public:
 
     std::string_view Next() override;
 
-private:
+    // The file's text.
+    std::string_view Text() const { return {text_, size_}; }
+
+    // A piece of the text from offset from on, at most kPiece characters
+    // and none from to on (from < to <= the file's size), with kReadBehind
+    // characters readable behind its end: straight from the mapping where
+    // the file has them, else copied into tail. Pieces may be taken on
+    // several threads at once, each with a tail of its own.
+    std::string_view Piece(std::size_t from, std::size_t to, std::string& tail) const;
+
     static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+private:
 
     struct sigaction previous_ {};  // the handler of SIGBUS before the mapping
     const char* text_ = nullptr;

@@ -149,20 +149,25 @@ void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skip
 
 void ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
                         const char* action) {
+    ReportTraceReading(err, name, reader.Notes(), reader.MaxFrameLength(), action);
+}
+
+void ReportTraceReading(std::ostream& err, const std::string& name, const TraceNotes& notes,
+                        int32_t maxFrameLength, const char* action) {
     const std::string where = "korvex: " + DisplayName(name) + ": ";
-    if (const int64_t n = reader.OverlongFrames(); n > 0) {
+    if (const int64_t n = notes.overlong; n > 0) {
         err << where << n << (n == 1 ? " frame declares" : " frames declare") << " more than the "
-            << reader.MaxFrameLength() << " octets a frame is " << action << " with; "
-            << (n == 1 ? "its" : "their") << " first " << reader.MaxFrameLength() << " octets were "
+            << maxFrameLength << " octets a frame is " << action << " with; "
+            << (n == 1 ? "its" : "their") << " first " << maxFrameLength << " octets were "
             << action << "\n";
     }
-    if (const int64_t n = reader.BadDataLines(); n > 0) {
+    if (const int64_t n = notes.badDataLines; n > 0) {
         err << where << n << (n == 1 ? " data line stops" : " data lines stop")
             << " at a character that is not a hex digit pair (the first is line "
-            << reader.FirstBadDataLine() << "); the rest of " << (n == 1 ? "that line was" : "each was")
+            << notes.firstBadDataLine << "); the rest of " << (n == 1 ? "that line was" : "each was")
             << " not read\n";
     }
-    if (const int64_t line = reader.UnfinishedFrameLine(); line > 0) {
+    if (const int64_t line = notes.unfinishedFrameLine; line > 0) {
         err << where << "line " << line
             << ": the last frame has no closing empty line; it was not " << action << "\n";
     }

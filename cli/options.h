@@ -15,6 +15,7 @@
 
 namespace korvex {
 class TraceReader;
+struct TraceNotes;
 }
 
 namespace korvex::cli {
@@ -106,6 +107,9 @@ void ReportNoTraceFrame(std::ostream& err, const std::string& name, int64_t skip
 // read are all there, so they change no exit status.
 void ReportTraceReading(std::ostream& err, const std::string& name, const TraceReader& reader,
                         const char* action);
+// The same for what one or more readers with the given frame limit noted.
+void ReportTraceReading(std::ostream& err, const std::string& name, const TraceNotes& notes,
+                        int32_t maxFrameLength, const char* action);
 
 // The input named on the command line: a file, or "-" for standard input.
 class Input {

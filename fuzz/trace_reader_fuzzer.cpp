@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "fuzz/properties.h"
@@ -209,6 +210,36 @@ void CheckFrames(const Expected& expected, const Expected& read, const char* how
           std::to_string(read.skipped) + " instead of " + std::to_string(expected.skipped));
 }
 
+// The text read as two: up to a line start behind an empty line near its
+// middle, and from there by a reader of its own. Where the first reading
+// ends between frames, the two give the frames and the notes of one
+// reading of the whole (the second's lines counted on from the first's).
+void CheckReadInTwo(const std::string& text) {
+    const std::size_t empty = text.find("\n\n", text.size() / 2);
+    if (empty == std::string::npos) return;
+    auto notesOf = [](const std::string& part, Expected& read) {
+        std::istringstream in(part);
+        auto reader = std::make_unique<korvex::TraceReader>(in);
+        read = ReadAll(*reader);
+        return std::pair{reader->Notes(), reader->BetweenFrames()};
+    };
+    Expected whole, first, second;
+    const korvex::TraceNotes wholeNotes = notesOf(text, whole).first;
+    auto [notes, between] = notesOf(text.substr(0, empty + 2), first);
+    if (!between) return;
+    const korvex::TraceNotes secondNotes = notesOf(text.substr(empty + 2), second).first;
+    for (Frame& f : second.frames) f.endLine += notes.lines;
+    first.frames.insert(first.frames.end(), second.frames.begin(), second.frames.end());
+    first.skipped += second.skipped;
+    notes.Append(secondNotes);
+    CheckFrames(whole, first, "the same frames read in two parts");
+    Check(notes.lines == wholeNotes.lines && notes.overlong == wholeNotes.overlong &&
+              notes.badDataLines == wholeNotes.badDataLines && notes.firstBadDataLine == wholeNotes.firstBadDataLine &&
+              notes.unfinishedFrameLine == wholeNotes.unfinishedFrameLine,
+          "the notes of two parts added up are those of the whole");
+}
+
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -234,5 +265,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckFrames(everyOther, sieved, "every other frame through a sieve");
     Expected throughC{ReadThroughC(text), expected.skipped};
     CheckFrames(expected, throughC, "the same frames through the C interface");
+    CheckReadInTwo(text);
     return 0;
 }

@@ -33,6 +33,27 @@ struct TraceFrame {
     int32_t converted = 0;
 };
 
+// What a reading of trace text found besides the frames it handed out.
+struct TraceNotes {
+    int64_t lines = 0;             // lines read
+    int64_t skipped = 0;           // frames passed over with nothing to decode
+    int64_t overlong = 0;          // frames cut to the reader's limit
+    int64_t badDataLines = 0;      // data lines stopped by a character that is no pair
+    int64_t firstBadDataLine = 0;  // the line number of the first of them (0 when none)
+    int64_t unfinishedFrameLine = 0;  // where an unfinished last frame began (0 when none)
+
+    // Adds the notes of a reading of the text that follows this one's (its
+    // line numbers counted from 1 at the start of that text).
+    void Append(const TraceNotes& later) {
+        skipped += later.skipped;
+        overlong += later.overlong;
+        if (badDataLines == 0 && later.badDataLines > 0) firstBadDataLine = lines + later.firstBadDataLine;
+        badDataLines += later.badDataLines;
+        unfinishedFrameLine = later.unfinishedFrameLine > 0 ? lines + later.unfinishedFrameLine : 0;
+        lines += later.lines;
+    }
+};
+
 // Text handed to a reader piece by piece from its supplier's memory (a
 // file mapped into memory, say), so that it is not copied into the
 // reader's own buffer.
@@ -108,6 +129,19 @@ public:
     // text left unfinished (no closing empty line), or 0 when the text ends
     // between frames. Lines that are all empty do not begin a frame here.
     int64_t UnfinishedFrameLine() const;
+
+    // The counts and line numbers above, and the lines read so far.
+    TraceNotes Notes() const {
+        return {lineNumber_, skipped_, overlong_, badDataLines_, firstBadDataLine_, UnfinishedFrameLine()};
+    }
+
+    // True when the text read so far ends where a frame may begin: at the
+    // start of a line, the cycle at its timestamp line, no frame waiting to
+    // be handed out. A reader that starts afresh on the text that follows
+    // then reads the same frames, and notes the same, as this one would
+    // (its line numbers counted from there). Meant to be asked by the
+    // reader's TextPieces when the reader wants its next piece.
+    bool BetweenFrames() const { return state_ == 0 && column_ == 0 && !pendingCr_ && !ready_; }
 
 private:
     TraceReader(std::istream* in, TextPieces* pieces, bool useFileDirection, std::size_t chunkSize,
