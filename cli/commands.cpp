@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 
 #include <CLI/CLI.hpp>
-#include <optional>
 
 #include "cli/calls_command.h"
 #include "cli/capture.h"
@@ -121,28 +120,24 @@ struct ReplayCommand {
         // parts on several threads when only some frames are shown;
         // standard input and what cannot be mapped come through the stream.
         MappedFile mapped;
-        std::optional<PartedReading> reading;
+        ReplayReading reading;
         if (file != "-" && mapped.Open(file)) {
-            reading = ReplayInParts(mapped, filter, output);
-            if (!reading) {
-                TraceReader reader(mapped);
-                reading = PartedReading{output.Run(reader), reader.Notes()};
-            }
+            reading = ReplayFile(mapped, filter, output);
         } else {
             TraceReader reader(input.Stream());
-            reading = PartedReading{output.Run(reader), reader.Notes()};
+            reading = {output.Run(reader), reader.Notes()};
         }
-        const int64_t frames = reading->frames;
+        const int64_t frames = reading.frames;
         if (input.ReportReadError(err)) return 1;
         // The notes come after the text of every frame.
         out.flush();
-        ReportTraceReading(err, file, reading->notes, TraceReader::kMaxFrameLength, "decoded");
+        ReportTraceReading(err, file, reading.notes, TraceReader::kMaxFrameLength, "decoded");
         if (frames == 0) {
             // Text that holds no frame at all is not a trace: an error. A
             // trace whose frames all hold no octets was read whole and has
             // nothing to decode: a note, not a failure.
-            ReportNoTraceFrame(err, file, reading->notes.skipped);
-            return reading->notes.skipped > 0 ? 0 : 1;
+            ReportNoTraceFrame(err, file, reading.notes.skipped);
+            return reading.notes.skipped > 0 ? 0 : 1;
         }
         return 0;
     }

@@ -55,18 +55,11 @@ bool MappedFile::Open(const std::string& name) {
     return true;
 }
 
-std::string_view MappedFile::Next() {
-    if (handedOut_ == size_) return {};
-    const std::string_view piece = Piece(handedOut_, size_, tail_);
-    handedOut_ += piece.size();
-    return piece;
-}
-
 std::string_view MappedFile::Piece(std::size_t from, std::size_t to, std::string& tail) const {
     const std::size_t count = std::min(to - from, kPiece);
-    if (size_ - from - count >= kReadBehind) return {text_ + from, count};
+    if (size_ - from - count >= TextPieces::kReadBehind) return {text_ + from, count};
     tail.assign(text_ + from, count);
-    tail.resize(count + kReadBehind, '\0');
+    tail.resize(count + TextPieces::kReadBehind, '\0');
     return {tail.data(), count};
 }
 

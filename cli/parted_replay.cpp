@@ -144,15 +144,18 @@ Parting DefaultParting() {
 
 void SetParting(std::optional<Parting> parting) { partingSet = parting; }
 
-std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& filter, TraceOutput& output) {
+ReplayReading ReplayFile(const MappedFile& file, FrameFilter& filter, TraceOutput& output) {
+    // One part, read here, unless the frames are chosen one by one by the
+    // expression and the file is big enough for more.
     const Parting parting = partingSet.value_or(DefaultParting());
     const std::string_view text = file.Text();
-    if (!filter.MatchesAlone() || parting.parts < 2) return std::nullopt;
-    const auto parts = static_cast<unsigned>(
-        std::min<std::size_t>(parting.parts, text.size() / std::max<std::size_t>(parting.smallestPart, 1)));
-    const std::vector<std::size_t> bounds = Bounds(text, parts);
+    unsigned parts = 1;
+    if (filter.MatchesAlone()) {
+        parts = static_cast<unsigned>(
+            std::min<std::size_t>(parting.parts, text.size() / std::max<std::size_t>(parting.smallestPart, 1)));
+    }
+    const std::vector<std::size_t> bounds = Bounds(text, std::max(parts, 1u));
     const std::size_t count = bounds.size() - 1;
-    if (count < 2) return std::nullopt;
 
     // Part 0 is read here, the others each on a thread of its own. A part
     // whose thread cannot start, or whose frames do not fit in memory, is
@@ -191,7 +194,7 @@ std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& 
         return part;
     };
 
-    PartedReading reading;
+    ReplayReading reading;
     std::size_t at = 0;
     while (at < count) {
         if (at > 0) {
@@ -210,6 +213,7 @@ std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& 
                     output.Emit(frame, base + kept.number);
                 }
                 filter.CountAlso(part.frames);
+                reading.frames = filter.Number();
                 reading.notes.Append(part.notes);
                 at = part.end;
                 continue;
@@ -227,13 +231,12 @@ std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& 
         });
         const auto reader = std::make_unique<TraceReader>(pieces);
         watched = reader.get();
-        reader->SetSieve(filter.LeadingOctets(), &FrameFilter::Sift, &filter);
-        TraceFrame frame;
-        while (reader->Next(frame)) output.Emit(frame, filter.Number());
+        reading.frames = output.Run(*reader);
         reading.notes.Append(reader->Notes());
+        // Once a --frames range can select no more, the replay ends.
+        if (filter.Done()) break;
         at = pieces.End();
     }
-    reading.frames = filter.Number();
     return reading;
 }
 

@@ -36,17 +36,17 @@ Parting DefaultParting();
 // texts); an empty value restores DefaultParting.
 void SetParting(std::optional<Parting> parting);
 
-// What a parted reading read: every frame, selected or not, and the notes
-// of all its readers.
-struct PartedReading {
+// What a replay read: every frame, selected or not, and the notes of all
+// its readers.
+struct ReplayReading {
     int64_t frames = 0;
     TraceNotes notes;
 };
 
-// Writes through output the frames of file that filter selects, reading
-// file in parts when filter's verdict rests on each frame alone and the file
-// is big enough to part; the frames are numbered by filter. Nothing when the
-// file is not parted: then nothing was read.
-std::optional<PartedReading> ReplayInParts(const MappedFile& file, FrameFilter& filter, TraceOutput& output);
+// Writes through output, which selects by filter if it selects at all, the
+// frames of file it selects: in parts when filter's verdict rests on each
+// frame alone and the file is big enough to part, else in one reading. The
+// frames are numbered as output.Run numbers them.
+ReplayReading ReplayFile(const MappedFile& file, FrameFilter& filter, TraceOutput& output);
 
 }  // namespace korvex::cli
